@@ -1,0 +1,264 @@
+#include "com_port.h"
+
+#include <QScopedValueRollback>
+#include <QSerialPort>
+#include <QTimer>
+
+#include <algorithm>
+
+EComPort::EComPort(QString message) : m_message(std::move(message)), m_utf8(m_message.toUtf8()) {}
+
+namespace {
+
+EComPort error(const char* message) {
+    return EComPort(QString::fromUtf8(message));
+}
+
+int evenSize(int size) {
+    return size % 2 != 0 ? size - 1 : size;
+}
+
+QSerialPort::DataBits dataBits(TByteSize size) {
+    return static_cast<QSerialPort::DataBits>(5 + static_cast<int>(size));
+}
+
+QSerialPort::Parity parity(TParity p) {
+    switch (p) {
+    case TParity::paNone:
+        return QSerialPort::NoParity;
+    case TParity::paOdd:
+        return QSerialPort::OddParity;
+    case TParity::paEven:
+        return QSerialPort::EvenParity;
+    case TParity::paMark:
+        return QSerialPort::MarkParity;
+    case TParity::paSpace:
+        return QSerialPort::SpaceParity;
+    }
+    return QSerialPort::NoParity;
+}
+
+QSerialPort::StopBits stopBits(TStopBits bits) {
+    switch (bits) {
+    case TStopBits::sb1:
+        return QSerialPort::OneStop;
+    case TStopBits::sb1_5:
+        return QSerialPort::OneAndHalfStop;
+    case TStopBits::sb2:
+        return QSerialPort::TwoStop;
+    }
+    return QSerialPort::OneStop;
+}
+
+} // namespace
+
+int BaudRateValue(TBaudRate rate) {
+    static constexpr int values[] = {110,   300,   600,   1200,  2400,   4800,   9600,  14400,
+                                     19200, 38400, 56000, 57600, 115200, 128000, 256000};
+    return values[static_cast<int>(rate)];
+}
+
+TBComPort::TBComPort(QObject* parent) : ModulePort(parent) {}
+
+TBComPort::~TBComPort() {
+    ClosePort();
+}
+
+void TBComPort::setPort(const QString& name) {
+    if (m_connected)
+        throw error(ComPortMessages::ChangeWhileOpen);
+    m_port = name;
+}
+
+void TBComPort::setSyncMethod(TSyncMethod method) {
+    if (m_connected)
+        throw error(ComPortMessages::ChangeWhileOpen);
+    m_syncMethod = method;
+}
+
+void TBComPort::setBaudRate(TBaudRate rate) {
+    m_baudRate = rate;
+    if (m_connected)
+        applyLineSettings();
+}
+
+void TBComPort::setByteSize(TByteSize size) {
+    m_byteSize = size;
+    if (m_connected)
+        applyLineSettings();
+}
+
+void TBComPort::setParity(TParity p) {
+    m_parity = p;
+    if (m_connected)
+        applyLineSettings();
+}
+
+void TBComPort::setStopBits(TStopBits bits) {
+    m_stopBits = bits;
+    if (m_connected)
+        applyLineSettings();
+}
+
+void TBComPort::setInBufSize(int size) {
+    m_inBufSize = evenSize(size);
+    if (m_connected)
+        applyQueueSizes();
+}
+
+void TBComPort::setOutBufSize(int size) {
+    m_outBufSize = evenSize(size);
+    if (m_connected)
+        applyQueueSizes();
+}
+
+// Write completion is not awaited with a time limit here: commands are a few characters and the
+// driver queue takes them at once, so the timeouts are kept only as the component's settings.
+void TBComPort::setTimeouts(const TComTimeouts& timeouts) {
+    m_timeouts = timeouts;
+}
+
+void TBComPort::applyQueueSizes() {
+    if (m_inBufSize < 0 || m_outBufSize < 0)
+        throw error(ComPortMessages::SetupFailed);
+    m_serial->setReadBufferSize(m_inBufSize);
+}
+
+void TBComPort::applyLineSettings() {
+    const bool ok = m_serial->setBaudRate(BaudRateValue(m_baudRate)) &&
+                    m_serial->setDataBits(dataBits(m_byteSize)) &&
+                    m_serial->setParity(parity(m_parity)) &&
+                    m_serial->setStopBits(stopBits(m_stopBits)) &&
+                    m_serial->setFlowControl(QSerialPort::NoFlowControl);
+    if (!ok)
+        throw error(ComPortMessages::SetStateFailed);
+    // Modem lines are wanted on, but adapters and pseudo-terminals that cannot switch them are
+    // still usable for the module's three-wire link.
+    m_serial->setDataTerminalReady(true);
+    m_serial->setRequestToSend(true);
+    m_serial->clearError();
+}
+
+bool TBComPort::OpenPort() {
+    if (m_connected)
+        return true;
+    auto serial = std::make_unique<QSerialPort>();
+    serial->setPortName(m_port);
+    if (!serial->open(QIODevice::ReadWrite)) {
+        switch (serial->error()) {
+        case QSerialPort::DeviceNotFoundError:
+            throw error(ComPortMessages::NoSuchPort);
+        case QSerialPort::PermissionError:
+            throw error(ComPortMessages::PortBusy);
+        default:
+            throw error(ComPortMessages::SetupFailed);
+        }
+    }
+    m_serial = std::move(serial);
+    m_connected = true;
+    try {
+        applyQueueSizes();
+        applyLineSettings();
+    } catch (const EComPort&) {
+        m_serial->close();
+        m_serial.reset();
+        m_connected = false;
+        throw;
+    }
+    connect(m_serial.get(), &QSerialPort::readyRead, this, &TBComPort::onReadyRead);
+    connect(m_serial.get(), &QSerialPort::errorOccurred, this,
+            [this](QSerialPort::SerialPortError e) { onError(e); });
+    return true;
+}
+
+bool TBComPort::ClosePort() {
+    if (!m_serial) {
+        m_connected = false;
+        return true;
+    }
+    QSerialPort* serial = m_serial.release();
+    m_connected = false;
+    disconnect(serial, nullptr, this, nullptr);
+    if (serial->isOpen()) {
+        // A line that cannot be switched or purged does not stop the close.
+        serial->setDataTerminalReady(false);
+        serial->setRequestToSend(false);
+        serial->clear(QSerialPort::AllDirections);
+    }
+    if (m_dispatching) {
+        // Closed from inside one of the port's own signals: its notifiers are still on the call
+        // stack, so the device is closed once control is back in the event loop.
+        QTimer::singleShot(0, serial, [serial] {
+            serial->close();
+            serial->deleteLater();
+        });
+    } else {
+        serial->close();
+        serial->deleteLater();
+    }
+    return true;
+}
+
+void TBComPort::loseConnection(const QString& reason) {
+    if (!m_connected)
+        return;
+    ClosePort();
+    emit PortLost(reason);
+}
+
+int TBComPort::SendText(const QString& text) {
+    if (!m_connected || text.isEmpty())
+        return 0;
+    const QByteArray bytes = text.toLatin1();
+    const qint64 written = m_serial->write(bytes);
+    if (written < 0) {
+        loseConnection(QString::fromUtf8(ComPortMessages::WriteFailed));
+        return 0;
+    }
+    m_serial->flush();
+    return int(written);
+}
+
+int TBComPort::ReceiveText(QString& text, int count) {
+    text.clear();
+    if (!m_connected || count <= 0)
+        return 0;
+    text = QString::fromLatin1(m_serial->read(count));
+    return int(text.size());
+}
+
+int TBComPort::PendingInputCount() {
+    return m_connected ? int(m_serial->bytesAvailable()) : 0;
+}
+
+void TBComPort::onReadyRead() {
+    const int count = PendingInputCount();
+    if (count <= 0)
+        return;
+    const QScopedValueRollback guard(m_dispatching, true);
+    emit RxChar(count);
+}
+
+void TBComPort::onError(int e) {
+    const QScopedValueRollback guard(m_dispatching, true);
+    switch (e) {
+    case QSerialPort::ReadError:
+        loseConnection(QString::fromUtf8(ComPortMessages::ReadFailed));
+        break;
+    case QSerialPort::WriteError:
+        loseConnection(QString::fromUtf8(ComPortMessages::WriteFailed));
+        break;
+    case QSerialPort::ResourceError:
+        loseConnection(QString::fromUtf8(ComPortMessages::ReadFailed));
+        break;
+    default:
+        // NoError, unsupported modem-line switching and the like leave the link usable.
+        break;
+    }
+}
+
+void TBComPort::ListSerialPorts(QStringList& list) {
+    QStringList names = PlatformSerialPortNames();
+    std::sort(names.begin(), names.end());
+    list = names;
+}

@@ -1,0 +1,106 @@
+#pragma once
+
+#include <QObject>
+#include <QString>
+#include <QStringList>
+
+#include <array>
+
+class ModulePort;
+class JournalSink;
+class Transaction;
+
+// The interface texts the engine shows; empty until a language is applied.
+struct EngineTexts {
+    QString Text04; // before the command sent
+    QString Text13; // before the answer received
+    QString Text26; // no port selected
+    QString Text49; // the module refused a command
+};
+
+// The one exchange with the module at a time: PendingCommand is sent by the enabled transaction's
+// timer, answers are collected in ReceiveBuffer and offered to the transactions' branches in a
+// fixed order, and every receive event ends with one journal line.
+class TransactionEngine : public QObject {
+    Q_OBJECT
+public:
+    static constexpr int BranchCount = 24;
+    static const std::array<const char*, BranchCount>& BranchOrder();
+
+    TransactionEngine(ModulePort& port, JournalSink& journal, QObject* parent = nullptr);
+
+    ModulePort& port() const { return m_port; }
+    JournalSink& journal() const { return m_journal; }
+
+    const QString& PendingCommand() const { return m_pendingCommand; }
+    void setPendingCommand(const QString& command) { m_pendingCommand = command; }
+    const QString& SentCommand() const { return m_sentCommand; }
+    const QString& ReceiveBuffer() const { return m_receiveBuffer; }
+    // What a branch sees of the answer so far: ReceiveBuffer followed by this event's chunk.
+    QString answerSoFar(const QString& chunk) const { return m_receiveBuffer + chunk; }
+
+    void setTexts(const EngineTexts& texts) { m_texts = texts; }
+    const EngineTexts& texts() const { return m_texts; }
+
+    // Whether the user has a port selected; with none, received characters are left unread.
+    void setPortSelected(bool selected) { m_portSelected = selected; }
+    bool portSelected() const { return m_portSelected; }
+
+    // Timer intervals are multiplied by this (tests only: transfers take seconds by design).
+    void setIntervalScale(double scale);
+    double intervalScale() const { return m_intervalScale; }
+    // With automatic ticks off, enabled transactions never tick by themselves (tests drive them).
+    void setAutomaticTicks(bool on);
+    bool automaticTicks() const { return m_automaticTicks; }
+
+    // Progress counter of the long transfers.
+    void resetProgress(int minimum, int maximum);
+    int progress() const { return m_progress; }
+
+    // Transactions register their branch under their timer's name; one per name.
+    void registerTransaction(Transaction& transaction);
+    void unregisterTransaction(Transaction& transaction);
+    Transaction* transaction(const QString& timerName) const;
+    bool anyEnabled() const;
+    void stopAll();
+
+    // The receive handler, connected to the port's RxChar.
+    void OnRxChar(int count);
+
+    // Status texts as the upper status bar shows them.
+    QString sentCommandText() const;
+    QString receivedText() const;
+
+signals:
+    void linkStateText(const QString& text, bool alarm); // panel 0
+    void sentCommandShown(const QString& text);          // panel 2 (Edit5 shows SentCommand)
+    void receivedShown(const QString& text);             // panel 3
+    void progressRangeChanged(int minimum, int maximum);
+    void progressChanged(int value);
+
+    // The module answered "*": every transaction has been stopped already; the shell stops its
+    // other timers, shows the message, unlocks the interface and brings the connect button to
+    // the front.
+    void stopAllTimersRequested();
+    void moduleError(const QString& message);
+    void unlockRequested();
+    void connectButtonToFrontRequested();
+
+private:
+    friend class Transaction;
+    void tick(Transaction& transaction);
+    void handleModuleError();
+
+    ModulePort& m_port;
+    JournalSink& m_journal;
+    EngineTexts m_texts;
+    QString m_pendingCommand;
+    QString m_sentCommand;
+    QString m_receiveBuffer;
+    bool m_portSelected = true;
+    double m_intervalScale = 1.0;
+    bool m_automaticTicks = true;
+    int m_progress = 0;
+    int m_progressMaximum = 100;
+    std::array<Transaction*, BranchCount> m_branches{};
+};

@@ -1,0 +1,290 @@
+#include "journal_sink.h"
+#include "memory_port.h"
+#include "raw_console.h"
+#include "transaction.h"
+#include "transaction_engine.h"
+#include "wire_codec.h"
+
+#include <QSignalSpy>
+#include <QTest>
+
+#include <memory>
+
+namespace {
+
+const EngineTexts texts{QStringLiteral("Sent:"), QStringLiteral("Got:"), QStringLiteral("No port"),
+                        QStringLiteral("Module error")};
+
+// Engine, port and journal with ticks driven by the test.
+struct Rig {
+    Rig() {
+        port.OpenPort();
+        engine.setTexts(texts);
+        engine.setAutomaticTicks(false);
+    }
+    std::unique_ptr<Transaction> transaction(const char* name,
+                                             PortClosedPolicy policy = PortClosedPolicy::SkipWrite,
+                                             bool progress = false) {
+        return std::make_unique<Transaction>(engine, QString::fromLatin1(name), 50, policy,
+                                             progress);
+    }
+    MemoryPort port;
+    StringListJournal journal;
+    TransactionEngine engine{port, journal};
+};
+
+} // namespace
+
+class TestTransactionEngine : public QObject {
+    Q_OBJECT
+private slots:
+    void commandIsResentEveryTickUntilAnswered();
+    void answerSplitOverTwoEventsIsSeenWhole();
+    void answerAfterTheTickIsLost();
+    void acknowledgement_data();
+    void acknowledgement();
+    void errorSignalStopsEveryTransaction();
+    void portClosedAtTick_data();
+    void portClosedAtTick();
+    void noPortSelectedLeavesCharactersUnread();
+    void branchesAreOfferedInTheFixedOrder();
+    void progressAdvancesOnMarkedTimers();
+    void failedWriteClosesThePort();
+    void rawConsoleStopsOnFirstCharacters();
+    void timersTickByThemselves();
+};
+
+void TestTransactionEngine::commandIsResentEveryTickUntilAnswered() {
+    Rig rig;
+    auto read = rig.transaction("Timer_Read_Double");
+    int value = -1;
+    read->setBranch([&](const QString& chunk) {
+        if (rig.engine.SentCommand() == QLatin1String("00*")) {
+            value = wire::RawByteFromAnswer(chunk);
+            read->stop();
+        }
+    });
+    read->start(QStringLiteral("00*"));
+    QVERIFY(rig.port.writes.isEmpty()); // nothing before the first tick
+    read->tick();
+    read->tick();
+    read->tick();
+    QCOMPARE(rig.port.writes, QStringList({"00*", "00*", "00*"}));
+    rig.port.feed(QStringLiteral("50"));
+    QCOMPARE(value, 5);
+    QVERIFY(!read->isEnabled());
+    QCOMPARE(rig.journal.lines(), QStringList({"Sent: 00*   Got: 50"}));
+}
+
+void TestTransactionEngine::answerSplitOverTwoEventsIsSeenWhole() {
+    Rig rig;
+    auto read = rig.transaction("Timer_NeprOpros");
+    QStringList seen;
+    read->setBranch([&](const QString& chunk) { seen << rig.engine.answerSoFar(chunk); });
+    read->start(QStringLiteral("47&"));
+    read->tick();
+    rig.port.feed(QStringLiteral("12"));
+    rig.port.feed(QStringLiteral("34"));
+    QCOMPARE(seen, QStringList({"12", "1234"}));
+    QCOMPARE(rig.journal.lines(), QStringList({"Sent: 47&   Got: 12", "Sent: 47&   Got: 1234"}));
+}
+
+void TestTransactionEngine::answerAfterTheTickIsLost() {
+    Rig rig;
+    auto read = rig.transaction("Timer_NeprOpros");
+    QStringList seen;
+    read->setBranch([&](const QString& chunk) { seen << rig.engine.answerSoFar(chunk); });
+    QSignalSpy panel3(&rig.engine, &TransactionEngine::receivedShown);
+    read->start(QStringLiteral("47&"));
+    read->tick();
+    rig.port.feed(QStringLiteral("12"));
+    read->tick(); // the rest of the answer comes too late
+    rig.port.feed(QStringLiteral("34"));
+    QCOMPARE(seen, QStringList({"12", "34"}));
+    QCOMPARE(rig.engine.ReceiveBuffer(), QStringLiteral("34"));
+    // Panel 3 is emptied at every tick.
+    QCOMPARE(panel3.at(2).at(0).toString(), QString());
+}
+
+void TestTransactionEngine::acknowledgement_data() {
+    QTest::addColumn<QStringList>("chunks");
+    QTest::addColumn<bool>("accepted");
+    QTest::newRow("exact") << QStringList{"!"} << true;
+    QTest::newRow("after another character") << QStringList{"x", "!"} << false;
+    QTest::newRow("together with another character") << QStringList{"!!"} << false;
+    QTest::newRow("error") << QStringList{"*"} << false;
+}
+
+void TestTransactionEngine::acknowledgement() {
+    QFETCH(QStringList, chunks);
+    QFETCH(bool, accepted);
+    Rig rig;
+    auto write = rig.transaction("Timer_Write", PortClosedPolicy::StopTimer);
+    bool done = false;
+    write->setBranch([&](const QString& chunk) {
+        if (rig.engine.SentCommand() != QLatin1String("B5D1)"))
+            return;
+        if (rig.engine.answerSoFar(chunk) == QLatin1String("!")) {
+            done = true;
+            write->stop();
+        } else {
+            rig.engine.setPendingCommand(rig.engine.SentCommand());
+        }
+    });
+    write->start(QStringLiteral("B5D1)"));
+    write->tick();
+    for (const QString& c : chunks)
+        rig.port.feed(c);
+    QCOMPARE(done, accepted);
+    if (!accepted && write->isEnabled()) {
+        write->tick();
+        QCOMPARE(rig.port.writes, QStringList({"B5D1)", "B5D1)"}));
+    }
+}
+
+void TestTransactionEngine::errorSignalStopsEveryTransaction() {
+    Rig rig;
+    auto poll = rig.transaction("Timer_NeprOpros");
+    auto read = rig.transaction("Timer_Read_Double");
+    QSignalSpy error(&rig.engine, &TransactionEngine::moduleError);
+    QSignalSpy stopAll(&rig.engine, &TransactionEngine::stopAllTimersRequested);
+    QSignalSpy unlock(&rig.engine, &TransactionEngine::unlockRequested);
+    QSignalSpy toFront(&rig.engine, &TransactionEngine::connectButtonToFrontRequested);
+    poll->setEnabled(true);
+    read->start(QStringLiteral("ZZ*"));
+    read->tick();
+    rig.port.feed(QStringLiteral("*"));
+    QVERIFY(!poll->isEnabled());
+    QVERIFY(!read->isEnabled());
+    QVERIFY(!rig.engine.anyEnabled());
+    QCOMPARE(error.size(), 1);
+    QCOMPARE(error.at(0).at(0).toString(), QStringLiteral("Module error"));
+    QCOMPARE(stopAll.size(), 1);
+    QCOMPARE(unlock.size(), 1);
+    QCOMPARE(toFront.size(), 1);
+    QCOMPARE(rig.journal.lines(), QStringList({"Sent: ZZ*   Got: *"}));
+    QVERIFY(rig.port.Connected()); // the port itself stays open
+}
+
+void TestTransactionEngine::portClosedAtTick_data() {
+    QTest::addColumn<int>("policy");
+    QTest::addColumn<bool>("enabledAfter");
+    QTest::newRow("skips the write") << int(PortClosedPolicy::SkipWrite) << true;
+    QTest::newRow("stops itself") << int(PortClosedPolicy::StopTimer) << false;
+}
+
+void TestTransactionEngine::portClosedAtTick() {
+    QFETCH(int, policy);
+    QFETCH(bool, enabledAfter);
+    Rig rig;
+    auto t = rig.transaction("Timer_Water_Out", PortClosedPolicy(policy));
+    t->start(QStringLiteral("F8*"));
+    rig.port.ClosePort();
+    t->tick();
+    QVERIFY(rig.port.writes.isEmpty());
+    QCOMPARE(t->isEnabled(), enabledAfter);
+    QCOMPARE(rig.engine.SentCommand(), QStringLiteral("F8*"));
+}
+
+void TestTransactionEngine::noPortSelectedLeavesCharactersUnread() {
+    Rig rig;
+    auto read = rig.transaction("Timer_Read_Double");
+    bool entered = false;
+    read->setBranch([&](const QString&) { entered = true; });
+    QSignalSpy state(&rig.engine, &TransactionEngine::linkStateText);
+    rig.engine.setPortSelected(false);
+    read->start(QStringLiteral("00*"));
+    read->tick();
+    rig.port.feed(QStringLiteral("50"));
+    QVERIFY(!entered);
+    QCOMPARE(rig.port.PendingInputCount(), 2);
+    QVERIFY(rig.journal.lines().isEmpty());
+    QCOMPARE(state.size(), 1);
+    QCOMPARE(state.at(0).at(0).toString(), QStringLiteral("No port"));
+    QCOMPARE(state.at(0).at(1).toBool(), true);
+}
+
+void TestTransactionEngine::branchesAreOfferedInTheFixedOrder() {
+    Rig rig;
+    auto regRab = rig.transaction("Timer_RegRab");
+    auto control = rig.transaction("Timer_RegRab_Control");
+    auto ingeneer = rig.transaction("Timer_2012_Ingeneer"); // first in the order
+    QStringList entered;
+    regRab->setBranch([&](const QString&) {
+        entered << "RegRab";
+        regRab->stop();
+        control->setEnabled(true);  // hands over to a later branch
+        ingeneer->setEnabled(true); // and to an earlier one
+    });
+    control->setBranch([&](const QString&) { entered << "Control"; });
+    ingeneer->setBranch([&](const QString&) { entered << "Ingeneer"; });
+    regRab->start(QStringLiteral("00*"));
+    regRab->tick();
+    rig.port.feed(QStringLiteral("50"));
+    QCOMPARE(entered, QStringList({"RegRab", "Control"}));
+    rig.port.feed(QStringLiteral("!"));
+    QCOMPARE(entered, QStringList({"RegRab", "Control", "Ingeneer", "Control"}));
+    QCOMPARE(rig.engine.transaction(QStringLiteral("Timer_RegRab")), regRab.get());
+    QCOMPARE(rig.engine.transaction(QStringLiteral("Timer_SeansOne")), nullptr);
+}
+
+void TestTransactionEngine::progressAdvancesOnMarkedTimers() {
+    Rig rig;
+    auto read = rig.transaction("Timer_Read_Double", PortClosedPolicy::SkipWrite, true);
+    auto regRab = rig.transaction("Timer_RegRab");
+    QSignalSpy progress(&rig.engine, &TransactionEngine::progressChanged);
+    rig.engine.resetProgress(0, 60);
+    read->start(QStringLiteral("47%"));
+    read->tick();
+    read->tick();
+    regRab->setEnabled(true);
+    regRab->tick();
+    QCOMPARE(rig.engine.progress(), 2);
+    QCOMPARE(progress.last().at(0).toInt(), 2);
+}
+
+void TestTransactionEngine::failedWriteClosesThePort() {
+    Rig rig;
+    auto t = rig.transaction("Timer_Fuel_Out", PortClosedPolicy::StopTimer);
+    QSignalSpy lost(&rig.port, &ModulePort::PortLost);
+    rig.port.setFailWrites(true);
+    t->start(QStringLiteral("78*"));
+    t->tick();
+    QCOMPARE(lost.size(), 1);
+    QVERIFY(!rig.port.Connected());
+    QVERIFY(t->isEnabled());
+    t->tick(); // from now on it behaves as for a closed port
+    QVERIFY(!t->isEnabled());
+}
+
+void TestTransactionEngine::rawConsoleStopsOnFirstCharacters() {
+    Rig rig;
+    RawConsole console(rig.engine);
+    QSignalSpy unlock(&console, &RawConsole::unlockRequested);
+    console.send(QStringLiteral("00*"));
+    console.tick();
+    console.tick();
+    rig.port.feed(QStringLiteral("5"));
+    QVERIFY(!console.isEnabled());
+    rig.port.feed(QStringLiteral("0"));
+    QCOMPARE(unlock.size(), 1);
+    QCOMPARE(rig.port.writes, QStringList({"00*", "00*"}));
+    // An empty line, then one traffic line per receive event with the growing answer.
+    QCOMPARE(rig.journal.lines(), QStringList({"", "Sent: 00*   Got: 5", "Sent: 00*   Got: 50"}));
+}
+
+void TestTransactionEngine::timersTickByThemselves() {
+    Rig rig;
+    rig.engine.setAutomaticTicks(true);
+    rig.engine.setIntervalScale(0.2);
+    auto read = rig.transaction("Timer_Read_Double");
+    read->start(QStringLiteral("10*"));
+    QTRY_VERIFY(rig.port.writes.size() >= 3);
+    read->stop();
+    const qsizetype sent = rig.port.writes.size();
+    QTest::qWait(50);
+    QCOMPARE(rig.port.writes.size(), sent);
+}
+
+QTEST_GUILESS_MAIN(TestTransactionEngine)
+#include "tst_transaction_engine.moc"
