@@ -159,6 +159,8 @@ bool TBComPort::OpenPort() {
     try {
         applyQueueSizes();
         applyLineSettings();
+        // Whatever the line delivered before this connection belongs to no command of ours.
+        m_serial->clear(QSerialPort::AllDirections);
     } catch (const EComPort&) {
         m_serial->close();
         m_serial.reset();
