@@ -1,11 +1,16 @@
 // marvek2-cli: the module link without a window, for scripts and service checks.
 #include "com_port.h"
+#include "connect_read.h"
 #include "journal_sink.h"
+#include "module_settings.h"
 #include "raw_console.h"
 #include "transaction_engine.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QTextStream>
 #include <QTimer>
 
@@ -35,7 +40,10 @@ const char* const usage =
     "  ports                      list the serial ports, one a line\n"
     "  send --port PATH TEXT      send TEXT as typed (e.g. \"00*\"), repeat it\n"
     "                             every 50 ms until the module answers, print\n"
-    "                             the answer [--timeout S, default 5]\n";
+    "                             the answer [--timeout S, default 5]\n"
+    "  identify --port PATH       run the connection read (all settings and the\n"
+    "                             module name), print them as one JSON object\n"
+    "                             [--timeout S, default 30]\n";
 
 int listPorts() {
     QStringList ports;
@@ -105,6 +113,107 @@ int sendRaw(QCoreApplication& app, const QString& path, const QString& text, dou
     return status;
 }
 
+template <std::size_t N> QJsonArray digitsJson(const std::array<int, N>& digits) {
+    QJsonArray array;
+    for (const int d : digits)
+        array.append(d);
+    return array;
+}
+
+QJsonObject settingsJson(const ModuleSettings& s, const QStringList& readErrors) {
+    QJsonObject o;
+    o.insert(QStringLiteral("name"), s.ModuleName);
+    o.insert(QStringLiteral("Flags00"), s.Flags00);
+    o.insert(QStringLiteral("Flags01"), s.Flags01);
+    o.insert(QStringLiteral("Flags1F"), s.Flags1F);
+    o.insert(QStringLiteral("KFuel"), s.KFuel);
+    o.insert(QStringLiteral("PTN"), s.PTN);
+    o.insert(QStringLiteral("NumBurn"), s.NumBurn);
+    o.insert(QStringLiteral("Porog_T"), s.Porog_T);
+    o.insert(QStringLiteral("VolEng"), s.VolEng);
+    o.insert(QStringLiteral("ZdK"), s.ZdK);
+    o.insert(QStringLiteral("UKZ"), s.UKZ);
+    o.insert(QStringLiteral("OPR"), s.OPR);
+    o.insert(QStringLiteral("UPL"), s.UPL);
+    o.insert(QStringLiteral("LUup"), s.LUup);
+    o.insert(QStringLiteral("LUdown"), s.LUdown);
+    o.insert(QStringLiteral("fuelFlowDigits"), digitsJson(s.FuelFlowDigits));
+    o.insert(QStringLiteral("fuelCounterDigits"), digitsJson(s.FuelCounterDigits));
+    o.insert(QStringLiteral("readErrors"), QJsonArray::fromStringList(readErrors));
+    return o;
+}
+
+// The connection read as the program runs it at connect, with its real intervals.
+int identify(QCoreApplication& app, const QString& path, double timeoutS) {
+    TBComPort port;
+    QString error;
+    if (!openPort(port, path, &error))
+        return fail(error);
+    StringListJournal journal;
+    TransactionEngine engine(port, journal);
+    ModuleSettingsModel model;
+    ConnectRead read(engine, model);
+
+    int status = 0;
+    bool done = false; // the first outcome counts
+    auto finish = [&](int code) {
+        if (done)
+            return;
+        done = true;
+        status = code;
+        read.stop();
+        app.quit();
+    };
+    auto printSettings = [&] {
+        if (done)
+            return;
+        QStringList readErrors;
+        const QString prefix = QStringLiteral("Ошибка чтения. Адрес ");
+        for (const QString& line : journal.lines()) {
+            if (line.startsWith(prefix))
+                readErrors.append(line.mid(prefix.size()));
+        }
+        const QByteArray json = QJsonDocument(settingsJson(model.settings(), readErrors))
+                                    .toJson(QJsonDocument::Compact);
+        std::fwrite(json.constData(), 1, size_t(json.size()), stdout);
+        std::fputc('\n', stdout);
+        std::fflush(stdout);
+        finish(0);
+    };
+    // A foreign module is still a completed read: the name in the output tells.
+    QObject::connect(&read, &ConnectRead::identified, &app, printSettings);
+    QObject::connect(&read, &ConnectRead::foreignModule, &app, printSettings);
+    QObject::connect(&read, &ConnectRead::unidentified, &app, [&] {
+        if (!done)
+            finish(fail(QStringLiteral("the module's name could not be read"), 4));
+    });
+    QObject::connect(&read, &ConnectRead::noAnswer, &app, [&] {
+        err() << "marvek2-cli: no answer from the module yet, still trying" << Qt::endl;
+    });
+    QObject::connect(&engine, &TransactionEngine::moduleError, &app, [&] {
+        if (!done)
+            finish(fail(QStringLiteral("the module refused a command (answer \"*\")"), 2));
+    });
+    QObject::connect(&port, &ModulePort::PortLost, &app, [&](const QString& reason) {
+        if (!done)
+            finish(fail(path + QStringLiteral(": ") + reason));
+    });
+    QTimer deadline;
+    deadline.setSingleShot(true);
+    QObject::connect(&deadline, &QTimer::timeout, &app, [&] {
+        if (!done)
+            finish(fail(
+                QStringLiteral("the connection read did not complete within %1 s").arg(timeoutS),
+                3));
+    });
+
+    deadline.start(int(timeoutS * 1000));
+    read.startRead();
+    app.exec();
+    port.ClosePort();
+    return status;
+}
+
 } // namespace
 
 int main(int argc, char* argv[]) {
@@ -153,6 +262,15 @@ int main(int argc, char* argv[]) {
             return fail(QStringLiteral("--timeout takes a positive number of seconds"));
         return sendRaw(app, parser.value(portOption), parser.positionalArguments().first(),
                        timeout);
+    }
+
+    if (command == QLatin1String("identify")) {
+        if (!parser.isSet(portOption) || !parser.positionalArguments().isEmpty())
+            return fail(QStringLiteral("usage: marvek2-cli identify --port PATH [--timeout S]"));
+        double timeout = 0;
+        if (!timeoutSeconds(30, &timeout))
+            return fail(QStringLiteral("--timeout takes a positive number of seconds"));
+        return identify(app, parser.value(portOption), timeout);
     }
 
     return fail(QStringLiteral("unknown command \"%1\"\n%2").arg(command, QLatin1String(usage)));

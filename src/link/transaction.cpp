@@ -2,6 +2,7 @@
 
 #include "transaction_engine.h"
 
+#include <algorithm>
 #include <cmath>
 
 Transaction::Transaction(TransactionEngine& engine, const QString& timerName, int intervalMs,

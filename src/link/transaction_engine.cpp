@@ -58,6 +58,10 @@ TransactionEngine::TransactionEngine(ModulePort& port, JournalSink& journal, QOb
 
 void TransactionEngine::setIntervalScale(double scale) {
     m_intervalScale = scale;
+    for (Transaction* t : m_branches) {
+        if (t)
+            t->updateTimer();
+    }
 }
 
 void TransactionEngine::setAutomaticTicks(bool on) {
@@ -76,11 +80,12 @@ void TransactionEngine::resetProgress(int minimum, int maximum) {
 }
 
 void TransactionEngine::registerTransaction(Transaction& transaction) {
+    // A misspelt or doubled timer would silently never see its answers: refuse it outright.
     const int index = branchIndex(transaction.timerName());
-    Q_ASSERT_X(index >= 0, "TransactionEngine", "unknown transaction timer");
-    Q_ASSERT_X(index < 0 || !m_branches[index], "TransactionEngine", "timer registered twice");
-    if (index >= 0)
-        m_branches[index] = &transaction;
+    if (index < 0 || m_branches[index])
+        qFatal("TransactionEngine: timer %s unknown or registered twice",
+               qPrintable(transaction.timerName()));
+    m_branches[index] = &transaction;
 }
 
 void TransactionEngine::unregisterTransaction(Transaction& transaction) {
@@ -135,7 +140,8 @@ void TransactionEngine::OnRxChar(int count) {
         return;
     }
     QString chunk;
-    m_port.ReceiveText(chunk, count);
+    if (m_port.ReceiveText(chunk, count) <= 0)
+        return; // the port closed between the announcement and the read
 
     // Each branch is tested when its turn comes, so a branch that hands over to a later timer
     // lets that timer's branch see the same characters.

@@ -1,0 +1,131 @@
+#include "text_file.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QHash>
+#include <QSaveFile>
+#include <QStringDecoder>
+
+namespace {
+
+constexpr char kUnencodable = '?';
+
+// The encoder is built from the decoder so both directions agree byte for byte, and so an
+// unencodable character gets our '?' rather than whatever substitute the converter prefers.
+// The encoder is built from the decoder so both directions agree byte for byte, and so an
+// unencodable character gets our '?' rather than whatever substitute the converter prefers.
+class Windows1251Encoder {
+public:
+    Windows1251Encoder() {
+        QByteArray high(128, '\0');
+        for (int i = 0; i < 128; ++i)
+            high[i] = char(128 + i);
+        const QString decoded = DecodeWindows1251(high);
+        for (int i = 0; i < decoded.size() && i < 128; ++i) {
+            const char16_t unit = decoded.at(i).unicode();
+            if (unit >= 128 && unit != u'\uFFFD')
+                m_fromUnicode.insert(unit, char(128 + i));
+        }
+    }
+
+    QByteArray encode(QStringView text) const {
+        QByteArray bytes;
+        bytes.reserve(text.size());
+        for (qsizetype i = 0; i < text.size(); ++i) {
+            const char16_t unit = text[i].unicode();
+            if (unit < 128) {
+                bytes.append(char(unit));
+                continue;
+            }
+            if (QChar::isHighSurrogate(unit) && i + 1 < text.size() &&
+                QChar::isLowSurrogate(text[i + 1].unicode()))
+                ++i; // one '?' per character, not per UTF-16 unit
+            bytes.append(m_fromUnicode.value(unit, kUnencodable));
+        }
+        return bytes;
+    }
+
+private:
+    QHash<char16_t, char> m_fromUnicode;
+};
+
+} // namespace
+
+QString DecodeWindows1251(const QByteArray& bytes) {
+    QStringDecoder decoder("windows-1251");
+    return decoder.decode(bytes);
+}
+
+QByteArray EncodeWindows1251(QStringView text) {
+    static const Windows1251Encoder encoder;
+    return encoder.encode(text);
+}
+
+QStringList SplitTextLines(QStringView text) {
+    QStringList lines;
+    qsizetype start = 0;
+    while (start < text.size()) {
+        qsizetype end = text.indexOf(u'\n', start);
+        if (end < 0) {
+            lines.append(text.mid(start).toString());
+            break;
+        }
+        qsizetype lineEnd = end;
+        if (lineEnd > start && text[lineEnd - 1] == u'\r')
+            --lineEnd;
+        lines.append(text.mid(start, lineEnd - start).toString());
+        start = end + 1;
+    }
+    return lines;
+}
+
+QString DisplayPath(const QString& path) {
+    return QDir::toNativeSeparators(path);
+}
+
+TextFileContent ReadTextFile(const QString& path) {
+    TextFileContent content;
+    QFile file(path);
+    if (!file.exists()) {
+        content.missing = true;
+        content.error = QStringLiteral("File \"%1\" does not exist.").arg(DisplayPath(path));
+        return content;
+    }
+    if (!file.open(QIODevice::ReadOnly)) {
+        content.error = QStringLiteral("Cannot open file \"%1\": %2")
+                            .arg(DisplayPath(path), file.errorString());
+        return content;
+    }
+    const QByteArray bytes = file.readAll();
+    if (file.error() != QFileDevice::NoError) {
+        content.error = QStringLiteral("Cannot read file \"%1\": %2")
+                            .arg(DisplayPath(path), file.errorString());
+        return content;
+    }
+    content.lines = SplitTextLines(DecodeWindows1251(bytes));
+    return content;
+}
+
+QString WriteTextFile(const QString& path, const QStringList& lines) {
+    QByteArray bytes;
+    qsizetype size = 0;
+    for (const QString& line : lines)
+        size += line.size() + 2;
+    bytes.reserve(size);
+    for (const QString& line : lines) {
+        bytes.append(EncodeWindows1251(line));
+        bytes.append("\r\n", 2);
+    }
+
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly)) {
+        return QStringLiteral("Cannot create file \"%1\": %2")
+            .arg(DisplayPath(path), file.errorString());
+    }
+    if (file.write(bytes) != bytes.size() || !file.commit()) {
+        return QStringLiteral("Cannot write file \"%1\": %2")
+            .arg(DisplayPath(path), file.errorString());
+    }
+    return {};
+}

@@ -1,0 +1,76 @@
+#pragma once
+
+#include "settings_map.h"
+
+#include <QObject>
+#include <QString>
+
+#include <array>
+#include <utility>
+
+// The program's copy of the module's settings, filled by the connection read and changed by the
+// settings operations.
+struct ModuleSettings {
+    // Bit-field bytes EEPROM-00, EEPROM-01 and EEPROM-1F.
+    int Flags00 = 0;
+    int Flags01 = 0;
+    int Flags1F = 0;
+
+    // Numeric settings, decoded from their bytes by the settings map.
+    double KFuel = 0;
+    double PTN = 0;
+    double NumBurn = 0;
+    double Porog_T = 0;
+    double VolEng = 0;
+    double ZdK = 0;
+    double UKZ = 0;
+    double OPR = 0;
+    double UPL = 0;
+    double LUup = 0;
+    double LUdown = 0;
+
+    // The eight characters of EEPROM-78..7F, as the identification formed them.
+    QString ModuleName;
+
+    // Nibbles of the register answers "47%", "57%" (fuel flow factor) and "04%", "14%", "24%"
+    // (fuel-used counter), in the order the answers carry them: low nibble, then high nibble.
+    std::array<int, 4> FuelFlowDigits{};
+    std::array<int, 6> FuelCounterDigits{};
+
+    bool operator==(const ModuleSettings&) const = default;
+};
+
+// Holds the one ModuleSettings of the program. Transactions write into it; widgets bind to it and
+// redraw on settingsChanged.
+class ModuleSettingsModel : public QObject {
+    Q_OBJECT
+public:
+    using QObject::QObject;
+
+    const ModuleSettings& settings() const { return m_settings; }
+    // Emits settingsChanged when anything differs.
+    void setSettings(const ModuleSettings& settings);
+    // Changes a copy and stores it: model.edit([](ModuleSettings& s) { s.KFuel = 100; });
+    template <typename Change> void edit(Change&& change) {
+        ModuleSettings copy = m_settings;
+        std::forward<Change>(change)(copy);
+        setSettings(copy);
+    }
+
+    // The named bits of the three bit-field bytes: what the settings pages show pressed.
+    settings_map::Flags00Bits flags00() const {
+        return settings_map::DecodeFlags00(m_settings.Flags00);
+    }
+    settings_map::Flags01Bits flags01() const {
+        return settings_map::DecodeFlags01(m_settings.Flags01);
+    }
+    settings_map::Flags1FBits flags1F() const {
+        return settings_map::DecodeFlags1F(m_settings.Flags1F);
+    }
+
+signals:
+    void settingsChanged();
+
+private:
+    ModuleSettings m_settings;
+};
