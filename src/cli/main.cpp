@@ -1,4 +1,5 @@
 // marvek2-cli: the module link without a window, for scripts and service checks.
+#include "cli_common.h"
 #include "com_port.h"
 #include "connect_read.h"
 #include "journal_sink.h"
@@ -18,21 +19,6 @@
 
 namespace {
 
-QTextStream& out() {
-    static QTextStream stream(stdout);
-    return stream;
-}
-
-QTextStream& err() {
-    static QTextStream stream(stderr);
-    return stream;
-}
-
-int fail(const QString& message, int status = 1) {
-    err() << "marvek2-cli: " << message << Qt::endl;
-    return status;
-}
-
 const char* const usage =
     "Usage: marvek2-cli <command> [options]\n"
     "\n"
@@ -43,7 +29,11 @@ const char* const usage =
     "                             the answer [--timeout S, default 5]\n"
     "  identify --port PATH       run the connection read (all settings and the\n"
     "                             module name), print them as one JSON object\n"
-    "                             [--timeout S, default 30]\n";
+    "                             [--timeout S, default 30]\n"
+    "  dump --port PATH --out FILE  save the module's whole EEPROM to FILE (.mmr2)\n"
+    "  restore --port PATH FILE   write a saved EEPROM file into the module\n"
+    "  log --port PATH --seconds N --out FILE [--interval MS] [--csv]\n"
+    "                             record the live values to FILE\n";
 
 int listPorts() {
     QStringList ports;
@@ -56,19 +46,6 @@ int listPorts() {
         out() << p << '\n';
     out().flush();
     return 0;
-}
-
-// Opens the module port the way the program does: 19200 8N1.
-bool openPort(TBComPort& port, const QString& path, QString* error) {
-    try {
-        port.setBaudRate(TBaudRate::br19200);
-        port.setPort(path);
-        port.OpenPort();
-        return true;
-    } catch (const EComPort& e) {
-        *error = path + QStringLiteral(": ") + e.message();
-        return false;
-    }
 }
 
 int sendRaw(QCoreApplication& app, const QString& path, const QString& text, double timeoutS) {
@@ -226,6 +203,12 @@ int main(int argc, char* argv[]) {
         return args.size() < 2 ? 1 : 0;
     }
     const QString command = args.takeAt(1);
+    if (command == QLatin1String("dump"))
+        return RunDump(app, args);
+    if (command == QLatin1String("restore"))
+        return RunRestore(app, args);
+    if (command == QLatin1String("log"))
+        return RunLog(app, args);
 
     QCommandLineParser parser;
     parser.addHelpOption();
