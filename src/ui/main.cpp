@@ -1,11 +1,13 @@
 #include "main_window.h"
+#include "termination_signals.h"
 
 #include <QApplication>
 #include <QCommandLineParser>
+#include <QScreen>
 
 int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
-    QApplication::setApplicationName(QStringLiteral("marvek2"));
+    QApplication::setApplicationName(QStringLiteral("Marvek 2"));
 
     QCommandLineParser parser;
     parser.setApplicationDescription(QStringLiteral("Marvek-2 module service program"));
@@ -16,8 +18,14 @@ int main(int argc, char* argv[]) {
     parser.addOption(portOption);
     parser.process(app);
 
-    TfmMain window(parser.value(portOption));
-    window.resize(1024, 700);
-    window.show();
+    StartOptions options;
+    options.port = parser.value(portOption);
+    TfmMain window(options);
+    // SIGTERM and SIGINT close the window the way the user does.
+    TerminationSignals termination;
+    QObject::connect(&termination, &TerminationSignals::terminationRequested, &window,
+                     &QWidget::close);
+    window.resize(window.screen()->availableGeometry().size());
+    window.showMaximized();
     return app.exec();
 }

@@ -1,191 +1,618 @@
 #include "main_window.h"
 
+#include "connect_read.h"
+#include "date_time_text.h"
+#include "file_names.h"
+#include "interface_lock.h"
+#include "journal_view.h"
+#include "language_applier.h"
+#include "left_column.h"
+#include "pages.h"
+#include "port_watcher.h"
+#include "process_priority.h"
+#include "raw_console.h"
+#include "small_windows.h"
 #include "status_panels.h"
+#include "transaction_engine.h"
 
+#include <QApplication>
+#include <QButtonGroup>
+#include <QCheckBox>
+#include <QCloseEvent>
 #include <QComboBox>
-#include <QGridLayout>
+#include <QDateTime>
+#include <QDir>
+#include <QFileDialog>
+#include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenuBar>
 #include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QProgressBar>
+#include <QPushButton>
+#include <QRadioButton>
 #include <QStackedWidget>
+#include <QTabWidget>
 #include <QToolButton>
 #include <QVBoxLayout>
 
-void MemoJournal::Append(const QString& line) {
-    m_memo->appendPlainText(line);
+namespace {
+
+QAction* menuItem(QMenu* menu, const char* name, const QString& caption) {
+    QAction* action = menu->addAction(caption);
+    action->setObjectName(QLatin1String(name));
+    return action;
 }
 
-TfmMain::TfmMain(const QString& preselectedPort, QWidget* parent) : QMainWindow(parent) {
+} // namespace
+
+TfmMain::TfmMain(const StartOptions& options, QWidget* parent) : QMainWindow(parent) {
     setObjectName(QStringLiteral("fmMain"));
     setWindowTitle(QStringLiteral("Marvek-2"));
+    setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                   Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
+    setMinimumSize(812, 32);
+    setStyleSheet(QStringLiteral("QMainWindow { background-color: rgb(165, 184, 179); }"));
+
     BComPort1.setObjectName(QStringLiteral("BComPort1"));
     BComPort1.setPort(QStringLiteral("COM1"));
     BComPort1.setBaudRate(TBaudRate::br19200);
+    m_engine = std::make_unique<TransactionEngine>(BComPort1, m_journal);
+    m_engine->setIntervalScale(options.intervalScale);
+    m_console = std::make_unique<RawConsole>(*m_engine);
+    m_connectRead = std::make_unique<ConnectRead>(*m_engine, m_moduleSettings);
+    m_portWatcher = std::make_unique<PortWatcher>([this] {
+        QStringList ports;
+        TBComPort::ListSerialPorts(ports);
+        for (const QString& typed : std::as_const(m_typedPorts)) {
+            if (QFileInfo::exists(typed) && !ports.contains(typed))
+                ports.append(typed);
+        }
+        return ports;
+    });
+    m_lock = std::make_unique<InterfaceLock>();
 
     auto* central = new QWidget(this);
+    buildWorkArea(central);
+    setCentralWidget(central);
+    buildMenu();
+    buildLock();
+    m_journalView = std::make_unique<JournalView>(m_journal, Panel_Protocol->MemoProtocol);
+    m_about = new TfmAbout(this);
+    m_moduOn = new TfmModuOn(this);
+    wireEngine();
+    wirePorts();
+
+    askJournalFileName = [this] {
+        return QFileDialog::getSaveFileName(this, QString(), QString(),
+                                            QStringLiteral("Файлы протокола (*.txt)"));
+    };
+    startUp(options);
+}
+
+TfmMain::~TfmMain() {
+    // The destroy sequence: the disconnect rewrites both configuration files and closes the port.
+    m_destroyed = true;
+    m_portWatcher->stop();
+    atb_2012_B_ModuleOffClick();
+    m_engine->stopAll();
+}
+
+void TfmMain::buildWorkArea(QWidget* central) {
     auto* outer = new QVBoxLayout(central);
     outer->setContentsMargins(0, 0, 0, 0);
     outer->setSpacing(0);
     auto* body = new QHBoxLayout;
+    body->setSpacing(0);
     outer->addLayout(body, 1);
 
-    auto* column = new QWidget(central);
-    column->setObjectName(QStringLiteral("Panel_Left"));
-    column->setFixedWidth(170);
-    body->addWidget(column);
-
+    m_left = new LeftColumn(central);
+    body->addWidget(m_left);
     m_pages = new QStackedWidget(central);
     m_pages->setObjectName(QStringLiteral("Panel_WorkArea"));
     body->addWidget(m_pages, 1);
+    Panel_Parr_Max = new ChartPage(m_pages);
+    Panel_Emu = new EmulatorPage(m_pages);
+    Panel_3D = new TablesPage(m_pages);
+    spnl_2012_Setting = new SettingsPage(m_pages);
+    Panel_Protocol = new ProtocolPage(m_pages);
+    for (QWidget* page : {static_cast<QWidget*>(Panel_Parr_Max), static_cast<QWidget*>(Panel_Emu),
+                          static_cast<QWidget*>(Panel_3D), static_cast<QWidget*>(spnl_2012_Setting),
+                          static_cast<QWidget*>(Panel_Protocol)})
+        m_pages->addWidget(page);
 
-    auto* protocolPage = new QWidget(m_pages);
-    protocolPage->setObjectName(QStringLiteral("Panel_Protocol"));
-    auto* protocolLayout = new QVBoxLayout(protocolPage);
-    MemoProtocol = new QPlainTextEdit(protocolPage);
-    MemoProtocol->setObjectName(QStringLiteral("MemoProtocol"));
-    MemoProtocol->setStyleSheet(QStringLiteral("background-color: rgb(211, 209, 192);"));
-    protocolLayout->addWidget(MemoProtocol);
-    m_pages->addWidget(protocolPage);
+    // The sensor types that select a line of Config_A.ini; nothing fills them yet.
+    Ed_Type_Datchik_1_RU = new QLineEdit(central);
+    Ed_Type_Datchik_1_RU->setObjectName(QStringLiteral("Ed_Type_Datchik_1_RU"));
+    Ed_Type_Datchik_1_RU->hide();
+    Ed_Type_Datchik_2_RU = new QLineEdit(central);
+    Ed_Type_Datchik_2_RU->setObjectName(QStringLiteral("Ed_Type_Datchik_2_RU"));
+    Ed_Type_Datchik_2_RU->hide();
+
+    // Its caption names the About window; a language file may change it.
+    lblAbout = new QLabel(QStringLiteral("О программе"), central);
+    lblAbout->setObjectName(QStringLiteral("lblAbout"));
+    lblAbout->hide();
 
     ProgressBar1 = new QProgressBar(central);
     ProgressBar1->setObjectName(QStringLiteral("ProgressBar1"));
     ProgressBar1->setTextVisible(false);
-    ProgressBar1->setMaximumHeight(12);
+    ProgressBar1->setFixedHeight(14);
     ProgressBar1->setStyleSheet(
-        QStringLiteral("QProgressBar::chunk { background-color: rgb(0, 100, 0); }"));
+        QStringLiteral("QProgressBar { border: 1px solid gray; background: white; }"
+                       "QProgressBar::chunk { background-color: rgb(0, 128, 0); }"));
     outer->addWidget(ProgressBar1);
     StatusBar_Top =
         new StatusPanels(QStringLiteral("StatusBar_Top"), {150, 150, 150, 120}, central);
     outer->addWidget(StatusBar_Top);
-    StatusBar_Bottom = new StatusPanels(QStringLiteral("StatusBar_Bottom"), {150, 300}, central);
+    StatusBar_Bottom = new StatusPanels(QStringLiteral("StatusBar_Bottom"), {300, 300}, central);
     outer->addWidget(StatusBar_Bottom);
-    setCentralWidget(central);
 
-    m_journal = std::make_unique<MemoJournal>(MemoProtocol);
-    m_engine = std::make_unique<TransactionEngine>(BComPort1, *m_journal);
-    m_console = std::make_unique<RawConsole>(*m_engine);
-    m_engine->setTexts({QStringLiteral("Передано:"), QStringLiteral("Принято:"),
-                        QStringLiteral("Порт не выбран"),
-                        QStringLiteral("Модуль сообщил об ошибке команды")});
-
-    buildLeftColumn(column);
-    fillPortList(preselectedPort);
-
-    connect(m_engine.get(), &TransactionEngine::sentCommandShown, this,
-            [this](const QString& t) { StatusBar_Top->setPanelText(2, t); });
-    connect(m_engine.get(), &TransactionEngine::receivedShown, this,
-            [this](const QString& t) { StatusBar_Top->setPanelText(3, t); });
-    connect(m_engine.get(), &TransactionEngine::linkStateText, this,
-            [this](const QString& t, bool alarm) {
-                StatusBar_Top->setPanelText(0, t);
-                StatusBar_Top->setAlarm(alarm);
-            });
-    connect(m_engine.get(), &TransactionEngine::progressRangeChanged, ProgressBar1,
-            &QProgressBar::setRange);
-    connect(m_engine.get(), &TransactionEngine::progressChanged, this,
-            [this](int v) { ProgressBar1->setValue(std::min(v, ProgressBar1->maximum())); });
-    connect(m_engine.get(), &TransactionEngine::moduleError, this, &TfmMain::onModuleError);
-    connect(m_engine.get(), &TransactionEngine::connectButtonToFrontRequested, this,
-            [this] { showConnectButton(true); });
-    connect(&BComPort1, &ModulePort::PortLost, this, [this](const QString& reason) {
-        StatusBar_Top->setPanelText(0, reason);
-        showConnectButton(true);
+    LeftColumn* l = m_left;
+    connect(l->atb_2012_B_ModuleOn, &QToolButton::clicked, this,
+            &TfmMain::atb_2012_B_ModuleOnClick);
+    connect(l->atb_2012_B_ModuleOff, &QToolButton::clicked, this,
+            &TfmMain::atb_2012_B_ModuleOffClick);
+    connect(l->atb_Seans, &QToolButton::clicked, this, &TfmMain::atb_SeansClick);
+    connect(l->scbx_LangDriver, &QComboBox::activated, this, &TfmMain::scbx_LangDriverChange);
+    connect(l->atb_2012_Graph, &QToolButton::clicked, this, [this] { showPage(Panel_Parr_Max); });
+    connect(l->atb_2012_Emulator, &QToolButton::clicked, this, [this] { showPage(Panel_Emu); });
+    connect(l->atb_2012_Water, &QToolButton::clicked, this, [this] { showPage(Panel_3D); });
+    connect(l->atb_2012_Fuel, &QToolButton::clicked, this, [this] { showPage(Panel_3D); });
+    connect(l->atb_2012_Settings, &QToolButton::clicked, this, [this] {
+        showPage(spnl_2012_Setting);
+        m_left->atb_2012_Shablon->setEnabled(true);
     });
+    connect(l->atb_2012_Shablon, &QToolButton::clicked, this, [this] {
+        showPage(spnl_2012_Setting);
+        spnl_2012_Setting->showTemplate();
+    });
+    connect(l->atb_2012_Protocol, &QToolButton::clicked, this,
+            [this] { showPage(Panel_Protocol); });
+    connect(l->atb_2012_Ingener, &QToolButton::clicked, this, [this] {
+        showPage(spnl_2012_Setting);
+        spnl_2012_Setting->tuning()->setCurrentWidget(spnl_2012_Setting->engineeringTab());
+    });
+    l->atb_2012_Shablon->setEnabled(false);
+
+    for (int i = 0; i < spnl_2012_Setting->priorityButtons.size(); ++i) {
+        connect(spnl_2012_Setting->priorityButtons[i], &QRadioButton::clicked, this,
+                [this, i] { setPriority(i); });
+    }
+    connect(spnl_2012_Setting->sButton5, &QPushButton::clicked, this, &TfmMain::sButton5Click);
 }
 
-TfmMain::~TfmMain() {
-    m_engine->stopAll();
-    BComPort1.ClosePort();
+void TfmMain::buildMenu() {
+    QMenuBar* bar = menuBar();
+    m_chartMenu = bar->addMenu(QStringLiteral("График"));
+    m_chartMenu->setObjectName(QStringLiteral("N1"));
+    menuItem(m_chartMenu, "ChartStart", QStringLiteral("Пуск"));
+    menuItem(m_chartMenu, "ChartPause", QStringLiteral("Пауза"));
+    menuItem(m_chartMenu, "ChartCont", QStringLiteral("Продолжить"));
+    menuItem(m_chartMenu, "ChartStop", QStringLiteral("Стоп"));
+    menuItem(m_chartMenu, "ChartClear", QStringLiteral("Очистить"));
+    m_emulatorMenu = bar->addMenu(QStringLiteral("Эмулятор"));
+    m_emulatorMenu->setObjectName(QStringLiteral("N2"));
+    menuItem(m_emulatorMenu, "EMUStart", QStringLiteral("Пуск"));
+    menuItem(m_emulatorMenu, "EMUStop", QStringLiteral("Стоп"));
+    QAction* about = bar->addAction(QStringLiteral("О программе"));
+    about->setObjectName(QStringLiteral("N8"));
+    connect(about, &QAction::triggered, this, &TfmMain::N8Click);
 }
 
-void TfmMain::buildLeftColumn(QWidget* column) {
-    auto* layout = new QGridLayout(column);
-    cbPort = new QComboBox(column);
-    cbPort->setObjectName(QStringLiteral("cbPort"));
-    cbPort->setEditable(true); // a device path may be typed
-    cbPort->setInsertPolicy(QComboBox::InsertAtBottom);
-    layout->addWidget(cbPort, 0, 0, 1, 2);
+void TfmMain::buildLock() {
+    m_lock->add(m_left->atb_2012_B_ModuleOff);
+    m_lock->add(m_left->atb_Seans);
+    m_lock->add(m_left->atb_2012_Protocol);
+    for (const char* name : {"ChartStart", "ChartCont", "EMUStart"})
+        m_lock->add(findChild<QAction*>(QLatin1String(name)));
+    m_lock->addUnlockOnly(spnl_2012_Setting->tuning());
+}
 
-    atb_2012_B_ModuleOn = new QToolButton(column);
-    atb_2012_B_ModuleOn->setObjectName(QStringLiteral("atb_2012_B_ModuleOn"));
-    atb_2012_B_ModuleOn->setText(QStringLiteral("Подключить"));
-    atb_2012_B_ModuleOff = new QToolButton(column);
-    atb_2012_B_ModuleOff->setObjectName(QStringLiteral("atb_2012_B_ModuleOff"));
-    atb_2012_B_ModuleOff->setText(QStringLiteral("Отключить"));
-    // The two buttons share one place; the one in front is the one that can be pressed.
-    layout->addWidget(atb_2012_B_ModuleOn, 1, 0, 1, 2);
-    layout->addWidget(atb_2012_B_ModuleOff, 1, 0, 1, 2);
-    showConnectButton(true);
+bool TfmMain::interfaceLocked() const {
+    return m_lock->isLocked();
+}
 
-    Ed_Peredat = new QLineEdit(column);
-    Ed_Peredat->setObjectName(QStringLiteral("Ed_Peredat"));
-    atb_Seans = new QToolButton(column);
-    atb_Seans->setObjectName(QStringLiteral("atb_Seans"));
-    atb_Seans->setText(QStringLiteral("Передать"));
-    layout->addWidget(Ed_Peredat, 2, 0);
-    layout->addWidget(atb_Seans, 2, 1);
-    layout->setRowStretch(3, 1);
+void TfmMain::Btn_BlockClick() {
+    m_lock->lock();
+}
 
-    connect(atb_2012_B_ModuleOn, &QToolButton::clicked, this, &TfmMain::atb_2012_B_ModuleOnClick);
-    connect(atb_2012_B_ModuleOff, &QToolButton::clicked, this, &TfmMain::atb_2012_B_ModuleOffClick);
-    connect(atb_Seans, &QToolButton::clicked, this, &TfmMain::atb_SeansClick);
-    connect(cbPort, &QComboBox::currentIndexChanged, this,
+void TfmMain::Btn_UnBlockClick() {
+    m_lock->unlock();
+}
+
+void TfmMain::wireEngine() {
+    TransactionEngine* e = m_engine.get();
+    connect(e, &TransactionEngine::sentCommandShown, this, [this](const QString& t) {
+        m_left->Edit5->setText(m_engine->SentCommand());
+        StatusBar_Top->setPanelText(2, t);
+    });
+    connect(e, &TransactionEngine::receivedShown, this, [this](const QString& t) {
+        m_left->Edit6->setText(m_engine->ReceiveBuffer());
+        StatusBar_Top->setPanelText(3, t);
+    });
+    connect(e, &TransactionEngine::linkStateText, this, [this](const QString& t, bool alarm) {
+        StatusBar_Top->setPanelText(0, t);
+        StatusBar_Top->setAlarm(alarm);
+    });
+    connect(e, &TransactionEngine::progressRangeChanged, ProgressBar1, &QProgressBar::setRange);
+    connect(e, &TransactionEngine::progressChanged, this,
+            [this](int v) { ProgressBar1->setValue(std::min(v, ProgressBar1->maximum())); });
+    connect(e, &TransactionEngine::moduleError, this,
+            [this](const QString& message) { showMessage(QMessageBox::NoIcon, message); });
+    connect(e, &TransactionEngine::unlockRequested, this, &TfmMain::Btn_UnBlockClick);
+    connect(e, &TransactionEngine::connectButtonToFrontRequested, this,
+            [this] { m_left->showConnectButton(true); });
+    connect(m_console.get(), &RawConsole::unlockRequested, this, &TfmMain::Btn_UnBlockClick);
+
+    // The identification shows windows: it runs once the receive event that completed the read
+    // has been handled.
+    connect(m_connectRead.get(), &ConnectRead::identified, this, &TfmMain::onIdentified,
+            Qt::QueuedConnection);
+    connect(m_connectRead.get(), &ConnectRead::foreignModule, this, &TfmMain::onForeignModule,
+            Qt::QueuedConnection);
+    connect(m_connectRead.get(), &ConnectRead::noAnswer, this, &TfmMain::onNoAnswer);
+    connect(&BComPort1, &ModulePort::PortLost, this, &TfmMain::onPortLost);
+    connect(m_about, &TfmAbout::closedWithOk, this, [] { /* the surface view redraws itself */ });
+}
+
+void TfmMain::wirePorts() {
+    connect(m_left->cbPort, &QComboBox::activated, this, &TfmMain::cbPortClick);
+    connect(m_left->scb_COM_port, &QComboBox::activated, this, &TfmMain::scb_COM_portClick);
+    // A device path typed into the port box joins the list for as long as it exists.
+    connect(m_left->scb_COM_port->lineEdit(), &QLineEdit::returnPressed, this, [this] {
+        const QString typed = m_left->scb_COM_port->currentText().trimmed();
+        if (typed.isEmpty())
+            return;
+        if (!m_typedPorts.contains(typed))
+            m_typedPorts.append(typed);
+        if (m_left->cbPort->findText(typed) < 0)
+            m_left->cbPort->addItem(typed);
+        m_left->cbPort->setCurrentIndex(m_left->cbPort->findText(typed));
+        mirrorPortBox();
+        cbPortClick();
+    });
+    connect(m_left->cbPort, &QComboBox::currentIndexChanged, this,
             [this](int index) { m_engine->setPortSelected(index >= 0); });
+    connect(m_portWatcher.get(), &PortWatcher::portArrived, this, &TfmMain::onPortArrived);
+    connect(m_portWatcher.get(), &PortWatcher::portRemoved, this, &TfmMain::onPortRemoved);
+    connect(m_portWatcher.get(), &PortWatcher::portsChanged, this, [this] {
+        fillPortList();
+        mirrorPortBox();
+    });
+    connect(m_portWatcher.get(), &PortWatcher::listFailed, this,
+            [this](const QString& message) { showMessage(QMessageBox::Critical, message); });
 }
 
-void TfmMain::fillPortList(const QString& preselected) {
-    QStringList ports;
+QString TfmMain::dateTime() const {
+    return JournalDateTimeText(QDateTime::currentDateTime());
+}
+
+void TfmMain::startUp(const StartOptions& options) {
+    m_workingDirectory =
+        QDir(options.workingDirectory.isEmpty() ? QDir::currentPath() : options.workingDirectory)
+            .absolutePath();
+    m_infoPath = QDir(m_workingDirectory).absoluteFilePath(QLatin1String(kInfoFileName));
+    m_configPath = QDir(m_workingDirectory).absoluteFilePath(QLatin1String(kConfigFileName));
+    m_languageFolder = LanguageFolder(m_workingDirectory);
+
+    for (const QString& line : JournalStartLines(dateTime()))
+        m_journal.Append(line);
+
+    Btn_BlockClick();
+    showPage(Panel_Parr_Max);
+    m_left->atb_2012_Graph->setChecked(true);
+
+    if (!options.port.isEmpty())
+        m_typedPorts.append(options.port);
     try {
-        TBComPort::ListSerialPorts(ports);
+        fillPortList();
     } catch (const EComPort& e) {
-        QMessageBox::critical(this, windowTitle(), e.message());
+        showMessage(QMessageBox::Critical, e.message());
     }
-    cbPort->clear();
-    cbPort->addItems(ports);
-    if (!preselected.isEmpty()) {
-        if (cbPort->findText(preselected) < 0)
-            cbPort->addItem(preselected);
-        cbPort->setCurrentIndex(cbPort->findText(preselected));
-    } else {
-        cbPort->setCurrentIndex(-1);
-    }
-    m_engine->setPortSelected(cbPort->currentIndex() >= 0);
+    m_portCountAtStart = m_left->cbPort->count() - int(m_typedPorts.size());
+
+    QStringList problems;
+    const InfoFileContent info = ReadInfoFile(m_infoPath, m_decimals);
+    m_info = info.settings;
+    problems += info.problems;
+    fillLanguageList(info.fileMissing);
+    selectSavedPort(options.port);
+    const ConfigFileContent config = ReadConfigFile(m_configPath);
+    m_flagsTable = config.table;
+    problems += config.problems;
+    mirrorPortBox();
+    if (!problems.isEmpty())
+        showMessage(QMessageBox::Warning, problems.join(QLatin1Char('\n')));
+
+    QStringList known;
+    for (int i = 0; i < m_left->cbPort->count(); ++i)
+        known << m_left->cbPort->itemText(i);
+    known.sort();
+    m_portWatcher->setKnownPorts(known);
+    m_portWatcher->start();
 }
 
-void TfmMain::showConnectButton(bool connectInFront) {
-    atb_2012_B_ModuleOn->setVisible(connectInFront);
-    atb_2012_B_ModuleOff->setVisible(!connectInFront);
+void TfmMain::fillPortList() {
+    QStringList ports;
+    TBComPort::ListSerialPorts(ports);
+    for (const QString& typed : std::as_const(m_typedPorts)) {
+        if (QFileInfo::exists(typed) && !ports.contains(typed))
+            ports.append(typed);
+    }
+    QComboBox* box = m_left->cbPort;
+    const QString selected = box->currentText();
+    const int index = box->currentIndex();
+    box->clear();
+    box->addItems(ports);
+    // The selection follows its port where it is still listed, else stays at its position.
+    const int same = box->findText(selected);
+    box->setCurrentIndex(!selected.isEmpty() && same >= 0 ? same
+                                                          : (index < box->count() ? index : -1));
+}
+
+void TfmMain::mirrorPortBox() {
+    QComboBox* from = m_left->cbPort;
+    QComboBox* to = m_left->scb_COM_port;
+    const QSignalBlocker block(to);
+    to->clear();
+    for (int i = 0; i < from->count(); ++i)
+        to->addItem(from->itemText(i));
+    to->setCurrentIndex(from->currentIndex());
+    to->setEditText(from->currentText());
+}
+
+void TfmMain::selectSavedPort(const QString& preselected) {
+    QComboBox* box = m_left->cbPort;
+    int index = 0;
+    if (m_info.portCountAtStart >= 1 && m_info.portIndex >= 1 &&
+        m_info.portCountAtStart == m_portCountAtStart)
+        index = m_info.portIndex;
+    if (!preselected.isEmpty() && box->findText(preselected) >= 0)
+        index = box->findText(preselected);
+    box->setCurrentIndex(index < box->count() ? index : -1);
+    m_rememberedPort = box->currentText();
+    m_engine->setPortSelected(box->currentIndex() >= 0);
+}
+
+void TfmMain::fillLanguageList(bool infoFileMissing) {
+    QComboBox* list = m_left->scbx_LangDriver;
+    list->clear();
+    for (const LanguageListEntry& language : ListLanguages(m_languageFolder)) {
+        if (language.flagPicturePath.isEmpty())
+            list->addItem(language.name);
+        else
+            list->addItem(QIcon(QPixmap(language.flagPicturePath)), language.name);
+    }
+    const QString saved =
+        infoFileMissing ? QString::fromLatin1(kDefaultLanguageName) : m_info.language;
+    list->setCurrentIndex(list->findText(saved));
+    if (list->currentIndex() >= 0)
+        scbx_LangDriverChange();
+}
+
+void TfmMain::scbx_LangDriverChange() {
+    const QString name = m_left->scbx_LangDriver->currentText();
+    if (name.isEmpty())
+        return;
+    const LanguageFileContent language = ReadLanguageFile(LanguageFilePath(m_languageFolder, name));
+    if (!language.ok()) {
+        showMessage(QMessageBox::Critical, language.error);
+        return;
+    }
+    for (const LanguageFileEntry& entry : language.entries) {
+        if (!InterfaceTexts::NumberOfKey(entry.control))
+            ApplyLanguageEntry(this, entry.control, entry.property, entry.value);
+    }
+    m_texts.apply(language.entries);
+    m_engine->setTexts({text(4), text(13), text(26), text(49)});
+    m_info.language = name;
+}
+
+void TfmMain::showPage(QWidget* page) {
+    m_pages->setCurrentWidget(page);
+}
+
+void TfmMain::cbPortClick() {
+    m_rememberedPort = m_left->cbPort->currentText();
+    m_left->scb_COM_port->setCurrentIndex(m_left->cbPort->currentIndex());
+}
+
+void TfmMain::scb_COM_portClick() {
+    m_left->cbPort->setCurrentIndex(m_left->scb_COM_port->currentIndex());
+    m_rememberedPort = m_left->cbPort->currentText();
 }
 
 void TfmMain::atb_2012_B_ModuleOnClick() {
+    m_left->showConnectButton(false);
     try {
-        BComPort1.setPort(cbPort->currentText());
+        // After a module error the port is still open: connecting again starts afresh.
+        if (BComPort1.Connected())
+            BComPort1.ClosePort();
+        BComPort1.setPort(m_left->cbPort->currentText());
         BComPort1.OpenPort();
     } catch (const EComPort& e) {
-        QMessageBox::critical(this, windowTitle(), e.message());
+        // The disconnect button stays in front, usable, so the user can go back.
+        m_left->atb_2012_B_ModuleOff->setEnabled(true);
+        showMessage(QMessageBox::Critical, e.message());
         return;
     }
-    StatusBar_Top->setAlarm(false);
-    StatusBar_Top->setPanelText(0, cbPort->currentText());
-    showConnectButton(false);
+    m_left->Edit5->setEnabled(true);
+    m_left->cbPort->setEnabled(false);
+    m_connectRead->startRead();
+    Btn_BlockClick();
+    StatusBar_Top->setPanelText(0, text(15));
+    m_rememberedPort = m_left->cbPort->currentText();
+    m_left->scb_COM_port->setEnabled(false);
+}
+
+void TfmMain::onNoAnswer() {
+    StatusBar_Top->setPanelText(0, text(14));
+    StatusBar_Top->setAlarm(true);
+    m_left->showConnectButton(false);
+}
+
+void TfmMain::onIdentified(const QString& name) {
+    StatusBar_Top->setPanelText(0, text(19));
+    connect(
+        m_moduOn, &QDialog::finished, this,
+        [this] {
+            Btn_UnBlockClick();
+            btn_WhoIsModuleClick();
+            ProgressBar1->setValue(0);
+        },
+        Qt::SingleShotConnection);
+    m_moduOn->announce(name, text(19) + QLatin1Char(' ') + name);
+}
+
+void TfmMain::onForeignModule(const QString& name) {
+    auto* box = new QMessageBox(QMessageBox::Information, windowTitle(),
+                                text(51) + QLatin1Char(' ') + name, QMessageBox::Ok, this);
+    box->setAttribute(Qt::WA_DeleteOnClose);
+    connect(box, &QMessageBox::finished, this,
+            [this] { m_left->atb_2012_B_ModuleOff->setEnabled(true); });
+    box->open();
+}
+
+void TfmMain::btn_WhoIsModuleClick() {
+    const QString name = m_moduleSettings.settings().ModuleName;
+    StatusBar_Bottom->setPanelText(0, text(16) + QStringLiteral(": ") + name);
+    setWindowTitle(text(18) + QLatin1Char(' ') + name);
+    Btn_Raschet_Marvek_2Click();
+    Btn_UnBlockClick();
+}
+
+void TfmMain::Btn_Raschet_Marvek_2Click() {
+    // The settings view follows the module model by itself; nothing to copy here yet.
+}
+
+void TfmMain::onPortLost(const QString& reason) {
+    m_journal.Append(reason + QStringLiteral(": ") + BComPort1.Port());
+    StatusBar_Top->setPanelText(0, reason);
+    StatusBar_Top->setAlarm(true);
+    m_left->showConnectButton(true);
+    m_left->cbPort->setEnabled(true);
+    m_left->scb_COM_port->setEnabled(true);
+}
+
+QString TfmMain::storeConfiguration() {
+    const QString code =
+        m_sensorCode.SensorPairCode(Ed_Type_Datchik_1_RU->text(), Ed_Type_Datchik_2_RU->text());
+    m_flagsTable.storeAtDisconnect(code, ParameterFlags(m_chartSelection));
+    QString error = WriteConfigFile(m_configPath, m_flagsTable);
+    if (error.isEmpty()) {
+        m_info.portCountAtStart = m_portCountAtStart;
+        m_info.portIndex = m_left->cbPort->currentIndex();
+        error = WriteInfoFile(m_infoPath, m_info, m_decimals);
+    }
+    return error;
 }
 
 void TfmMain::atb_2012_B_ModuleOffClick() {
-    m_engine->stopAll();
+    m_left->scb_COM_port->setEnabled(true);
+    m_left->showConnectButton(true);
+    StatusBar_Top->setAlarm(false);
+    ProgressBar1->setValue(0);
+    const QString error = storeConfiguration();
+    if (!error.isEmpty()) {
+        if (m_destroyed)
+            qWarning("%s", qPrintable(error));
+        else
+            showMessage(QMessageBox::Critical, error);
+        return; // the port stays open
+    }
     BComPort1.ClosePort();
-    StatusBar_Top->setPanelText(0, QString());
-    showConnectButton(true);
+    if (!BComPort1.Connected()) {
+        m_left->cbPort->setEnabled(true);
+        m_left->Edit6->setEnabled(false);
+        m_left->Edit5->setEnabled(false);
+    }
+    StatusBar_Top->setPanelText(0, text(1));
 }
 
 void TfmMain::atb_SeansClick() {
-    m_console->send(Ed_Peredat->text());
+    m_console->send(m_left->Ed_Peredat->text());
 }
 
-void TfmMain::onModuleError(const QString& message) {
-    // Not modal: the event loop keeps serving the port while the message is up.
-    auto* box = new QMessageBox(QMessageBox::NoIcon, windowTitle(), message, QMessageBox::Ok, this);
+void TfmMain::onPortArrived(const QString& name) {
+    m_journal.Append(QStringLiteral("новый порт: ") + name);
+}
+
+void TfmMain::onPortRemoved(const QString&) {
+    m_journal.Append(text(50));
+    auto* box = new QMessageBox(QMessageBox::Information, windowTitle(), text(50),
+                                QMessageBox::Ok | QMessageBox::Cancel, this);
+    box->setObjectName(QStringLiteral("PortRemovedBox"));
+    box->setAttribute(Qt::WA_DeleteOnClose);
+    connect(box, &QMessageBox::finished, this, [this, box] {
+        m_journal.Append(QString());
+        if (box->result() == QMessageBox::Ok) {
+            m_left->scb_COM_port->setEnabled(true);
+            m_left->showConnectButton(true);
+            m_left->cbPort->setCurrentIndex(-1);
+            mirrorPortBox();
+            m_left->scb_COM_port->setEditText(QString());
+        }
+        try {
+            fillPortList();
+        } catch (const EComPort& e) {
+            showMessage(QMessageBox::Critical, e.message());
+        }
+        m_left->scb_COM_port->setEnabled(true);
+    });
+    box->open();
+}
+
+void TfmMain::N8Click() {
+    m_about->setWindowTitle(lblAbout->text());
+    m_about->open();
+}
+
+void TfmMain::setPriority(int index) {
+    const QString error = SetProcessPriority(ProcessPriority(index));
+    if (!error.isEmpty())
+        showMessage(QMessageBox::Warning, error);
+}
+
+void TfmMain::sButton5Click() {
+    if (const auto priority = CurrentProcessPriority())
+        spnl_2012_Setting->sEdit11->setText(ProcessPriorityName(*priority));
+}
+
+QStringList TfmMain::journalLines() {
+    return m_journalView->lines();
+}
+
+void TfmMain::closeEvent(QCloseEvent* event) {
+    if (Panel_Protocol->cb_Protocol_Ask->isChecked()) {
+        // A journal that cannot be written is not lost silently: the user may pick another file
+        // or cancel.
+        for (;;) {
+            const QString chosen = askJournalFileName ? askJournalFileName() : QString();
+            if (chosen.isEmpty())
+                break;
+            const QString error = SaveJournal(
+                FileNameWithSuffix(chosen, QLatin1String(kJournalFileSuffix)), journalLines());
+            if (error.isEmpty())
+                break;
+            QMessageBox::critical(this, windowTitle(), error);
+        }
+    }
+    m_info.portCountAtStart = m_portCountAtStart;
+    m_info.portIndex = m_left->cbPort->currentIndex();
+    const QString error = WriteInfoFile(m_infoPath, m_info, m_decimals);
+    if (!error.isEmpty()) {
+        showMessage(QMessageBox::Critical, error);
+        event->ignore();
+        return;
+    }
+    event->accept();
+}
+
+void TfmMain::showMessage(int icon, const QString& message) {
+    auto* box =
+        new QMessageBox(QMessageBox::Icon(icon), windowTitle(), message, QMessageBox::Ok, this);
     box->setAttribute(Qt::WA_DeleteOnClose);
     box->open();
 }

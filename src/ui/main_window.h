@@ -1,65 +1,154 @@
 #pragma once
 
 #include "com_port.h"
-#include "journal_sink.h"
-#include "raw_console.h"
-#include "transaction_engine.h"
+#include "config_file.h"
+#include "decimal_format.h"
+#include "info_file.h"
+#include "journal.h"
+#include "languages.h"
+#include "module_settings.h"
 
 #include <QMainWindow>
 
-class QComboBox;
+#include <functional>
+#include <memory>
+
+class ChartPage;
+class ConnectRead;
+class EmulatorPage;
+class InterfaceLock;
+class JournalView;
+class LeftColumn;
+class PortWatcher;
+class ProtocolPage;
+class QLabel;
 class QLineEdit;
-class QPlainTextEdit;
+class QMenu;
 class QProgressBar;
 class QStackedWidget;
-class QToolButton;
+class RawConsole;
+class SettingsPage;
 class StatusPanels;
+class TablesPage;
+class TfmAbout;
+class TfmModuOn;
+class TransactionEngine;
 
-// Appends journal lines to the journal page.
-class MemoJournal : public JournalSink {
-public:
-    explicit MemoJournal(QPlainTextEdit* memo) : m_memo(memo) {}
-    void Append(const QString& line) override;
-
-private:
-    QPlainTextEdit* m_memo;
+// How the main window is started: where its files live, and what the command line preselects.
+struct StartOptions {
+    QString workingDirectory;   // empty: the current directory
+    QString port;               // a device path to preselect
+    double intervalScale = 1.0; // tests only: transaction intervals are multiplied by this
 };
 
-// The main window: port and connection controls in the left column, the work-area pages, the
-// progress bar and the two status bars.
+// The main window: the left column with the connection controls, the language list and the page
+// buttons; the work-area pages; the progress bar and the two status bars. It owns the port, the
+// transaction engine, the module model and the journal, and wires the pages to them.
 class TfmMain : public QMainWindow {
     Q_OBJECT
 public:
-    explicit TfmMain(const QString& preselectedPort = QString(), QWidget* parent = nullptr);
+    explicit TfmMain(const StartOptions& options = {}, QWidget* parent = nullptr);
     ~TfmMain() override;
 
     TBComPort& port() { return BComPort1; }
     TransactionEngine& engine() { return *m_engine; }
+    Journal& journal() { return m_journal; }
+    ModuleSettingsModel& moduleSettings() { return m_moduleSettings; }
+    const InterfaceTexts& texts() const { return m_texts; }
+    bool interfaceLocked() const;
+    const InfoSettings& infoSettings() const { return m_info; }
+    QString infoFilePath() const { return m_infoPath; }
+    QString configFilePath() const { return m_configPath; }
+    // What the journal page holds, as it would be saved.
+    QStringList journalLines();
+
+    // Asked at close for the journal file name when cb_Protocol_Ask is ticked; empty cancels.
+    // Replaceable so that the close sequence can run without a dialog.
+    std::function<QString()> askJournalFileName;
 
 public slots:
+    void Btn_BlockClick();
+    void Btn_UnBlockClick();
     void atb_2012_B_ModuleOnClick();
     void atb_2012_B_ModuleOffClick();
+    void btn_WhoIsModuleClick();
+    void Btn_Raschet_Marvek_2Click();
     void atb_SeansClick();
+    void scbx_LangDriverChange();
+    void cbPortClick();
+    void scb_COM_portClick();
+    void N8Click();
+    void sButton5Click();
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
 
 private:
-    void buildLeftColumn(QWidget* column);
-    void fillPortList(const QString& preselected);
-    void showConnectButton(bool connectInFront);
-    void onModuleError(const QString& message);
+    void buildWorkArea(QWidget* central);
+    void buildMenu();
+    void buildLock();
+    void wireEngine();
+    void wirePorts();
+    void startUp(const StartOptions& options);
+    void fillPortList();
+    void mirrorPortBox();
+    void selectSavedPort(const QString& preselected);
+    void fillLanguageList(bool infoFileMissing);
+    void showPage(QWidget* page);
+    void onIdentified(const QString& name);
+    void onForeignModule(const QString& name);
+    void onNoAnswer();
+    void onPortLost(const QString& reason);
+    void onPortArrived(const QString& name);
+    void onPortRemoved(const QString& name);
+    void setPriority(int index);
+    // Disconnect steps 2 to 5: the chart selection and both configuration files. Returns an error.
+    QString storeConfiguration();
+    QString dateTime() const;
+    // Information, warning or error boxes that do not block the event loop.
+    void showMessage(int icon, const QString& text);
+    QString text(int number) const { return m_texts.text(number); }
 
+    QString m_workingDirectory;
+    QString m_infoPath;
+    QString m_configPath;
+    QString m_languageFolder;
+    DecimalFormat m_decimals;
+    InfoSettings m_info;
+    ParameterFlagsTable m_flagsTable;
+    ChartParameterSelection m_chartSelection;
+    SensorPairCodeBuilder m_sensorCode;
+    InterfaceTexts m_texts;
+    int m_portCountAtStart = 0;
+    QString m_rememberedPort;
+    QStringList m_typedPorts; // device paths given by hand; listed while they exist
+
+    Journal m_journal;
     TBComPort BComPort1;
-    QPlainTextEdit* MemoProtocol = nullptr;
-    std::unique_ptr<MemoJournal> m_journal;
+    ModuleSettingsModel m_moduleSettings;
     std::unique_ptr<TransactionEngine> m_engine;
     std::unique_ptr<RawConsole> m_console;
+    std::unique_ptr<ConnectRead> m_connectRead;
+    std::unique_ptr<PortWatcher> m_portWatcher;
+    std::unique_ptr<InterfaceLock> m_lock;
+    std::unique_ptr<JournalView> m_journalView;
+    bool m_destroyed = false;
 
-    QComboBox* cbPort = nullptr;
-    QToolButton* atb_2012_B_ModuleOn = nullptr;
-    QToolButton* atb_2012_B_ModuleOff = nullptr;
-    QLineEdit* Ed_Peredat = nullptr;
-    QToolButton* atb_Seans = nullptr;
+    LeftColumn* m_left = nullptr;
     QStackedWidget* m_pages = nullptr;
+    ChartPage* Panel_Parr_Max = nullptr;
+    EmulatorPage* Panel_Emu = nullptr;
+    TablesPage* Panel_3D = nullptr;
+    SettingsPage* spnl_2012_Setting = nullptr;
+    ProtocolPage* Panel_Protocol = nullptr;
+    QLineEdit* Ed_Type_Datchik_1_RU = nullptr;
+    QLineEdit* Ed_Type_Datchik_2_RU = nullptr;
+    QLabel* lblAbout = nullptr;
     QProgressBar* ProgressBar1 = nullptr;
     StatusPanels* StatusBar_Top = nullptr;
     StatusPanels* StatusBar_Bottom = nullptr;
+    QMenu* m_chartMenu = nullptr;
+    QMenu* m_emulatorMenu = nullptr;
+    TfmAbout* m_about = nullptr;
+    TfmModuOn* m_moduOn = nullptr;
 };

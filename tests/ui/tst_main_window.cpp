@@ -1,0 +1,336 @@
+#include "main_window.h"
+#include "pty_module.h"
+#include "text_file.h"
+#include "transaction_engine.h"
+
+#include <QAction>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDir>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QPlainTextEdit>
+#include <QProcess>
+#include <QStackedWidget>
+#include <QTabWidget>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QToolButton>
+
+#include <csignal>
+#include <memory>
+
+namespace {
+
+// A working directory with the shipped languages and no configuration files yet.
+struct Workplace {
+    Workplace() {
+        QDir().mkpath(dir.filePath(QStringLiteral("Language")));
+        for (const QString& f : QDir(QStringLiteral(MARVEK2_LANGUAGE_DIR)).entryList(QDir::Files))
+            QFile::copy(QStringLiteral(MARVEK2_LANGUAGE_DIR "/") + f,
+                        dir.filePath(QStringLiteral("Language/") + f));
+    }
+    QString path(const char* name) const { return dir.filePath(QLatin1String(name)); }
+    QTemporaryDir dir;
+};
+
+template <typename T> T* control(QObject* window, const char* name) {
+    T* found = window->findChild<T*>(QLatin1String(name));
+    if (!found)
+        qWarning() << "no control" << name;
+    return found;
+}
+
+QString panel(QObject* window, const char* bar, int index) {
+    return control<QLabel>(window,
+                           (QByteArray(bar) + "_Panel" + QByteArray::number(index)).constData())
+        ->text();
+}
+
+QMessageBox* openBox(QWidget* window) {
+    for (QMessageBox* box : window->findChildren<QMessageBox*>()) {
+        if (box->isVisible())
+            return box;
+    }
+    return nullptr;
+}
+
+// The window on a simulated module, with the transfers sped up.
+struct Rig {
+    explicit Rig(const QByteArray& name = "Marvek-2") {
+        module.start();
+        module.module().setEngineEnabled(false);
+        module.module().state().setName(name);
+        StartOptions options;
+        options.workingDirectory = place.dir.path();
+        options.port = module.slavePath();
+        options.intervalScale = 0.2;
+        window = std::make_unique<TfmMain>(options);
+        window->show();
+    }
+    void connectModule() { control<QToolButton>(window.get(), "atb_2012_B_ModuleOn")->click(); }
+    bool identified() {
+        return panel(window.get(), "StatusBar_Bottom", 0) == QStringLiteral("Модуль: Marvek-2");
+    }
+    Workplace place;
+    sim::PtyModule module;
+    std::unique_ptr<TfmMain> window;
+};
+
+} // namespace
+
+class TestMainWindow : public QObject {
+    Q_OBJECT
+private slots:
+    void startsLockedInRussian();
+    void pageButtons_data();
+    void pageButtons();
+    void languageSwitch();
+    void connectIdentifiesAndUnlocks();
+    void foreignModuleStaysLocked();
+    void silentModuleReportsThenCompletes();
+    void disconnectRewritesBothFiles();
+    void moduleErrorThenConnectAgain();
+    void closeSavesJournalAndInfo();
+    void removedPortIsReported();
+    void terminationClosesLikeTheUser_data();
+    void terminationClosesLikeTheUser();
+};
+
+void TestMainWindow::startsLockedInRussian() {
+    Workplace place;
+    StartOptions options;
+    options.workingDirectory = place.dir.path();
+    TfmMain window(options);
+    QCOMPARE(control<QComboBox>(&window, "scbx_LangDriver")->currentText(),
+             QStringLiteral("Russian"));
+    QVERIFY(window.interfaceLocked());
+    for (const char* name : {"atb_2012_Protocol", "atb_Seans", "atb_2012_B_ModuleOff"})
+        QVERIFY2(!control<QWidget>(&window, name)->isEnabled(), name);
+    QVERIFY(!control<QAction>(&window, "ChartStart")->isEnabled());
+    QVERIFY(control<QToolButton>(&window, "atb_2012_Graph")->isEnabled());
+    QCOMPARE(window.texts().text(26), QStringLiteral("Порт не выбран"));
+    QVERIFY(window.journal().line(0).startsWith(QStringLiteral("Запуск программы: ")));
+    QCOMPARE(window.journal().line(1), QString());
+    window.Btn_UnBlockClick();
+    QVERIFY(control<QWidget>(&window, "atb_2012_Protocol")->isEnabled());
+    QVERIFY(control<QAction>(&window, "ChartCont")->isEnabled());
+    window.Btn_BlockClick();
+    QVERIFY(!control<QWidget>(&window, "atb_Seans")->isEnabled());
+    QVERIFY(control<QWidget>(&window, "spc_Tuning")->isEnabled()); // unlocking only
+}
+
+void TestMainWindow::pageButtons_data() {
+    QTest::addColumn<QString>("button");
+    QTest::addColumn<QString>("page");
+    QTest::newRow("chart") << "atb_2012_Graph"
+                           << "Panel_Parr_Max";
+    QTest::newRow("emulator") << "atb_2012_Emulator"
+                              << "Panel_Emu";
+    QTest::newRow("water") << "atb_2012_Water"
+                           << "Panel_3D";
+    QTest::newRow("fuel") << "atb_2012_Fuel"
+                          << "Panel_3D";
+    QTest::newRow("settings") << "atb_2012_Settings"
+                              << "spnl_2012_Setting";
+    QTest::newRow("engineer") << "atb_2012_Ingener"
+                              << "spnl_2012_Setting";
+    QTest::newRow("journal") << "atb_2012_Protocol"
+                             << "Panel_Protocol";
+}
+
+void TestMainWindow::pageButtons() {
+    QFETCH(QString, button);
+    QFETCH(QString, page);
+    Workplace place;
+    StartOptions options;
+    options.workingDirectory = place.dir.path();
+    TfmMain window(options);
+    window.Btn_UnBlockClick();
+    auto* pages = control<QStackedWidget>(&window, "Panel_WorkArea");
+    QCOMPARE(pages->currentWidget()->objectName(), QStringLiteral("Panel_Parr_Max"));
+    control<QToolButton>(&window, button.toLatin1().constData())->click();
+    QCOMPARE(pages->currentWidget()->objectName(), page);
+    if (button == QLatin1String("atb_2012_Ingener"))
+        QCOMPARE(control<QTabWidget>(&window, "spc_Tuning")->currentWidget()->objectName(),
+                 QStringLiteral("stsIngeneer"));
+    // The template panel appears once asked for and stays.
+    auto* shablon = control<QToolButton>(&window, "atb_2012_Shablon");
+    QCOMPARE(shablon->isEnabled(), button == QLatin1String("atb_2012_Settings"));
+    if (shablon->isEnabled()) {
+        shablon->click();
+        control<QToolButton>(&window, "atb_2012_Graph")->click();
+        control<QToolButton>(&window, "atb_2012_Settings")->click();
+        QVERIFY(!control<QWidget>(&window, "spnl_Shablon")->isHidden());
+    }
+}
+
+void TestMainWindow::languageSwitch() {
+    Workplace place;
+    StartOptions options;
+    options.workingDirectory = place.dir.path();
+    TfmMain window(options);
+    auto* languages = control<QComboBox>(&window, "scbx_LangDriver");
+    QCOMPARE(languages->count(), 2);
+    QVERIFY(!languages->itemIcon(languages->findText(QStringLiteral("English"))).isNull());
+    languages->setCurrentIndex(languages->findText(QStringLiteral("English")));
+    emit languages->activated(languages->currentIndex());
+    QCOMPARE(control<QLabel>(&window, "Panel47")->text(), QStringLiteral("Chart"));
+    QCOMPARE(control<QToolButton>(&window, "atb_2012_B_ModuleOn")->text(),
+             QStringLiteral("Connect"));
+    QCOMPARE(control<QToolButton>(&window, "atb_2012_B_ModuleOn")->toolTip(),
+             QStringLiteral("Connect to the module"));
+    QCOMPARE(control<QAction>(&window, "N8")->text(), QStringLiteral("About"));
+    QCOMPARE(control<QTabWidget>(&window, "spc_Tuning")->tabText(2), QStringLiteral("Engineer"));
+    QCOMPARE(window.texts().text(26), QStringLiteral("No port selected"));
+    QCOMPARE(window.engine().texts().Text04, QStringLiteral("Sent:"));
+    QCOMPARE(window.infoSettings().language, QStringLiteral("English"));
+    languages->setCurrentIndex(languages->findText(QStringLiteral("Russian")));
+    emit languages->activated(languages->currentIndex());
+    QCOMPARE(control<QLabel>(&window, "Panel47")->text(), QStringLiteral("График"));
+}
+
+void TestMainWindow::connectIdentifiesAndUnlocks() {
+    Rig rig;
+    rig.connectModule();
+    QVERIFY(rig.window->interfaceLocked());
+    QCOMPARE(panel(rig.window.get(), "StatusBar_Top", 0), QStringLiteral("Подключение..."));
+    QTRY_VERIFY(rig.window->findChild<QDialog*>(QStringLiteral("fmModuOn"))->isVisible());
+    QCOMPARE(control<QLabel>(rig.window.get(), "sPanel1")->text(),
+             QStringLiteral("Подключен модуль Marvek-2"));
+    // The notice closes itself within 3 s; then the module is shown and the interface unlocked.
+    QTRY_VERIFY_WITH_TIMEOUT(rig.identified(), 5000);
+    QVERIFY(!rig.window->interfaceLocked());
+    QVERIFY(rig.window->windowTitle().endsWith(QStringLiteral("Marvek-2")));
+    QCOMPARE(rig.window->moduleSettings().settings().NumBurn, 4.0);
+    QVERIFY(rig.window->journal().lines().contains(QStringLiteral("EEPROM-00 =  1000 1000")));
+
+    // The raw console: an empty line, then the exchange.
+    control<QLineEdit>(rig.window.get(), "Ed_Peredat")->setText(QStringLiteral("00*"));
+    control<QToolButton>(rig.window.get(), "atb_Seans")->click();
+    QTRY_COMPARE(rig.window->journal().lines().last(), QStringLiteral("Команда: 00*   Ответ: 11"));
+    const QStringList lines = rig.window->journal().lines();
+    QCOMPARE(lines.at(lines.size() - 2), QString());
+}
+
+void TestMainWindow::foreignModuleStaysLocked() {
+    Rig rig("Other-01");
+    rig.connectModule();
+    QMessageBox* box = nullptr;
+    QTRY_VERIFY((box = openBox(rig.window.get())) != nullptr);
+    QCOMPARE(box->text(), QStringLiteral("Модуль не распознан: Other-01"));
+    QVERIFY(rig.window->interfaceLocked());
+    QVERIFY(!control<QWidget>(rig.window.get(), "atb_2012_B_ModuleOff")->isEnabled());
+    box->button(QMessageBox::Ok)->click();
+    QVERIFY(control<QWidget>(rig.window.get(), "atb_2012_B_ModuleOff")->isEnabled());
+    QVERIFY(rig.window->interfaceLocked());
+}
+
+void TestMainWindow::silentModuleReportsThenCompletes() {
+    Rig rig;
+    rig.module.module().setSilent(true);
+    rig.connectModule();
+    // Five seconds, sped up five times.
+    QTRY_COMPARE(panel(rig.window.get(), "StatusBar_Top", 0), QStringLiteral("Модуль не отвечает"));
+    rig.module.module().setSilent(false);
+    QTRY_VERIFY_WITH_TIMEOUT(rig.identified(), 8000);
+}
+
+void TestMainWindow::disconnectRewritesBothFiles() {
+    Rig rig;
+    rig.connectModule();
+    QTRY_VERIFY_WITH_TIMEOUT(rig.identified(), 8000);
+    QVERIFY(!QFile::exists(rig.place.path("Info_A.ini")));
+    control<QToolButton>(rig.window.get(), "atb_2012_B_ModuleOff")->click();
+    QVERIFY(!rig.window->port().Connected());
+    QCOMPARE(ReadTextFile(rig.place.path("Info_A.ini")).lines.size(), 44);
+    QCOMPARE(ReadTextFile(rig.place.path("Config_A.ini")).lines.size(), 18);
+    QCOMPARE(panel(rig.window.get(), "StatusBar_Top", 0), QStringLiteral("Модуль отключен"));
+    QVERIFY(control<QWidget>(rig.window.get(), "atb_2012_B_ModuleOn")->isVisible());
+}
+
+void TestMainWindow::moduleErrorThenConnectAgain() {
+    Rig rig;
+    rig.connectModule();
+    QTRY_VERIFY_WITH_TIMEOUT(rig.identified(), 8000);
+    control<QLineEdit>(rig.window.get(), "Ed_Peredat")->setText(QStringLiteral("ZZ*"));
+    control<QToolButton>(rig.window.get(), "atb_Seans")->click();
+    QMessageBox* box = nullptr;
+    QTRY_VERIFY((box = openBox(rig.window.get())) != nullptr);
+    QCOMPARE(box->text(), QStringLiteral("Модуль отверг команду"));
+    box->button(QMessageBox::Ok)->click();
+    QVERIFY(rig.window->port().Connected()); // the port stays open
+    QVERIFY(control<QWidget>(rig.window.get(), "atb_2012_B_ModuleOn")->isVisible());
+    rig.window->setWindowTitle(QStringLiteral("Marvek-2"));
+    control<QWidget>(rig.window.get(), "StatusBar_Bottom_Panel0")->setProperty("text", QString());
+    rig.connectModule();
+    QVERIFY(openBox(rig.window.get()) == nullptr); // no complaint about the open port
+    QTRY_VERIFY_WITH_TIMEOUT(rig.identified(), 8000);
+}
+
+void TestMainWindow::closeSavesJournalAndInfo() {
+    Workplace place;
+    StartOptions options;
+    options.workingDirectory = place.dir.path();
+    TfmMain window(options);
+    window.show();
+    control<QCheckBox>(&window, "cb_Protocol_Ask")->setChecked(true);
+    QTest::qWait(10); // the view shows what the journal holds
+    control<QPlainTextEdit>(&window, "MemoProtocol")->appendPlainText(QStringLiteral("заметка"));
+    window.askJournalFileName = [&] { return place.path("journal.txt"); };
+    QVERIFY(window.close());
+    const TextFileContent saved = ReadTextFile(place.path("journal.txt"));
+    QVERIFY(saved.ok());
+    QVERIFY(!QFile::exists(place.path("journal.txt.txt")));
+    QVERIFY(saved.lines.first().startsWith(QStringLiteral("Запуск программы: ")));
+    QVERIFY(saved.lines.contains(QStringLiteral("заметка")));
+    QCOMPARE(ReadTextFile(place.path("Info_A.ini")).lines.at(25),
+             QStringLiteral("Russian=language"));
+}
+
+void TestMainWindow::removedPortIsReported() {
+    Rig rig;
+    auto* ports = control<QComboBox>(rig.window.get(), "cbPort");
+    QCOMPARE(ports->currentText(), rig.module.slavePath());
+    rig.module.unplug();
+    QMessageBox* box = nullptr;
+    QTRY_VERIFY((box = openBox(rig.window.get())) != nullptr);
+    QCOMPARE(box->text(), QStringLiteral("Устройство извлечено"));
+    QVERIFY(rig.window->journal().lines().contains(QStringLiteral("Устройство извлечено")));
+    box->button(QMessageBox::Ok)->click();
+    QCOMPARE(ports->currentIndex(), -1);
+    QCOMPARE(control<QComboBox>(rig.window.get(), "scb_COM_port")->currentText(), QString());
+    QCOMPARE(rig.window->journal().lines().last(), QString());
+}
+
+void TestMainWindow::terminationClosesLikeTheUser_data() {
+    QTest::addColumn<int>("signalNumber");
+    QTest::newRow("SIGTERM") << int(SIGTERM);
+    QTest::newRow("SIGINT") << int(SIGINT);
+}
+
+void TestMainWindow::terminationClosesLikeTheUser() {
+    QFETCH(int, signalNumber);
+    Workplace place;
+    sim::PtyModule module;
+    QVERIFY(module.start());
+    QProcess program;
+    program.setWorkingDirectory(place.dir.path());
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+    program.setProcessEnvironment(env);
+    program.start(QStringLiteral(MARVEK2_PROGRAM), {QStringLiteral("--port"), module.slavePath()});
+    QVERIFY(program.waitForStarted());
+    // Started when it has listened to the module's port at least once.
+    QTest::qWait(1500);
+    ::kill(pid_t(program.processId()), signalNumber);
+    QTRY_COMPARE_WITH_TIMEOUT(program.state(), QProcess::NotRunning, 10000);
+    QCOMPARE(program.exitStatus(), QProcess::NormalExit);
+    QCOMPARE(program.exitCode(), 0);
+    QCOMPARE(ReadTextFile(place.path("Info_A.ini")).lines.size(), 44);
+    QCOMPARE(ReadTextFile(place.path("Config_A.ini")).lines.size(), 18);
+}
+
+QTEST_MAIN(TestMainWindow)
+#include "tst_main_window.moc"
