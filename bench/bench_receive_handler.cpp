@@ -19,7 +19,8 @@ int main(int argc, char* argv[]) {
     StringListJournal journal;
     TransactionEngine engine(port, journal);
     engine.setAutomaticTicks(false);
-    engine.setTexts({QStringLiteral("Передано:"), QStringLiteral("Принято:"), QString(), QString()});
+    engine.setTexts(
+        {QStringLiteral("Передано:"), QStringLiteral("Принято:"), QString(), QString()});
 
     // All 24 branches registered, the poll enabled, decoding the batch when it is complete.
     std::vector<std::unique_ptr<Transaction>> owners;

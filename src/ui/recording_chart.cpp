@@ -1,0 +1,229 @@
+#include "recording_chart.h"
+
+RecordingChart::RecordingChart(int recordingNumber, QWidget* parent) : QCustomPlot(parent) {
+    setObjectName(QStringLiteral("ChartM_%1").arg(recordingNumber));
+    setNoAntialiasingOnDrag(true);
+    setPlottingHint(QCP::phFastPolylines, true);
+    // Antialiased lines cost several times more to draw, and the series are dense.
+    setNotAntialiasedElements(QCP::aePlottables);
+    yAxis2->setVisible(true);
+    yAxis->setRange(0, 10);
+    yAxis2->setRange(0, 5000);
+    xAxis->setRange(0, 1);
+    for (int i = 0; i < SeriesCount; ++i) {
+        QCPGraph* g = addGraph(xAxis, i >= FirstRightSeries ? yAxis2 : yAxis);
+        g->setAdaptiveSampling(true);
+        g->setPen(QPen(Qt::black, basePenWidth(i)));
+    }
+    m_marker = new QCPItemStraightLine(this);
+    m_marker->setPen(QPen(QColor(255, 79, 79), 3));
+    m_marker->setVisible(false);
+    setMouseTracking(true);
+}
+
+void RecordingChart::setSeriesColour(int series, const QColor& colour) {
+    QPen pen = graph(series)->pen();
+    pen.setColor(colour);
+    graph(series)->setPen(pen);
+}
+
+void RecordingChart::setSeriesActive(int series, bool active) {
+    graph(series)->setVisible(active);
+}
+
+bool RecordingChart::seriesActive(int series) const {
+    return graph(series)->visible();
+}
+
+void RecordingChart::addToEnvelope(int series, int index, double v) {
+    QVector<Bucket>& envelope = m_envelopes[size_t(series)];
+    const qsizetype bucket = index / m_bucketSize;
+    if (bucket == envelope.size()) {
+        envelope.append({v, v, index, index});
+        return;
+    }
+    Bucket& b = envelope[bucket];
+    if (v < b.min) {
+        b.min = v;
+        b.minIndex = index;
+    }
+    if (v > b.max) {
+        b.max = v;
+        b.maxIndex = index;
+    }
+}
+
+void RecordingChart::rebuildEnvelopes() {
+    while (m_points / m_bucketSize > MaxBuckets)
+        m_bucketSize *= 2;
+    for (int s = 0; s < ChannelSeriesCount; ++s) {
+        m_envelopes[size_t(s)].clear();
+        const QVector<double>& values = m_values[size_t(s)];
+        for (int i = 0; i < values.size(); ++i)
+            addToEnvelope(s, i, values[i]);
+    }
+}
+
+// Puts buckets fromBucket .. last into the graph, after what it holds before them.
+void RecordingChart::showEnvelope(int series, qsizetype fromBucket) {
+    QCPGraph* g = graph(series);
+    g->data()->removeAfter(double(fromBucket * m_bucketSize) - 0.5);
+    const QVector<Bucket>& envelope = m_envelopes[size_t(series)];
+    QVector<double> keys, values;
+    keys.reserve(2 * (envelope.size() - fromBucket));
+    values.reserve(keys.capacity());
+    for (qsizetype i = fromBucket; i < envelope.size(); ++i) {
+        const Bucket& b = envelope[i];
+        const bool minFirst = b.minIndex <= b.maxIndex;
+        keys << (minFirst ? b.minIndex : b.maxIndex);
+        values << (minFirst ? b.min : b.max);
+        if (b.minIndex != b.maxIndex) {
+            keys << (minFirst ? b.maxIndex : b.minIndex);
+            values << (minFirst ? b.max : b.min);
+        }
+    }
+    g->addData(keys, values, true);
+}
+
+void RecordingChart::syncDisplay() {
+    const double lower = m_bottomAutomatic ? 0 : xAxis->range().lower;
+    const double upper = m_bottomAutomatic ? m_points : xAxis->range().upper;
+    m_envelopeShown = upper - lower > FullDetailSpan;
+    for (int s = 0; s < ChannelSeriesCount; ++s) {
+        if (m_envelopeShown) {
+            showEnvelope(s, 0);
+            continue;
+        }
+        const QVector<double>& values = m_values[size_t(s)];
+        const int from = std::clamp(int(std::floor(lower)) - 1, 0, int(values.size()));
+        const int to = std::clamp(int(std::ceil(upper)) + 2, from, int(values.size()));
+        QVector<double> keys(to - from);
+        for (int i = from; i < to; ++i)
+            keys[i - from] = i;
+        graph(s)->setData(keys, values.mid(from, to - from), true);
+    }
+}
+
+void RecordingChart::appendPoint(const std::array<double, ChannelSeriesCount>& values) {
+    const int index = m_points++;
+    for (int s = 0; s < ChannelSeriesCount; ++s) {
+        m_values[size_t(s)].append(values[size_t(s)]);
+        addToEnvelope(s, index, values[size_t(s)]);
+    }
+    if (m_bottomAutomatic)
+        xAxis->setRange(0, std::max(1.0, double(index)));
+    const bool envelopeWanted =
+        (m_bottomAutomatic ? m_points : xAxis->range().size()) > FullDetailSpan;
+    if (m_points / m_bucketSize > MaxBuckets || envelopeWanted != m_envelopeShown) {
+        rebuildEnvelopes();
+        syncDisplay();
+        return;
+    }
+    for (int s = 0; s < ChannelSeriesCount; ++s) {
+        if (m_envelopeShown)
+            showEnvelope(s, index / m_bucketSize);
+        else if (index <= xAxis->range().upper + 1)
+            graph(s)->addData(index, values[size_t(s)]);
+    }
+}
+
+void RecordingChart::setValues(const std::array<QVector<double>, ChannelSeriesCount>& values) {
+    m_values = values;
+    m_points = 0;
+    for (const QVector<double>& v : values)
+        m_points = std::max(m_points, int(v.size()));
+    m_bucketSize = 1;
+    rebuildEnvelopes();
+    if (m_bottomAutomatic)
+        xAxis->setRange(0, std::max(1.0, double(m_points - 1)));
+    syncDisplay();
+}
+
+void RecordingChart::clearSeries() {
+    setValues({});
+}
+
+void RecordingChart::setLeftRange(double minimum, double maximum) {
+    yAxis->setRange(minimum, maximum);
+}
+
+void RecordingChart::setRightRange(double minimum, double maximum) {
+    yAxis2->setRange(minimum, maximum);
+}
+
+void RecordingChart::setBottomAutomatic() {
+    m_bottomAutomatic = true;
+    xAxis->setRange(0, std::max(1.0, double(m_points - 1)));
+    syncDisplay();
+}
+
+void RecordingChart::setBottomWindow(double minimum, double maximum) {
+    m_bottomAutomatic = false;
+    xAxis->setRange(minimum, maximum);
+    syncDisplay();
+}
+
+void RecordingChart::refresh() {
+    replot(QCustomPlot::rpQueuedReplot);
+}
+
+void RecordingChart::setMarker(double x, bool visible) {
+    m_marker->point1->setCoords(x, 0);
+    m_marker->point2->setCoords(x, 1);
+    m_marker->setVisible(visible);
+    refresh();
+}
+
+bool RecordingChart::markerVisible() const {
+    return m_marker->visible();
+}
+
+int RecordingChart::seriesAt(const QPointF& position) const {
+    int best = -1;
+    double bestDistance = selectionTolerance();
+    for (int i = 0; i < ChannelSeriesCount; ++i) {
+        const QCPGraph* g = graph(i);
+        if (!g->visible() || g->dataCount() == 0)
+            continue;
+        const double d = g->selectTest(position, false);
+        if (d >= 0 && d < bestDistance) {
+            bestDistance = d;
+            best = i;
+        }
+    }
+    return best;
+}
+
+void RecordingChart::widen(int series) {
+    if (series == m_hovered)
+        return;
+    m_hovered = series;
+    for (int i = 0; i < SeriesCount; ++i) {
+        QPen pen = graph(i)->pen();
+        pen.setWidth(i == series ? 5 : basePenWidth(i));
+        graph(i)->setPen(pen);
+    }
+    emit seriesHovered(series);
+    refresh();
+}
+
+void RecordingChart::mouseMoveEvent(QMouseEvent* event) {
+    widen(seriesAt(event->position()));
+    QCustomPlot::mouseMoveEvent(event);
+}
+
+void RecordingChart::mousePressEvent(QMouseEvent* event) {
+    if (seriesAt(event->position()) >= 0) {
+        const int index = int(std::lround(xAxis->pixelToCoord(event->position().x())));
+        if (index >= 0 && index < m_points)
+            emit pointClicked(index);
+    }
+    QCustomPlot::mousePressEvent(event);
+}
+
+void RecordingChart::mouseReleaseEvent(QMouseEvent* event) {
+    const double x = xAxis->pixelToCoord(event->position().x());
+    setMarker(x, true);
+    emit markerMoved(x);
+    QCustomPlot::mouseReleaseEvent(event);
+}
