@@ -6,24 +6,27 @@
 
 JournalView::JournalView(Journal& journal, QPlainTextEdit* memo, QObject* parent)
     : QObject(parent), m_journal(journal), m_memo(memo) {
-    connect(&journal, &Journal::linesAppended, this, &JournalView::show);
-    show(0, journal.lineCount());
+    m_batch.setSingleShot(true);
+    m_batch.setInterval(100);
+    connect(&m_batch, &QTimer::timeout, this, &JournalView::showPending);
+    connect(&journal, &Journal::linesAppended, this, [this] {
+        if (!m_batch.isActive())
+            m_batch.start();
+    });
+    showPending();
 }
 
-void JournalView::show(qsizetype first, qsizetype count) {
-    if (first + count <= m_shown)
-        return;
-    first = std::max(first, m_shown);
-    count = m_journal.lineCount() - first;
+void JournalView::showPending() {
+    m_batch.stop();
+    const qsizetype count = m_journal.lineCount() - m_shown;
     if (count <= 0)
         return;
-    const QStringList batch = m_journal.lines().mid(first, count);
-    m_memo->appendPlainText(batch.join(QLatin1Char('\n')));
-    m_shown = first + count;
+    m_memo->appendPlainText(m_journal.lines().mid(m_shown, count).join(QLatin1Char('\n')));
+    m_shown += count;
 }
 
 QStringList JournalView::lines() {
-    m_journal.announcePending();
+    showPending();
     if (m_shown == 0 && m_memo->document()->isEmpty())
         return {};
     return m_memo->toPlainText().split(QLatin1Char('\n'));

@@ -2,13 +2,14 @@
 
 #include <QObject>
 #include <QStringList>
+#include <QTimer>
 
 class Journal;
 class QPlainTextEdit;
 
-// Shows the journal in MemoProtocol, a batch of new lines per event-loop turn so that a long run
-// of traffic lines stays cheap. The user may type into the view; what the view holds is the
-// journal that gets saved.
+// Shows the journal in MemoProtocol, new lines in batches at most ten times a second, so that a
+// long run of traffic lines costs the page one append and one repaint per batch. The user may type
+// into the view; what the view holds is the journal that gets saved.
 class JournalView : public QObject {
     Q_OBJECT
 public:
@@ -18,9 +19,10 @@ public:
     QStringList lines();
 
 private:
-    void show(qsizetype first, qsizetype count);
+    void showPending();
 
     Journal& m_journal;
     QPlainTextEdit* m_memo;
     qsizetype m_shown = 0;
+    QTimer m_batch;
 };

@@ -276,7 +276,7 @@ void TestMainWindow::closeSavesJournalAndInfo() {
     TfmMain window(options);
     window.show();
     control<QCheckBox>(&window, "cb_Protocol_Ask")->setChecked(true);
-    QTest::qWait(10); // the view shows what the journal holds
+    QTest::qWait(150); // the view shows what the journal holds
     control<QPlainTextEdit>(&window, "MemoProtocol")->appendPlainText(QStringLiteral("заметка"));
     window.askJournalFileName = [&] { return place.path("journal.txt"); };
     QVERIFY(window.close());
