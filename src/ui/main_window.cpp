@@ -1,5 +1,6 @@
 #include "main_window.h"
 
+#include "chart_page.h"
 #include "connect_read.h"
 #include "date_time_text.h"
 #include "file_names.h"
@@ -11,6 +12,7 @@
 #include "port_watcher.h"
 #include "process_priority.h"
 #include "raw_console.h"
+#include "settings_page.h"
 #include "small_windows.h"
 #include "status_panels.h"
 #include "transaction_engine.h"
