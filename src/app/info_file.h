@@ -79,10 +79,10 @@ struct InfoSettings {
     // 27..37 Color01 .. Color11: atb_TVT_Color, atb_RTopl_Color, atb_U_analog_Color, atb_RT_Color,
     // atb_RTT_Color, atb_DP_Color, atb_II_Color, atb_T_Color, (unused), atb_PVK_Color,
     // atb_Per4_imp_Color.
+    // The designed colours of the channels (0x00BBGGRR); Color09 repeats Color08.
     std::array<ColourValue, kInfoColourCount> chartColours{
-        colours::clRed,    colours::clBlue, colours::clGreen,  colours::clFuchsia,
-        colours::clMaroon, colours::clNavy, colours::clPurple, colours::clOlive,
-        colours::clOlive,  colours::clTeal, colours::clBlack};
+        0x0000FFFF, 0x000000FF, 0x00FFFF00, 0x00800080, 0x0000FF00, 0x004080FF,
+        0x00FF8080, 0x008000FF, 0x008000FF, 0x00BB6739, 0x002828FF};
     // 38: reserved; only its first character is kept (empty for an empty line).
     QString reservedLine38 = QStringLiteral("0");
     // 39 Filter 3D: "y" checks rb_Filter3D_On, anything else rb_Filter3D_Off.

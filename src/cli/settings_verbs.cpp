@@ -1,10 +1,214 @@
 // dump and restore: the module's whole EEPROM to and from a file.
+//
+// dump reads nothing but the EEPROM, so it runs without the connection read: it also saves a
+// module whose name bytes are damaged. restore first runs the connection read and writes only
+// into a module identified as a Marvek-2, as the program does (its write button is locked until
+// then); phase 2 then composes every setting from the file itself, as if the file had been
+// opened on the template page and copied onto the settings page.
 #include "cli_common.h"
 
-int RunDump(QCoreApplication&, const QStringList&) {
-    return fail(QStringLiteral("dump is not available yet"));
+#include "com_port.h"
+#include "connect_read.h"
+#include "dump_file.h"
+#include "journal_sink.h"
+#include "module_settings.h"
+#include "settings_features.h"
+#include "transaction_engine.h"
+#include "wire_codec.h"
+
+#include <QCommandLineParser>
+#include <QTimer>
+
+#include <functional>
+
+namespace {
+
+constexpr double kDefaultTimeoutS = 120;
+constexpr int kProgressEvery = 32; // addresses between progress lines
+
+struct VerbOptions {
+    QString port;
+    QString out;
+    QStringList positional;
+    double timeoutS = kDefaultTimeoutS;
+};
+
+// Parses --port, --out (when asked for) and --timeout; returns an error text or empty.
+QString parseOptions(const QStringList& args, bool withOut, VerbOptions* options) {
+    QCommandLineParser parser;
+    const QCommandLineOption port(QStringLiteral("port"), QStringLiteral("Serial port."),
+                                  QStringLiteral("PATH"));
+    const QCommandLineOption out(QStringLiteral("out"), QStringLiteral("Dump file to write."),
+                                 QStringLiteral("FILE"));
+    const QCommandLineOption timeout(QStringLiteral("timeout"),
+                                     QStringLiteral("Seconds the whole transfer may take."),
+                                     QStringLiteral("S"));
+    parser.addOption(port);
+    if (withOut)
+        parser.addOption(out);
+    parser.addOption(timeout);
+    if (!parser.parse(args))
+        return parser.errorText();
+    options->port = parser.value(port);
+    if (withOut)
+        options->out = parser.value(out);
+    options->positional = parser.positionalArguments();
+    if (parser.isSet(timeout)) {
+        bool ok = false;
+        options->timeoutS = parser.value(timeout).toDouble(&ok);
+        if (!ok || options->timeoutS <= 0)
+            return QStringLiteral("--timeout takes a positive number of seconds");
+    }
+    return {};
 }
 
-int RunRestore(QCoreApplication&, const QStringList&) {
-    return fail(QStringLiteral("restore is not available yet"));
+// The port, the engine and the settings operations of one run, and its outcome.
+class Run {
+public:
+    explicit Run(QCoreApplication& app) : m_app(app) {}
+
+    bool open(const QString& path) {
+        QString error;
+        if (!openPort(port, path, &error)) {
+            fail(error);
+            return false;
+        }
+        m_portPath = path;
+        QObject::connect(&port, &ModulePort::PortLost, &m_app, [this](const QString& reason) {
+            finish(::fail(m_portPath + QStringLiteral(": ") + reason));
+        });
+        QObject::connect(&engine, &TransactionEngine::moduleError, &m_app, [this] {
+            finish(::fail(QStringLiteral("the module refused a command (answer \"*\")"), 2));
+        });
+        QObject::connect(&features.context(), &SettingsContext::refused, &m_app,
+                         [this](const QString&, StartResult, const QString& message) {
+                             finish(::fail(message));
+                         });
+        QObject::connect(&features.dumps(), &DumpFiles::failed, &m_app,
+                         [this](const QString& message) { finish(::fail(message)); });
+        return true;
+    }
+
+    int exec(double timeoutS, const std::function<void()>& start) {
+        QTimer deadline;
+        deadline.setSingleShot(true);
+        QObject::connect(&deadline, &QTimer::timeout, &m_app, [&] {
+            finish(::fail(QStringLiteral("the transfer did not complete within %1 s").arg(timeoutS),
+                          3));
+        });
+        deadline.start(int(timeoutS * 1000));
+        QTimer::singleShot(0, &m_app, start);
+        m_app.exec();
+        engine.stopAll();
+        port.ClosePort();
+        return m_status;
+    }
+
+    void finish(int status) {
+        if (m_done)
+            return;
+        m_done = true;
+        m_status = status;
+        engine.stopAll();
+        m_app.quit();
+    }
+    void fail(const QString& message) { finish(::fail(message)); }
+
+    // "EEPROM-40" lines on standard error as the transfer moves on.
+    void reportAddresses(const QString& verb) {
+        QObject::connect(&engine, &TransactionEngine::progressChanged, &m_app, [this, verb] {
+            const int address = features.dumps().address();
+            if (address / kProgressEvery == m_reported / kProgressEvery)
+                return;
+            m_reported = address;
+            err() << "marvek2-cli: " << verb << " EEPROM-" << wire::HumanAddress(address)
+                  << Qt::endl;
+        });
+    }
+
+    TBComPort port;
+    StringListJournal journal;
+    TransactionEngine engine{port, journal};
+    ModuleSettingsModel model;
+    SettingsFeatures features{engine, model};
+
+private:
+    QCoreApplication& m_app;
+    QString m_portPath;
+    int m_status = 1;
+    bool m_done = false;
+    int m_reported = 0;
+};
+
+} // namespace
+
+int RunDump(QCoreApplication& app, const QStringList& args) {
+    VerbOptions options;
+    if (const QString error = parseOptions(args, true, &options); !error.isEmpty())
+        return fail(error);
+    if (options.port.isEmpty() || options.out.isEmpty() || !options.positional.isEmpty())
+        return fail(QStringLiteral("usage: marvek2-cli dump --port PATH --out FILE [--timeout S]"));
+
+    Run run(app);
+    if (!run.open(options.port))
+        return 1;
+    run.reportAddresses(QStringLiteral("reading"));
+    QObject::connect(&run.features.dumps(), &DumpFiles::saved, &app, [&](const QString& path) {
+        err() << "marvek2-cli: 256 bytes saved to " << path << Qt::endl;
+        run.finish(0);
+    });
+    return run.exec(options.timeoutS, [&] {
+        err() << "marvek2-cli: reading EEPROM-00" << Qt::endl;
+        run.features.dumps().saveToFile(options.out);
+    });
+}
+
+int RunRestore(QCoreApplication& app, const QStringList& args) {
+    VerbOptions options;
+    if (const QString error = parseOptions(args, false, &options); !error.isEmpty())
+        return fail(error);
+    if (options.port.isEmpty() || options.positional.size() != 1)
+        return fail(QStringLiteral("usage: marvek2-cli restore --port PATH FILE [--timeout S]"));
+    const QString file = options.positional.first();
+    // The whole file is checked before the port is even opened: a bad file sends nothing.
+    if (const DumpFileContent content = ReadDumpFile(file); !content.ok())
+        return fail(content.error);
+
+    Run run(app);
+    if (!run.open(options.port))
+        return 1;
+    ConnectRead read(run.engine, run.model);
+    run.features.follow(read);
+    DumpFiles& dumps = run.features.dumps();
+
+    QObject::connect(&read, &ConnectRead::identified, &app, [&](const QString& name) {
+        err() << "marvek2-cli: module \"" << name << "\" identified; writing " << file << Qt::endl;
+        run.features.Btn_Raschet_Marvek_2Click();
+        if (!dumps.openFromFile(file))
+            return; // failed() has ended the run
+        dumps.saveToModule();
+    });
+    QObject::connect(&read, &ConnectRead::foreignModule, &app, [&](const QString& name) {
+        run.finish(fail(
+            QStringLiteral("the module \"%1\" is not a Marvek-2; nothing was written").arg(name),
+            4));
+    });
+    QObject::connect(&read, &ConnectRead::unidentified, &app, [&] {
+        run.finish(
+            fail(QStringLiteral("the module's name could not be read; nothing was written"), 4));
+    });
+    QObject::connect(&read, &ConnectRead::noAnswer, &app, [&] {
+        err() << "marvek2-cli: no answer from the module yet, still trying" << Qt::endl;
+    });
+    run.reportAddresses(QStringLiteral("writing"));
+    QObject::connect(&dumps, &DumpFiles::settingsWriteStarted, &app,
+                     [&] { err() << "marvek2-cli: writing the settings" << Qt::endl; });
+    QObject::connect(&dumps, &DumpFiles::written, &app, [&](const QString& path) {
+        err() << "marvek2-cli: " << path << " written into the module" << Qt::endl;
+        run.finish(0);
+    });
+    return run.exec(options.timeoutS, [&] {
+        err() << "marvek2-cli: reading the module's settings" << Qt::endl;
+        read.startRead();
+    });
 }

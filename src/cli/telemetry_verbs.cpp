@@ -1,6 +1,158 @@
 // log: recording the live values without a window.
 #include "cli_common.h"
+#include "com_port.h"
+#include "connect_read.h"
+#include "decimal_format.h"
+#include "journal_sink.h"
+#include "live_recorder.h"
+#include "module_settings.h"
+#include "record_csv.h"
+#include "record_file.h"
+#include "transaction_engine.h"
 
-int RunLog(QCoreApplication&, const QStringList&) {
-    return fail(QStringLiteral("log is not available yet"));
+#include <QCommandLineParser>
+#include <QTimer>
+
+#include <cmath>
+
+namespace {
+
+constexpr int kConnectTimeoutMs = 30000;
+constexpr int kShortestIntervalMs = 50; // one poll step
+constexpr int kLongestIntervalMs = 60000;
+
+const char* const logUsage = "usage: marvek2-cli log --port PATH --seconds N --out FILE "
+                             "[--interval MS] [--csv]";
+
+struct LogOptions {
+    QString port;
+    double seconds = 0;
+    QString out;
+    int intervalMs = telemetry::kDefaultGraphIntervalMs;
+    bool csv = false;
+};
+
+// Parses the verb's arguments; on a mistake error says what is wrong.
+bool parseLogOptions(const QStringList& args, LogOptions* options, QString* error) {
+    QCommandLineParser parser;
+    const QCommandLineOption port(QStringLiteral("port"), QString(), QStringLiteral("PATH"));
+    const QCommandLineOption seconds(QStringLiteral("seconds"), QString(), QStringLiteral("N"));
+    const QCommandLineOption out(QStringLiteral("out"), QString(), QStringLiteral("FILE"));
+    const QCommandLineOption interval(QStringLiteral("interval"), QString(), QStringLiteral("MS"));
+    const QCommandLineOption csv(QStringLiteral("csv"));
+    parser.addOptions({port, seconds, out, interval, csv});
+    if (!parser.parse(args)) {
+        *error = parser.errorText();
+        return false;
+    }
+    if (!parser.isSet(port) || !parser.isSet(seconds) || !parser.isSet(out) ||
+        !parser.positionalArguments().isEmpty()) {
+        *error = QString::fromLatin1(logUsage);
+        return false;
+    }
+    options->port = parser.value(port);
+    options->out = parser.value(out);
+    options->csv = parser.isSet(csv);
+    bool ok = false;
+    options->seconds = parser.value(seconds).toDouble(&ok);
+    if (!ok || !(options->seconds > 0) || !std::isfinite(options->seconds)) {
+        *error = QStringLiteral("--seconds takes a positive number of seconds");
+        return false;
+    }
+    if (parser.isSet(interval)) {
+        options->intervalMs = parser.value(interval).toInt(&ok);
+        if (!ok || options->intervalMs < kShortestIntervalMs ||
+            options->intervalMs > kLongestIntervalMs) {
+            *error = QStringLiteral("--interval takes milliseconds from %1 to %2")
+                         .arg(kShortestIntervalMs)
+                         .arg(kLongestIntervalMs);
+            return false;
+        }
+    }
+    return true;
+}
+
+} // namespace
+
+// The connection read first (the poll scales fuel values by the FuelFlowFactor it leaves), then
+// one recording with the program's graph tick and poll cycle until N seconds of samples are
+// taken: N × 1000 / MS samples, the first at time 0.
+int RunLog(QCoreApplication& app, const QStringList& args) {
+    LogOptions options;
+    QString error;
+    if (!parseLogOptions(args, &options, &error))
+        return fail(error);
+    const qint64 sampleTarget =
+        std::max<qint64>(1, qint64(std::floor(options.seconds * 1000 / options.intervalMs + 1e-9)));
+
+    TBComPort port;
+    if (!openPort(port, options.port, &error))
+        return fail(error);
+    StringListJournal journal;
+    TransactionEngine engine(port, journal);
+    ModuleSettingsModel settings;
+    ConnectRead read(engine, settings);
+    telemetry::LiveRecorder recorder(engine, settings);
+    recorder.setGraphIntervalMs(options.intervalMs);
+
+    int status = 0;
+    bool done = false;
+    auto finish = [&](int code) {
+        if (done)
+            return;
+        done = true;
+        status = code;
+        read.stop();
+        recorder.stop();
+        app.quit();
+    };
+
+    QTimer connectDeadline;
+    connectDeadline.setSingleShot(true);
+    QObject::connect(&connectDeadline, &QTimer::timeout, &app, [&] {
+        finish(fail(QStringLiteral("the connection read did not complete within %1 s")
+                        .arg(kConnectTimeoutMs / 1000),
+                    3));
+    });
+    QObject::connect(&read, &ConnectRead::identified, &app, [&] {
+        connectDeadline.stop();
+        recorder.start();
+    });
+    QObject::connect(&read, &ConnectRead::foreignModule, &app, [&](const QString& name) {
+        finish(fail(QStringLiteral("the module is not a Marvek-2 (name \"%1\")").arg(name), 4));
+    });
+    QObject::connect(&read, &ConnectRead::unidentified, &app, [&] {
+        finish(fail(QStringLiteral("the module's name could not be read"), 4));
+    });
+    QObject::connect(&read, &ConnectRead::noAnswer, &app, [&] {
+        err() << "marvek2-cli: no answer from the module yet, still trying" << Qt::endl;
+    });
+    QObject::connect(&engine, &TransactionEngine::moduleError, &app, [&] {
+        finish(fail(QStringLiteral("the module refused a command (answer \"*\")"), 2));
+    });
+    QObject::connect(&port, &ModulePort::PortLost, &app, [&](const QString& reason) {
+        finish(fail(options.port + QStringLiteral(": ") + reason));
+    });
+    QObject::connect(&recorder, &telemetry::LiveRecorder::tickCompleted, &app, [&] {
+        const telemetry::Recording* recording = recorder.liveRecording();
+        if (done || !recording || recording->sampleCount() < sampleTarget)
+            return;
+        recorder.stop();
+        const DecimalFormat format;
+        const QString written =
+            options.csv ? telemetry::WriteCsvFile(options.out, recording->grid(), format)
+                        : telemetry::WriteRecordFile(options.out, recording->grid(), format);
+        if (!written.isEmpty()) {
+            finish(fail(written));
+            return;
+        }
+        out() << recording->sampleCount() << " samples written to " << options.out << Qt::endl;
+        finish(0);
+    });
+
+    connectDeadline.start(kConnectTimeoutMs);
+    read.startRead();
+    app.exec();
+    port.ClosePort();
+    return status;
 }

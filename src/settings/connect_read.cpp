@@ -148,12 +148,15 @@ void ConnectRead::decode(const ReadStep& step, int byte) {
         return;
     case ReadTarget::Flags00:
         m_model.edit([&](ModuleSettings& s) { s.Flags00 = byte; });
+        emit byteDecoded(step.address, byte);
         break;
     case ReadTarget::Flags01:
         m_model.edit([&](ModuleSettings& s) { s.Flags01 = byte; });
+        emit byteDecoded(step.address, byte);
         break;
     case ReadTarget::Flags1F:
         m_model.edit([&](ModuleSettings& s) { s.Flags1F = byte; });
+        emit byteDecoded(step.address, byte);
         break;
     case ReadTarget::NameChar:
         // Like the settings, a name character is only ever formed from two valid digits: a code
@@ -168,6 +171,7 @@ void ConnectRead::decode(const ReadStep& step, int byte) {
     default: {
         const double value = *settings_map::NumericSettingFromByte(step.target, byte);
         m_model.edit([&](ModuleSettings& s) { *numericField(s, step.target) = value; });
+        emit byteDecoded(step.address, byte);
         return;
     }
     }

@@ -55,6 +55,9 @@ signals:
     void unidentified();
     // A command was given up after the attempt limit (its journal line is written).
     void readError(const QString& address);
+    // A settings byte of the EEPROM was decoded from two valid digits (ModuleSettings already
+    // holds it). The settings page presses its buttons from the bit-field bytes and NumBurn.
+    void byteDecoded(int address, int byte);
 
 private:
     void moveOn(int step);

@@ -8,10 +8,12 @@
 #include "journal_view.h"
 #include "language_applier.h"
 #include "left_column.h"
+#include "live_recorder.h"
 #include "pages.h"
 #include "port_watcher.h"
 #include "process_priority.h"
 #include "raw_console.h"
+#include "settings_features.h"
 #include "settings_page.h"
 #include "small_windows.h"
 #include "status_panels.h"
@@ -64,6 +66,9 @@ TfmMain::TfmMain(const StartOptions& options, QWidget* parent) : QMainWindow(par
     m_engine->setIntervalScale(options.intervalScale);
     m_console = std::make_unique<RawConsole>(*m_engine);
     m_connectRead = std::make_unique<ConnectRead>(*m_engine, m_moduleSettings);
+    m_recorder = std::make_unique<telemetry::LiveRecorder>(*m_engine, m_moduleSettings);
+    m_settingsFeatures = std::make_unique<SettingsFeatures>(*m_engine, m_moduleSettings);
+    m_settingsFeatures->follow(*m_connectRead);
     m_portWatcher = std::make_unique<PortWatcher>([this] {
         QStringList ports;
         TBComPort::ListSerialPorts(ports);
@@ -114,10 +119,10 @@ void TfmMain::buildWorkArea(QWidget* central) {
     m_pages = new QStackedWidget(central);
     m_pages->setObjectName(QStringLiteral("Panel_WorkArea"));
     body->addWidget(m_pages, 1);
-    Panel_Parr_Max = new ChartPage(m_pages);
+    Panel_Parr_Max = new ChartPage(*m_recorder, m_pages);
     Panel_Emu = new EmulatorPage(m_pages);
     Panel_3D = new TablesPage(m_pages);
-    spnl_2012_Setting = new SettingsPage(m_pages);
+    spnl_2012_Setting = new SettingsPage(*m_settingsFeatures, m_pages);
     Panel_Protocol = new ProtocolPage(m_pages);
     for (QWidget* page : {static_cast<QWidget*>(Panel_Parr_Max), static_cast<QWidget*>(Panel_Emu),
                           static_cast<QWidget*>(Panel_3D), static_cast<QWidget*>(spnl_2012_Setting),
@@ -198,6 +203,17 @@ void TfmMain::buildMenu() {
     m_emulatorMenu->setObjectName(QStringLiteral("N2"));
     menuItem(m_emulatorMenu, "EMUStart", QStringLiteral("Пуск"));
     menuItem(m_emulatorMenu, "EMUStop", QStringLiteral("Стоп"));
+    telemetry::LiveRecorder* recorder = m_recorder.get();
+    connect(findChild<QAction*>(QStringLiteral("ChartStart")), &QAction::triggered, recorder,
+            [recorder] { recorder->start(); });
+    connect(findChild<QAction*>(QStringLiteral("ChartPause")), &QAction::triggered, recorder,
+            [recorder] { recorder->pause(); });
+    connect(findChild<QAction*>(QStringLiteral("ChartCont")), &QAction::triggered, recorder,
+            [recorder] { recorder->continueRecording(); });
+    connect(findChild<QAction*>(QStringLiteral("ChartStop")), &QAction::triggered, recorder,
+            [recorder] { recorder->stop(); });
+    connect(findChild<QAction*>(QStringLiteral("ChartClear")), &QAction::triggered, recorder,
+            [recorder] { recorder->deleteCurrent(); });
     QAction* about = bar->addAction(QStringLiteral("О программе"));
     about->setObjectName(QStringLiteral("N8"));
     connect(about, &QAction::triggered, this, &TfmMain::N8Click);
@@ -210,6 +226,8 @@ void TfmMain::buildLock() {
     for (const char* name : {"ChartStart", "ChartCont", "EMUStart"})
         m_lock->add(findChild<QAction*>(QLatin1String(name)));
     m_lock->addUnlockOnly(spnl_2012_Setting->tuning());
+    Panel_Parr_Max->addToLock(*m_lock);
+    spnl_2012_Setting->addToLock(*m_lock);
 }
 
 bool TfmMain::interfaceLocked() const {
@@ -247,6 +265,21 @@ void TfmMain::wireEngine() {
     connect(e, &TransactionEngine::connectButtonToFrontRequested, this,
             [this] { m_left->showConnectButton(true); });
     connect(m_console.get(), &RawConsole::unlockRequested, this, &TfmMain::Btn_UnBlockClick);
+    connect(spnl_2012_Setting, &SettingsPage::lockRequested, this, &TfmMain::Btn_BlockClick);
+    connect(spnl_2012_Setting, &SettingsPage::unlockRequested, this, &TfmMain::Btn_UnBlockClick);
+    connect(spnl_2012_Setting, &SettingsPage::message, this,
+            [this](const QString& m) { showMessage(QMessageBox::Warning, m); });
+    connect(spnl_2012_Setting, &SettingsPage::bottomStatusText, this,
+            [this](const QString& t) { StatusBar_Bottom->setPanelText(1, t); });
+    connect(Panel_Parr_Max, &ChartPage::lockRequested, this, &TfmMain::Btn_BlockClick);
+    connect(Panel_Parr_Max, &ChartPage::unlockRequested, this, &TfmMain::Btn_UnBlockClick);
+    connect(Panel_Parr_Max, &ChartPage::disconnectAllowed, this, [this](bool allowed) {
+        m_left->atb_2012_B_ModuleOff->setEnabled(allowed && !m_lock->isLocked());
+    });
+    connect(Panel_Parr_Max, &ChartPage::statusPanelClearRequested, this,
+            [this] { StatusBar_Top->setPanelText(1, QString()); });
+    connect(Panel_Parr_Max, &ChartPage::message, this,
+            [this](const QString& m) { showMessage(QMessageBox::Critical, m); });
 
     // The identification shows windows: it runs once the receive event that completed the read
     // has been handled.
@@ -319,6 +352,7 @@ void TfmMain::startUp(const StartOptions& options) {
     const InfoFileContent info = ReadInfoFile(m_infoPath, m_decimals);
     m_info = info.settings;
     problems += info.problems;
+    Panel_Parr_Max->applyInfo(m_info);
     fillLanguageList(info.fileMissing);
     selectSavedPort(options.port);
     const ConfigFileContent config = ReadConfigFile(m_configPath);
@@ -409,6 +443,7 @@ void TfmMain::scbx_LangDriverChange() {
     }
     m_texts.apply(language.entries);
     m_engine->setTexts({text(4), text(13), text(26), text(49)});
+    m_settingsFeatures->context().setTexts(m_texts);
     m_info.language = name;
 }
 
@@ -486,7 +521,7 @@ void TfmMain::btn_WhoIsModuleClick() {
 }
 
 void TfmMain::Btn_Raschet_Marvek_2Click() {
-    // The settings view follows the module model by itself; nothing to copy here yet.
+    m_settingsFeatures->Btn_Raschet_Marvek_2Click();
 }
 
 void TfmMain::onPortLost(const QString& reason) {
@@ -501,11 +536,13 @@ void TfmMain::onPortLost(const QString& reason) {
 QString TfmMain::storeConfiguration() {
     const QString code =
         m_sensorCode.SensorPairCode(Ed_Type_Datchik_1_RU->text(), Ed_Type_Datchik_2_RU->text());
-    m_flagsTable.storeAtDisconnect(code, ParameterFlags(m_chartSelection));
+    m_flagsTable.storeAtDisconnect(
+        code, telemetry::FlagsFromParameterChecks(m_recorder->parameterChecks()));
     QString error = WriteConfigFile(m_configPath, m_flagsTable);
     if (error.isEmpty()) {
         m_info.portCountAtStart = m_portCountAtStart;
         m_info.portIndex = m_left->cbPort->currentIndex();
+        Panel_Parr_Max->storeInfo(m_info);
         error = WriteInfoFile(m_infoPath, m_info, m_decimals);
     }
     return error;
@@ -603,6 +640,7 @@ void TfmMain::closeEvent(QCloseEvent* event) {
     }
     m_info.portCountAtStart = m_portCountAtStart;
     m_info.portIndex = m_left->cbPort->currentIndex();
+    Panel_Parr_Max->storeInfo(m_info);
     const QString error = WriteInfoFile(m_infoPath, m_info, m_decimals);
     if (!error.isEmpty()) {
         showMessage(QMessageBox::Critical, error);

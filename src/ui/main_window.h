@@ -14,6 +14,10 @@
 #include <memory>
 
 class ChartPage;
+class SettingsFeatures;
+namespace telemetry {
+class LiveRecorder;
+}
 class ConnectRead;
 class EmulatorPage;
 class InterfaceLock;
@@ -54,6 +58,7 @@ public:
     TransactionEngine& engine() { return *m_engine; }
     Journal& journal() { return m_journal; }
     ModuleSettingsModel& moduleSettings() { return m_moduleSettings; }
+    telemetry::LiveRecorder& recorder() { return *m_recorder; }
     const InterfaceTexts& texts() const { return m_texts; }
     bool interfaceLocked() const;
     const InfoSettings& infoSettings() const { return m_info; }
@@ -116,7 +121,6 @@ private:
     DecimalFormat m_decimals;
     InfoSettings m_info;
     ParameterFlagsTable m_flagsTable;
-    ChartParameterSelection m_chartSelection;
     SensorPairCodeBuilder m_sensorCode;
     InterfaceTexts m_texts;
     int m_portCountAtStart = 0;
@@ -129,6 +133,8 @@ private:
     std::unique_ptr<TransactionEngine> m_engine;
     std::unique_ptr<RawConsole> m_console;
     std::unique_ptr<ConnectRead> m_connectRead;
+    std::unique_ptr<telemetry::LiveRecorder> m_recorder;
+    std::unique_ptr<SettingsFeatures> m_settingsFeatures;
     std::unique_ptr<PortWatcher> m_portWatcher;
     std::unique_ptr<InterfaceLock> m_lock;
     std::unique_ptr<JournalView> m_journalView;

@@ -1,25 +1,56 @@
 #pragma once
 
+#include "choice_change.h"
+#include "engineering_change.h"
+#include "lambda_training.h"
+#include "page_selection.h"
+
 #include <QList>
+#include <QString>
 #include <QWidget>
 
+#include <array>
+#include <functional>
+
+class InterfaceLock;
+class LambdaWindow;
+class QButtonGroup;
 class QGroupBox;
+class QLabel;
 class QLineEdit;
 class QPushButton;
 class QRadioButton;
+class QStackedWidget;
 class QTabWidget;
+class QToolButton;
+class ScaleBar;
+class SettingsFeatures;
+struct SettingsView;
 
 // Module settings: the page control with the main, additional and engineering tabs, and the
-// template panel at its right once it has been asked for.
+// template panel at its right once it has been asked for. The controls show the settings page
+// model and the module settings and call the settings operations; nothing here talks to the
+// module.
 class SettingsPage : public QWidget {
     Q_OBJECT
 public:
+    explicit SettingsPage(SettingsFeatures& features, QWidget* parent = nullptr);
+    // The controls alone, bound to nothing (for a shell that has no settings features yet).
     explicit SettingsPage(QWidget* parent = nullptr);
+    ~SettingsPage() override;
 
     QTabWidget* tuning() const { return spc_Tuning; }
     QWidget* engineeringTab() const { return stsIngeneer; }
     void showTemplate();
     bool templateShown() const;
+
+    // The controls of this page that the interface lock disables during long transfers.
+    void addToLock(InterfaceLock& lock);
+
+    // The file dialogs of the dump buttons; an empty name is a cancelled dialog. Tests replace
+    // them.
+    std::function<QString()> askSaveFileName;
+    std::function<QString()> askOpenFileName;
 
     // Process priority controls of the engineering tab.
     QGroupBox* sRadioGroup1 = nullptr;
@@ -27,8 +58,93 @@ public:
     QPushButton* sButton5 = nullptr;
     QLineEdit* sEdit11 = nullptr;
 
+    // The lambda confirmation windows.
+    LambdaWindow* lambdaWindow(LambdaConfirmation which) const;
+
+signals:
+    // Btn_Block / Btn_UnBlock around the dump transfers and the end of the lambda switch-off.
+    void lockRequested();
+    void unlockRequested();
+    // A refused operation or a failed transfer, to be shown to the user.
+    void message(const QString& text);
+    // Panel 1 of the lower status bar: Text37, Text38, Text39.
+    void bottomStatusText(const QString& text);
+
 private:
+    // One numeric setting's group: caption, scale window, step buttons and value field.
+    struct ScaleControls {
+        QGroupBox* group = nullptr;
+        ScaleBar* chart = nullptr;
+        QLineEdit* value = nullptr;
+        QToolButton* up = nullptr;
+        QToolButton* down = nullptr;
+    };
+    // A radio group and, for each of its buttons, whether the model shows it pressed.
+    struct BoundGroup {
+        QButtonGroup* group = nullptr;
+        QList<std::pair<QToolButton*, std::function<bool()>>> buttons;
+    };
+    // The controls that the main page and the template page both have.
+    struct Side {
+        PageSide side = PageSide::Main;
+        QString suffix; // "" or "_Sh"
+        QList<BoundGroup> groups;
+        std::array<ScaleControls, NumericSettingCount> scales;
+        QGroupBox* pumpType = nullptr;
+    };
+
+    void build();
+    void buildMainTab(QWidget* tab, Side& side);
+    void buildAdditionalTab(QWidget* tab, Side& side);
+    void buildEngineeringTab();
+    void buildTemplatePanel();
+    QGroupBox* choiceGroup(Side& side, const char* name, const QString& title,
+                           std::initializer_list<ChoiceOperation> operations, QWidget* parent,
+                           bool vertical = false);
+    QGroupBox* scaleGroup(Side& side, NumericSetting setting, QWidget* parent);
+    QToolButton* toolButton(const QString& name, const QString& text, QWidget* parent);
+    BoundGroup& newGroup(QList<BoundGroup>& groups, QWidget* parent);
+
+    void bind();
+    void showMain();
+    void showTemplatePage();
+    void showScale(NumericSetting setting);
+    void showValues();
+    void showEngineeringPanel(EngineeringPanel panel);
+    void showView(const SettingsView& view);
+    void setPumpTypeHeight(QGroupBox* group,
+                           const std::optional<settings_map::PumpTypeChoice>& pump,
+                           int simpleHeight);
+    static void showGroups(const QList<BoundGroup>& groups);
+
+    void saveToFile();
+    void openFromFile();
+
+    SettingsFeatures* m_features = nullptr;
+    Side m_main;
+    Side m_template;
+    QList<BoundGroup> m_engineeringGroups;
+    int m_simpleHeight = PumpTypeHeightSimpleAfterRead;
+
     QTabWidget* spc_Tuning = nullptr;
     QWidget* stsIngeneer = nullptr;
     QWidget* spnl_Shablon = nullptr;
+    QWidget* spnl_2012_Ingener = nullptr;
+    QLabel* m_engineeringCaption = nullptr;
+    QPushButton* sButton2 = nullptr;
+    QPushButton* sButton3 = nullptr;
+    QList<QGroupBox*> m_engineeringGroupBoxes;
+    QLabel* slbl_Lup = nullptr;
+    QLabel* slbl_Ldown = nullptr;
+    QLineEdit* Ed_Other_UKZ = nullptr;
+    QStackedWidget* m_training = nullptr; // atb_Other_TicherEmu_On / _Off on one place
+    QToolButton* atb_Other_TicherEmu_On = nullptr;
+    QToolButton* atb_Other_TicherEmu_Off = nullptr;
+    QToolButton* atb_Other_TicherEmu_Sh = nullptr;
+    QToolButton* ssb_EEPROM_SaveToFile = nullptr;
+    QToolButton* ssb_EEPROM_OpenFromFile = nullptr;
+    QToolButton* ssb_EEPROM_SaveToModule = nullptr;
+    QLabel* sPanel29 = nullptr;
+    LambdaWindow* TfmLambdaOn = nullptr;
+    LambdaWindow* TfmLambdaOff = nullptr;
 };

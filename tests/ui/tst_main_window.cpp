@@ -1,5 +1,9 @@
+#include "chart_page.h"
+#include "language_applier.h"
+#include "languages.h"
 #include "main_window.h"
 #include "pty_module.h"
+#include "recording_chart.h"
 #include "text_file.h"
 #include "transaction_engine.h"
 
@@ -31,6 +35,7 @@ struct Workplace {
             QFile::copy(QStringLiteral(MARVEK2_LANGUAGE_DIR "/") + f,
                         dir.filePath(QStringLiteral("Language/") + f));
     }
+    QString path(const QString& name) const { return dir.filePath(name); }
     QString path(const char* name) const { return dir.filePath(QLatin1String(name)); }
     QTemporaryDir dir;
 };
@@ -94,6 +99,7 @@ private slots:
     void moduleErrorThenConnectAgain();
     void closeSavesJournalAndInfo();
     void removedPortIsReported();
+    void recordSaveAndReload();
     void terminationClosesLikeTheUser_data();
     void terminationClosesLikeTheUser();
 };
@@ -189,6 +195,22 @@ void TestMainWindow::languageSwitch() {
     languages->setCurrentIndex(languages->findText(QStringLiteral("Russian")));
     emit languages->activated(languages->currentIndex());
     QCOMPARE(control<QLabel>(&window, "Panel47")->text(), QStringLiteral("График"));
+
+    // Every entry of the shipped files reaches a control or a text, in both languages alike.
+    QList<QStringList> keys;
+    for (const char* name : {"Russian", "English"}) {
+        const LanguageFileContent file = ReadLanguageFile(place.path("Language/") + name + ".lng");
+        QVERIFY(file.ok());
+        QStringList names;
+        for (const LanguageFileEntry& e : file.entries) {
+            names << e.control + QLatin1Char('#') + e.property;
+            if (!InterfaceTexts::NumberOfKey(e.control))
+                QVERIFY2(ApplyLanguageEntry(&window, e.control, e.property, e.value),
+                         qPrintable(e.control + QLatin1Char('#') + e.property));
+        }
+        keys << names;
+    }
+    QCOMPARE(keys[0], keys[1]);
 }
 
 void TestMainWindow::connectIdentifiesAndUnlocks() {
@@ -206,7 +228,8 @@ void TestMainWindow::connectIdentifiesAndUnlocks() {
     QCOMPARE(rig.window->moduleSettings().settings().NumBurn, 4.0);
     QVERIFY(rig.window->journal().lines().contains(QStringLiteral("EEPROM-00 =  1000 1000")));
 
-    // The raw console: an empty line, then the exchange.
+    // The raw console at its real 50 ms: an empty line, then the exchange.
+    rig.window->engine().setIntervalScale(1.0);
     control<QLineEdit>(rig.window.get(), "Ed_Peredat")->setText(QStringLiteral("00*"));
     control<QToolButton>(rig.window.get(), "atb_Seans")->click();
     QTRY_COMPARE(rig.window->journal().lines().last(), QStringLiteral("Команда: 00*   Ответ: 11"));
@@ -302,6 +325,48 @@ void TestMainWindow::removedPortIsReported() {
     QCOMPARE(ports->currentIndex(), -1);
     QCOMPARE(control<QComboBox>(rig.window.get(), "scb_COM_port")->currentText(), QString());
     QCOMPARE(rig.window->journal().lines().last(), QString());
+}
+
+void TestMainWindow::recordSaveAndReload() {
+    Rig rig;
+    rig.module.module().setEngineEnabled(true);
+    rig.connectModule();
+    QTRY_VERIFY_WITH_TIMEOUT(rig.identified(), 8000);
+    rig.window->engine().setIntervalScale(1.0);
+    auto* start = control<QToolButton>(rig.window.get(), "atb_Chart1_Start");
+    start->click();
+    QVERIFY(rig.window->interfaceLocked());
+    QVERIFY(!control<QWidget>(rig.window.get(), "atb_2012_B_ModuleOff")->isEnabled());
+    QTest::qWait(10000); // ten seconds at the default 250 ms
+    control<QToolButton>(rig.window.get(), "atb_Chart1_Stop")->click();
+    QVERIFY(!rig.window->interfaceLocked());
+    QVERIFY(control<QWidget>(rig.window.get(), "atb_2012_B_ModuleOff")->isEnabled());
+
+    auto* tabs = control<QTabWidget>(rig.window.get(), "spc_Graph");
+    QCOMPARE(tabs->count(), 1);
+    auto* recorded = qobject_cast<RecordingChart*>(tabs->widget(0));
+    QVERIFY(recorded);
+    const int points = recorded->pointCount();
+    QVERIFY2(points >= 30 && points <= 42, qPrintable(QString::number(points)));
+    // The engine model moves: the crankshaft speed is not the same all along.
+    double low = 1e9, high = -1e9;
+    for (int i = 0; i < points; ++i) {
+        low = std::min(low, recorded->value(8, i));
+        high = std::max(high, recorded->value(8, i));
+    }
+    QVERIFY(high > low);
+
+    auto* page = rig.window->findChild<ChartPage*>(QStringLiteral("Panel_Parr_Max"));
+    page->askSaveFileName = [&] { return rig.place.path("run"); };
+    control<QToolButton>(rig.window.get(), "atb_Param_Save_2")->click();
+    QVERIFY(QFile::exists(rig.place.path("run_data.txt")));
+    page->askOpenFileName = [&] { return rig.place.path("run_data.txt"); };
+    control<QToolButton>(rig.window.get(), "atb_Param_Open_2")->click();
+    QCOMPARE(tabs->count(), 2);
+    auto* reloaded = qobject_cast<RecordingChart*>(tabs->currentWidget());
+    QCOMPARE(reloaded->pointCount(), points);
+    for (int i = 0; i < points; ++i)
+        QCOMPARE(reloaded->value(8, i), recorded->value(8, i));
 }
 
 void TestMainWindow::terminationClosesLikeTheUser_data() {

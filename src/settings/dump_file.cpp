@@ -1,0 +1,87 @@
+#include "dump_file.h"
+
+#include "text_file.h"
+#include "wire_codec.h"
+
+namespace {
+
+constexpr int kLabelLength = 12; // "EEPROM-1F = "
+constexpr int kLineLength = 14;
+
+QString labelOf(int address) {
+    return QStringLiteral("EEPROM-") + wire::HumanAddress(address) + QStringLiteral(" = ");
+}
+
+DumpFileContent errorAt(const QString& fileName, int line, const QString& what) {
+    DumpFileContent content;
+    content.errorLine = line;
+    content.error =
+        QStringLiteral("File \"%1\", line %2: %3").arg(DisplayPath(fileName)).arg(line).arg(what);
+    return content;
+}
+
+} // namespace
+
+QString DumpFileLine(int address, int byte) {
+    return labelOf(address) + wire::HexByteTexts()[byte & 0xFF];
+}
+
+QStringList DumpFileLines(const EepromImage& image) {
+    QStringList lines;
+    lines.reserve(kDumpLineCount);
+    for (int address = 0; address < kDumpLineCount; ++address)
+        lines << DumpFileLine(address, image[address]);
+    return lines;
+}
+
+DumpFileContent ParseDumpFileLines(const QStringList& lines, const QString& fileName) {
+    qsizetype count = lines.size();
+    while (count > kDumpLineCount && lines.at(count - 1).trimmed().isEmpty())
+        --count;
+    if (count > kDumpLineCount)
+        return errorAt(
+            fileName, kDumpLineCount + 1,
+            QStringLiteral("more than %1 lines (an EEPROM has %1 bytes).").arg(kDumpLineCount));
+
+    DumpFileContent content;
+    for (int n = 0; n < kDumpLineCount; ++n) {
+        const int lineNumber = n + 1;
+        if (n >= count)
+            return errorAt(fileName, lineNumber,
+                           QStringLiteral("missing: the file has %1 of the %2 lines.")
+                               .arg(count)
+                               .arg(kDumpLineCount));
+        const QString& line = lines.at(n);
+        const QString label = labelOf(n);
+        if (!line.startsWith(label))
+            return errorAt(fileName, lineNumber,
+                           QStringLiteral("\"%1\" does not begin with \"%2\".").arg(line, label));
+        const QStringView value = QStringView(line).mid(kLabelLength, 2);
+        const QStringView rest = QStringView(line).mid(kLineLength);
+        // High nibble first in files: swapping gives the wire's order that DecodeByte reads.
+        const QString swapped =
+            value.size() == 2 ? QString(value.at(1)) + value.at(0) : value.toString();
+        const std::optional<int> byte = wire::DecodeByte(swapped);
+        if (value.size() != 2 || !byte || !rest.trimmed().isEmpty())
+            return errorAt(fileName, lineNumber,
+                           QStringLiteral("the value of EEPROM-%1 in \"%2\" is not two upper-case "
+                                          "hex digits.")
+                               .arg(wire::HumanAddress(n), line));
+        content.image[n] = std::uint8_t(*byte);
+    }
+    return content;
+}
+
+DumpFileContent ReadDumpFile(const QString& path) {
+    const TextFileContent text = ReadTextFile(path);
+    if (!text.ok()) {
+        DumpFileContent content;
+        content.error = text.error;
+        return content;
+    }
+    return ParseDumpFileLines(text.lines, path);
+}
+
+QString WriteDumpFile(const QString& path, const EepromImage& image) {
+    return WriteTextFile(path, DumpFileLines(image));
+}

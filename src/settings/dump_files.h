@@ -1,0 +1,108 @@
+#pragma once
+
+#include "dump_file.h"
+#include "settings_context.h"
+#include "transaction.h"
+
+#include <QObject>
+#include <QString>
+#include <QStringList>
+
+// Settings dump files and the template page: "Сохранить в файл" (the module's EEPROM to a file on
+// TimerEEPROMSaveToFile), "Открыть из файла" (a file onto the template page) and "Записать в
+// модуль" (the template and the last file into the module: every byte but the name on
+// TimerEEPROMSaveToModule, then the page's settings on TimerEEPROMSaveToModule_2).
+//
+// File names are used exactly as given: the UI appends the suffix (FileNameWithSuffix).
+class DumpFiles : public QObject {
+    Q_OBJECT
+public:
+    static constexpr int SaveIntervalMs = 50;
+    static constexpr int WriteIntervalMs = 100;
+    // A byte is taken when this many answers in a row are the same valid byte. A line fault may
+    // turn a digit into another digit, so one answer proves nothing, and the simulator's line
+    // (one digit in ten wrong) showed two identical wrong answers in a row often enough to spoil
+    // one dump in a few.
+    static constexpr int AgreeingAnswers = 3;
+    // Bad answers (not two upper-case hex digits, or differing from the one before) to one
+    // address before the save gives up.
+    static constexpr int AttemptLimit = 15;
+    static constexpr int SaveProgressMaximum = AgreeingAnswers * kDumpLineCount + 8;
+    static constexpr int WriteProgressMaximum = 264;
+
+    enum class Stage { Idle, Saving, WritingFile, WritingSettings };
+
+    explicit DumpFiles(SettingsContext& context, QObject* parent = nullptr);
+
+    // ssb_EEPROM_SaveToFileClick after the save dialog. Locks the interface and reads the 256
+    // bytes; every byte is taken only when two answers in a row are the same two upper-case hex
+    // digits. The file is written (atomically) only once all 256 bytes are read; after 15
+    // answers to one address without that, the save stops with failed() and no file. Refused
+    // (SettingsContext::refused, nothing sent) when the path cannot be written.
+    StartResult saveToFile(const QString& path);
+
+    // ssb_EEPROM_OpenFromFileClick after the open dialog: the whole file is validated first; a
+    // bad file changes nothing and is reported by failed() with its line. Shows Text38 in
+    // either case.
+    bool openFromFile(const QString& path);
+    // The open dialog was cancelled: only Text38 is shown.
+    void openCancelled();
+
+    // ssb_EEPROM_SaveToModuleClick: validates the last dump file first; a bad file, an empty
+    // template or no file at all is refused (SettingsContext::refused naming the file and line;
+    // nothing changed, nothing sent). Then copies the template onto the main page, composes the
+    // settings, locks the interface and writes. Text39 when done.
+    StartResult saveToModule();
+
+    // The dump file last saved or opened in this run; empty at start.
+    const QString& lastFileName() const { return m_lastFileName; }
+    Stage stage() const { return m_stage; }
+    // Address being read or written (0..255).
+    int address() const { return m_address; }
+    // The commands of the running write (phase 1 or 2) and the position in them.
+    const QStringList& commands() const { return m_commands; }
+    int commandIndex() const { return m_commandIndex; }
+
+    Transaction& TimerEEPROMSaveToFile() { return m_save; }
+    Transaction& TimerEEPROMSaveToModule() { return m_write1; }
+    Transaction& TimerEEPROMSaveToModule_2() { return m_write2; }
+
+signals:
+    void saved(const QString& path);
+    void opened(const QString& path);
+    void settingsWriteStarted(); // phase 2
+    void written(const QString& path);
+    // A started save or write that stopped (nothing kept for a save; the module holds part of
+    // the file for a write), or a file that could not be opened (nothing changed). Shown to the
+    // user as it is; the interface has been unlocked.
+    void failed(const QString& message);
+
+private:
+    void receiveSave(const QString& chunk);
+    void receiveWrite1(const QString& chunk);
+    void receiveWrite2(const QString& chunk);
+    void transferStopped(Transaction& transaction);
+    void finishSave();
+    void failTransfer(const QString& message);
+    void startPhaseTwo();
+
+    SettingsContext& m_context;
+    Transaction m_save;
+    Transaction m_write1;
+    Transaction m_write2;
+    Stage m_stage = Stage::Idle;
+    bool m_stepping = false; // the transaction's own stop, not an interruption
+
+    QString m_lastFileName;
+    QString m_savePath;
+    EepromImage m_image{};
+    int m_address = 0;
+    int m_badAnswers = 0;
+    QString m_candidate; // the last valid answer to the current address...
+    int m_agreeing = 0;  // ...and how many in a row gave it
+
+    QString m_writePath;
+    QStringList m_commands;
+    QStringList m_phaseTwo;
+    int m_commandIndex = 0;
+};

@@ -1,0 +1,66 @@
+#include "settings_context.h"
+
+#include "date_time_text.h"
+#include "journal_sink.h"
+#include "module_port.h"
+#include "page_selection.h"
+#include "transaction.h"
+#include "transaction_engine.h"
+
+#include <QDateTime>
+
+QString StartRefusalText(StartResult result, const QString& runningTimer) {
+    switch (result) {
+    case StartResult::Started:
+        return {};
+    case StartResult::PortClosed:
+        return QStringLiteral("Порт модуля закрыт: команда не отправлена.");
+    case StartResult::Busy:
+        return runningTimer.isEmpty()
+                   ? QStringLiteral("Модуль занят другой операцией: команда не отправлена. "
+                                    "Повторите после её завершения.")
+                   : QStringLiteral("Модуль занят другой операцией (%1): команда не отправлена. "
+                                    "Повторите после её завершения.")
+                         .arg(runningTimer);
+    case StartResult::Invalid:
+        return QStringLiteral("Данные не годятся для записи: команда не отправлена.");
+    }
+    return {};
+}
+
+SettingsContext::SettingsContext(TransactionEngine& engine, ModuleSettingsModel& model,
+                                 SettingsPageModel& page, QObject* parent)
+    : QObject(parent), m_engine(engine), m_model(model), m_page(page) {}
+
+QString SettingsContext::dateTimeText() const {
+    return m_dateTime ? m_dateTime() : JournalDateTimeText(QDateTime::currentDateTime());
+}
+
+void SettingsContext::journal(const QString& line) const {
+    m_engine.journal().Append(line);
+}
+
+QString SettingsContext::runningTimer() const {
+    for (const char* name : TransactionEngine::BranchOrder()) {
+        const Transaction* t = m_engine.transaction(QLatin1String(name));
+        if (t && t->isEnabled())
+            return t->timerName();
+    }
+    return {};
+}
+
+StartResult SettingsContext::checkStart(const QString& operation) {
+    StartResult result = StartResult::Started;
+    if (!m_engine.port().Connected())
+        result = StartResult::PortClosed;
+    else if (m_engine.anyEnabled())
+        result = StartResult::Busy;
+    if (result != StartResult::Started)
+        refuse(operation, result, StartRefusalText(result, runningTimer()));
+    return result;
+}
+
+void SettingsContext::refuse(const QString& operation, StartResult reason, const QString& message) {
+    emit refused(operation, reason, message);
+    m_page.announceAll();
+}
