@@ -23,6 +23,15 @@
 
 namespace {
 
+// Whether the button of a choice shows pressed on a page: pressing it would change nothing.
+template <typename Choice>
+bool IsPressed(const SettingsPageModel& page, Choice choice, PageSide side) {
+    ChoiceSelection s = side == PageSide::Main ? page.main() : page.templatePage().choices;
+    const ChoiceSelection before = s;
+    Press(s, choice);
+    return s == before;
+}
+
 const QString kDumpFilter = QStringLiteral("EEPROM (*.mmr2);;текст (*.txt)");
 
 QWidget* namedWidget(const QString& name, QWidget* parent) {
@@ -286,13 +295,7 @@ void SettingsPage::buildMainTab(QWidget* tab, Side& side) {
             row->addWidget(b);
             group.group->addButton(b);
             group.buttons.append({b, [this, operation, pageSide] {
-                                      const SettingsPageModel& page = m_features->page();
-                                      ChoiceSelection s = pageSide == PageSide::Main
-                                                              ? page.main()
-                                                              : page.templatePage().choices;
-                                      const ChoiceSelection before = s;
-                                      Press(s, operation);
-                                      return s == before;
+                                      return IsPressed(m_features->page(), operation, pageSide);
                                   }});
             connect(b, &QToolButton::clicked, this, [this, operation, pageSide] {
                 if (!m_features)
@@ -405,15 +408,8 @@ void SettingsPage::buildAdditionalTab(QWidget* tab, Side& side) {
         b->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
         row->addWidget(b);
         group.group->addButton(b);
-        group.buttons.append({b, [this, c, pageSide] {
-                                  const SettingsPageModel& page = m_features->page();
-                                  ChoiceSelection s = pageSide == PageSide::Main
-                                                          ? page.main()
-                                                          : page.templatePage().choices;
-                                  const ChoiceSelection before = s;
-                                  Press(s, c);
-                                  return s == before;
-                              }});
+        group.buttons.append(
+            {b, [this, c, pageSide] { return IsPressed(m_features->page(), c, pageSide); }});
         connect(b, &QToolButton::clicked, this, [this, c, pageSide] {
             if (!m_features)
                 return;
