@@ -1,0 +1,68 @@
+#include "pty_rig.h"
+
+#include "wire_codec.h"
+
+#include <QDeadlineTimer>
+#include <QTest>
+
+PtyRig::PtyRig(const QByteArray& image, double intervalScale) {
+    QString error;
+    started = module.start(&error);
+    if (!started)
+        qWarning() << "simulator:" << error;
+    module.module().setEngineEnabled(false);
+    if (started && !image.isEmpty())
+        started = module.module().setEeprom(image);
+    port.setBaudRate(TBaudRate::br19200);
+    port.setPort(module.slavePath());
+    engine.setIntervalScale(intervalScale);
+}
+
+bool PtyRig::open() {
+    try {
+        return port.OpenPort();
+    } catch (const EComPort& e) {
+        qWarning() << e.message();
+        return false;
+    }
+}
+
+void PtyRig::setFaults(quint32 seed, const sim::FaultRates& rates) {
+    module.module().setSeed(seed);
+    module.module().setFaults(rates);
+}
+
+int WrittenAddress(const QString& command) {
+    if (command.size() != 5 || !command.endsWith(QLatin1Char(')')))
+        return -1;
+    return wire::DecodeByte(QStringView(command).mid(2)).value_or(-1);
+}
+
+QStringList ImageDifferences(const QByteArray& actual, const QByteArray& expected) {
+    QStringList out;
+    for (int i = 0; i < 256; ++i) {
+        if (actual.value(i) != expected.value(i))
+            out << QStringLiteral("EEPROM-%1 %2/%3")
+                       .arg(i, 2, 16, QLatin1Char('0'))
+                       .arg(quint8(actual.value(i)), 2, 16, QLatin1Char('0'))
+                       .arg(quint8(expected.value(i)), 2, 16, QLatin1Char('0'));
+    }
+    return out;
+}
+
+bool CliRun::run(const QString& program, const QStringList& args, int timeoutMs) {
+    process.start(program, args);
+    if (!process.waitForStarted(5000))
+        return false;
+    QDeadlineTimer deadline(timeoutMs);
+    while (process.state() != QProcess::NotRunning && !deadline.hasExpired())
+        QTest::qWait(20); // runs the event loop the simulator lives in
+    if (process.state() != QProcess::NotRunning) {
+        process.kill();
+        process.waitForFinished(5000);
+        return false;
+    }
+    err = process.readAllStandardError();
+    out = process.readAllStandardOutput();
+    return process.exitStatus() == QProcess::NormalExit;
+}
