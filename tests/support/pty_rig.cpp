@@ -39,13 +39,16 @@ int WrittenAddress(const QString& command) {
 }
 
 QStringList ImageDifferences(const QByteArray& actual, const QByteArray& expected) {
+    const auto byteAt = [](const QByteArray& image, int i) {
+        return i < image.size() ? quint8(image.at(i)) : quint8(0);
+    };
     QStringList out;
     for (int i = 0; i < 256; ++i) {
-        if (actual.value(i) != expected.value(i))
+        if (i >= actual.size() || i >= expected.size() || byteAt(actual, i) != byteAt(expected, i))
             out << QStringLiteral("EEPROM-%1 %2/%3")
                        .arg(i, 2, 16, QLatin1Char('0'))
-                       .arg(quint8(actual.value(i)), 2, 16, QLatin1Char('0'))
-                       .arg(quint8(expected.value(i)), 2, 16, QLatin1Char('0'));
+                       .arg(byteAt(actual, i), 2, 16, QLatin1Char('0'))
+                       .arg(byteAt(expected, i), 2, 16, QLatin1Char('0'));
     }
     return out;
 }
