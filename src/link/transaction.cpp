@@ -11,6 +11,9 @@ Transaction::Transaction(TransactionEngine& engine, const QString& timerName, in
       m_whenPortClosed(whenPortClosed), m_advancesProgress(advancesProgress) {
     setObjectName(timerName);
     m_timer.setObjectName(timerName);
+    // A coarse timer may fire up to 5 % of its interval early or late, which at 50 ms is a
+    // jitter of several milliseconds on every step of a transfer.
+    m_timer.setTimerType(Qt::PreciseTimer);
     connect(&m_timer, &QTimer::timeout, this, &Transaction::tick);
     engine.registerTransaction(*this);
 }
@@ -29,6 +32,8 @@ void Transaction::setEnabled(bool enabled) {
     if (enabled == m_enabled)
         return;
     m_enabled = enabled;
+    if (enabled)
+        m_engine.transactionEnabled(*this);
     updateTimer();
     emit enabledChanged(enabled);
 }
@@ -40,6 +45,11 @@ void Transaction::updateTimer() {
     } else {
         m_timer.stop();
     }
+}
+
+void Transaction::restartTimer() {
+    if (m_timer.isActive())
+        m_timer.start();
 }
 
 void Transaction::start(const QString& command) {

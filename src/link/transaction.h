@@ -31,7 +31,21 @@ public:
     PortClosedPolicy whenPortClosed() const { return m_whenPortClosed; }
     bool advancesProgress() const { return m_advancesProgress; }
 
+    // Fast transfers: a transfer that opts in (connect read, dumps, settings changes, table and
+    // curve transfers; never a poll whose pace is its interval) sends its next command as soon
+    // as the answer that chose it has been handled, while the engine's fast option is on
+    // (TransactionEngine::setFastTransfers). "Chose" means the branch set PendingCommand during
+    // that receive event, the same command again included; a branch that waits for more
+    // characters sets nothing and the timer stays in charge. The timer remains the resend on
+    // silence: it is restarted at every send, so a silent module gets the command again one
+    // interval after the last send. After a resend on silence the next step waits for the tick,
+    // which gives a late answer to the repeated command time to arrive before anything else
+    // is sent.
+    void setFastCapable(bool capable) { m_fastCapable = capable; }
+    bool fastCapable() const { return m_fastCapable; }
+
     bool isEnabled() const { return m_enabled; }
+    const QTimer& timer() const { return m_timer; }
     void setEnabled(bool enabled);
 
     // PendingCommand := command, then enable the timer; the first send happens one interval later.
@@ -56,6 +70,7 @@ signals:
 
 private:
     void updateTimer();
+    void restartTimer();
 
     TransactionEngine& m_engine;
     QString m_timerName;
@@ -63,6 +78,7 @@ private:
     PortClosedPolicy m_whenPortClosed;
     bool m_advancesProgress;
     bool m_enabled = false;
+    bool m_fastCapable = false;
     QTimer m_timer;
     std::function<void(const QString&)> m_branch;
 

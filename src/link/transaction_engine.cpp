@@ -56,6 +56,30 @@ TransactionEngine::TransactionEngine(ModulePort& port, JournalSink& journal, QOb
     connect(&port, &ModulePort::RxChar, this, &TransactionEngine::OnRxChar);
 }
 
+void TransactionEngine::setPendingCommand(const QString& command) {
+    m_pendingCommand = command;
+    m_sendsSinceChoice = 0;
+    if (m_inReceive) {
+        m_chosen = true;
+        m_chooser = m_offered;
+    }
+}
+
+void TransactionEngine::transactionEnabled(Transaction& transaction) {
+    if (m_inReceive)
+        m_handedOverTo = &transaction;
+}
+
+Transaction* TransactionEngine::fastSender() const {
+    if (!m_fastTransfers || !m_chosen)
+        return nullptr;
+    // A branch that handed over to another transaction stopped itself; the new one sends.
+    Transaction* t = (m_chooser && m_chooser->isEnabled()) ? m_chooser : m_handedOverTo;
+    if (!t || !t->isEnabled() || !t->fastCapable())
+        return nullptr;
+    return t;
+}
+
 void TransactionEngine::setIntervalScale(double scale) {
     m_intervalScale = scale;
     for (Transaction* t : m_branches) {
@@ -114,6 +138,7 @@ void TransactionEngine::stopAll() {
 
 void TransactionEngine::tick(Transaction& transaction) {
     m_sentCommand = m_pendingCommand;
+    ++m_sendsSinceChoice;
     if (m_port.Connected())
         m_port.SendText(m_sentCommand);
     else if (transaction.whenPortClosed() == PortClosedPolicy::StopTimer)
@@ -145,10 +170,19 @@ void TransactionEngine::OnRxChar(int count) {
 
     // Each branch is tested when its turn comes, so a branch that hands over to a later timer
     // lets that timer's branch see the same characters.
+    const bool resentOnSilence = m_sendsSinceChoice > 1;
+    m_inReceive = true;
+    m_chosen = false;
+    m_chooser = nullptr;
+    m_handedOverTo = nullptr;
     for (Transaction* t : m_branches) {
-        if (t && t->isEnabled())
+        if (t && t->isEnabled()) {
+            m_offered = t;
             t->Receive(chunk);
+        }
     }
+    m_offered = nullptr;
+    m_inReceive = false;
 
     const QString sent = sentCommandText();
     emit sentCommandShown(sent);
@@ -158,8 +192,16 @@ void TransactionEngine::OnRxChar(int count) {
     // The traffic line goes first so that it is in the journal before anything the error
     // handling shows or changes.
     m_journal.Append(sent + QLatin1String("   ") + received);
-    if (m_receiveBuffer.contains(QLatin1Char('*')))
+    if (m_receiveBuffer.contains(QLatin1Char('*'))) {
         handleModuleError();
+        return;
+    }
+    // The fast option: the next command goes out now, after this event's journal line, and the
+    // transaction's timer starts a new period from this send.
+    if (Transaction* t = fastSender(); t && !resentOnSilence) {
+        tick(*t);
+        t->restartTimer();
+    }
 }
 
 void TransactionEngine::handleModuleError() {

@@ -33,7 +33,8 @@ public:
     JournalSink& journal() const { return m_journal; }
 
     const QString& PendingCommand() const { return m_pendingCommand; }
-    void setPendingCommand(const QString& command) { m_pendingCommand = command; }
+    // A branch that sets PendingCommand while it handles an answer has chosen the next step.
+    void setPendingCommand(const QString& command);
     const QString& SentCommand() const { return m_sentCommand; }
     const QString& ReceiveBuffer() const { return m_receiveBuffer; }
     // What a branch sees of the answer so far: ReceiveBuffer followed by this event's chunk.
@@ -52,6 +53,13 @@ public:
     // With automatic ticks off, enabled transactions never tick by themselves (tests drive them).
     void setAutomaticTicks(bool on);
     bool automaticTicks() const { return m_automaticTicks; }
+
+    // The fast transfer option (off by default): transactions that opted in
+    // (Transaction::setFastCapable) send their next command right after the answer that chose
+    // it instead of at the next tick. The module must accept a command as soon as it has
+    // answered the previous one.
+    void setFastTransfers(bool on) { m_fastTransfers = on; }
+    bool fastTransfers() const { return m_fastTransfers; }
 
     // Progress counter of the long transfers.
     void resetProgress(int minimum, int maximum);
@@ -90,6 +98,8 @@ private:
     friend class Transaction;
     void tick(Transaction& transaction);
     void handleModuleError();
+    void transactionEnabled(Transaction& transaction);
+    Transaction* fastSender() const;
 
     ModulePort& m_port;
     JournalSink& m_journal;
@@ -100,6 +110,17 @@ private:
     bool m_portSelected = true;
     double m_intervalScale = 1.0;
     bool m_automaticTicks = true;
+    bool m_fastTransfers = false;
+    // Bookkeeping of one receive event for the fast option: whether a branch chose the next
+    // command, which transaction's branch did, and which transaction was enabled by a hand-over.
+    bool m_inReceive = false;
+    bool m_chosen = false;
+    Transaction* m_chooser = nullptr;
+    Transaction* m_handedOverTo = nullptr;
+    Transaction* m_offered = nullptr;
+    // Sends of SentCommand since a branch last chose a command; more than one means the timer
+    // resent it on silence, and a late answer to the repeat may still be on its way.
+    int m_sendsSinceChoice = 0;
     int m_progress = 0;
     int m_progressMaximum = 100;
     std::array<Transaction*, BranchCount> m_branches{};

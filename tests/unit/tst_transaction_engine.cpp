@@ -52,6 +52,10 @@ private slots:
     void failedWriteClosesThePort();
     void rawConsoleStopsOnFirstCharacters();
     void timersTickByThemselves();
+    void fastTransfers_data();
+    void fastTransfers();
+    void fastHandOverSendsTheNewTransactionsCommand();
+    void timersArePrecise();
 };
 
 void TestTransactionEngine::commandIsResentEveryTickUntilAnswered() {
@@ -288,3 +292,81 @@ void TestTransactionEngine::timersTickByThemselves() {
 
 QTEST_GUILESS_MAIN(TestTransactionEngine)
 #include "tst_transaction_engine.moc"
+
+void TestTransactionEngine::fastTransfers_data() {
+    QTest::addColumn<bool>("fastOption");
+    QTest::addColumn<bool>("capable");
+    QTest::addColumn<int>("ticksBeforeAnswer");
+    QTest::addColumn<QStringList>("chunks");
+    QTest::addColumn<QStringList>("writes");
+    // A two-step read: "00*" then "10*"; the branch waits when only one digit has come.
+    QTest::newRow("option off: next command at the tick")
+        << false << true << 1 << QStringList{"50"} << QStringList{"00*"};
+    QTest::newRow("not opted in: next command at the tick")
+        << true << false << 1 << QStringList{"50"} << QStringList{"00*"};
+    QTest::newRow("fast: next command right after the answer")
+        << true << true << 1 << QStringList{"50"} << QStringList{"00*", "10*"};
+    QTest::newRow("fast: a waiting branch sends nothing until the answer is whole")
+        << true << true << 1 << QStringList{"5", "0"} << QStringList{"00*", "10*"};
+    QTest::newRow("fast: a bad answer is asked again at once")
+        << true << true << 1 << QStringList{"5x"} << QStringList{"00*", "00*"};
+    QTest::newRow("fast: after a resend on silence the next step waits for the tick")
+        << true << true << 2 << QStringList{"50"} << QStringList{"00*", "00*"};
+}
+
+void TestTransactionEngine::fastTransfers() {
+    QFETCH(bool, fastOption);
+    QFETCH(bool, capable);
+    QFETCH(int, ticksBeforeAnswer);
+    QFETCH(QStringList, chunks);
+    QFETCH(QStringList, writes);
+    Rig rig;
+    rig.engine.setFastTransfers(fastOption);
+    auto read = rig.transaction("TimerEEPROMSaveToFile");
+    read->setFastCapable(capable);
+    read->setBranch([&](const QString& chunk) {
+        const QString answer = rig.engine.answerSoFar(chunk);
+        if (answer.size() < 2)
+            return; // the rest of the answer is on its way
+        const bool valid = wire::HexDigit(answer.at(0)) >= 0 && wire::HexDigit(answer.at(1)) >= 0;
+        if (rig.engine.SentCommand() == QLatin1String("00*"))
+            rig.engine.setPendingCommand(valid ? QStringLiteral("10*") : QStringLiteral("00*"));
+        else
+            read->stop();
+    });
+    read->start(QStringLiteral("00*"));
+    for (int i = 0; i < ticksBeforeAnswer; ++i)
+        read->tick();
+    for (const QString& c : chunks)
+        rig.port.feed(c);
+    QCOMPARE(rig.port.writes, writes);
+    // The traffic line of the answer is written before the next command goes out.
+    QCOMPARE(rig.journal.lines().last(), "Sent: 00*   Got: " + chunks.join(QString()));
+}
+
+void TestTransactionEngine::fastHandOverSendsTheNewTransactionsCommand() {
+    Rig rig;
+    rig.engine.setFastTransfers(true);
+    auto write = rig.transaction("Timer_RegRab");
+    auto verify = rig.transaction("Timer_RegRab_Control");
+    write->setFastCapable(true);
+    verify->setFastCapable(true);
+    write->setBranch([&](const QString& chunk) {
+        if (rig.engine.answerSoFar(chunk) == QLatin1String("!")) {
+            write->stop();
+            verify->start(QStringLiteral("00*"));
+        }
+    });
+    write->start(QStringLiteral("5800)"));
+    write->tick();
+    rig.port.feed(QStringLiteral("!"));
+    QCOMPARE(rig.port.writes, QStringList({"5800)", "00*"}));
+    QCOMPARE(rig.engine.SentCommand(), QStringLiteral("00*"));
+    QVERIFY(rig.engine.ReceiveBuffer().isEmpty());
+}
+
+void TestTransactionEngine::timersArePrecise() {
+    Rig rig;
+    auto read = rig.transaction("Timer_Read_Double");
+    QCOMPARE(read->timer().timerType(), Qt::PreciseTimer);
+}
