@@ -2,6 +2,7 @@
 
 #include "chart_page.h"
 #include "connect_read.h"
+#include "data_folders.h"
 #include "date_time_text.h"
 #include "file_names.h"
 #include "interface_lock.h"
@@ -330,7 +331,9 @@ void TfmMain::startUp(const StartOptions& options) {
             .absolutePath();
     m_infoPath = QDir(m_workingDirectory).absoluteFilePath(QLatin1String(kInfoFileName));
     m_configPath = QDir(m_workingDirectory).absoluteFilePath(QLatin1String(kConfigFileName));
-    m_languageFolder = LanguageFolder(m_workingDirectory);
+    m_languageFolder = FindLanguageFolder(
+        LanguageFolderCandidates(m_workingDirectory, QCoreApplication::applicationDirPath(),
+                                 QStringLiteral(MARVEK2_INSTALLED_DATA_DIR)));
 
     for (const QString& line : JournalStartLines(dateTime()))
         m_journal.Append(line);
