@@ -1,12 +1,19 @@
 #include "com_port.h"
 
+#include <QFile>
 #include <QScopedValueRollback>
 #include <QSerialPort>
+#include <QSerialPortInfo>
 #include <QTimer>
 
 #include <algorithm>
+#include <cerrno>
 
-EComPort::EComPort(QString message) : m_message(std::move(message)), m_utf8(m_message.toUtf8()) {}
+#include <unistd.h>
+
+EComPort::EComPort(QString message, QString messageKey)
+    : m_message(std::move(message)), m_messageKey(std::move(messageKey)),
+      m_utf8(m_message.toUtf8()) {}
 
 namespace {
 
@@ -149,6 +156,13 @@ bool TBComPort::OpenPort() {
         case QSerialPort::DeviceNotFoundError:
             throw error(ComPortMessages::NoSuchPort);
         case QSerialPort::PermissionError:
+            // Qt reports both a lock held by another program and a device the user may not
+            // open as a permission error; only the second is cured by the group.
+            if (::access(QFile::encodeName(QSerialPortInfo(m_port).systemLocation()).constData(),
+                         R_OK | W_OK) != 0 &&
+                errno == EACCES)
+                throw EComPort(QString::fromUtf8(ComPortMessages::NoPermission),
+                               QString::fromLatin1(ComPortMessages::NoPermissionKey));
             throw error(ComPortMessages::PortBusy);
         default:
             throw error(ComPortMessages::SetupFailed);

@@ -10,20 +10,28 @@
 class QSerialPort;
 
 // Errors of the serial port component, carrying the fixed Russian message shown to the user.
+// Errors added since also name a language-file message ("Msg_...") that replaces it; its %1 is
+// the port.
 class EComPort : public std::exception {
 public:
-    explicit EComPort(QString message);
+    explicit EComPort(QString message, QString messageKey = {});
     const QString& message() const { return m_message; }
+    const QString& messageKey() const { return m_messageKey; }
     const char* what() const noexcept override { return m_utf8.constData(); }
 
 private:
     QString m_message;
+    QString m_messageKey;
     QByteArray m_utf8;
 };
 
 namespace ComPortMessages {
 inline const char* const NoSuchPort = "Попытка открыть несуществующий COM-порт";
 inline const char* const PortBusy = "Порт занят другой программой";
+// The user may not open the device (on Debian serial ports belong to the group dialout).
+inline const char* const NoPermission =
+    "Нет прав на открытие порта: пользователь должен входить в группу dialout";
+inline const char* const NoPermissionKey = "Msg_PortPermission";
 inline const char* const WriteFailed = "Ошибка записи в порт";
 inline const char* const ReadFailed = "Ошибка чтения из порта";
 inline const char* const BadAsync = "Недопустимый параметр Async";
