@@ -15,6 +15,10 @@ struct FaultRates {
     double corrupt = 0; // one character is changed (see Faults)
     double lower = 0;   // hex letters are sent in lower case
     double error = 0;   // "*" is sent instead of the answer
+    // The command itself is lost on the way to the module: not executed, not answered. Drawn
+    // per command before the answer's faults, and only when the rate is not 0, so the other
+    // faults of a seed stay as they were.
+    double lose = 0;
     int delayMs = 150;
     int splitGapMs = 5;
 };
@@ -40,6 +44,8 @@ public:
     // The chunks to send for one answer; empty when it is dropped. separator marks the
     // characters that corruption leaves alone.
     QList<Chunk> apply(const QByteArray& answer, char separator);
+    // Whether the next command is lost on the line (see FaultRates::lose).
+    bool loseCommand() { return m_rates.lose > 0 && hit(m_rates.lose); }
 
 private:
     bool hit(double rate);

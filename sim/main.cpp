@@ -31,7 +31,8 @@ const char* const kDescription =
     "Fault rates are probabilities 0..1, drawn per answer from one generator seeded by --seed:\n"
     "drop (no answer), delay (answer held back by --delay-ms), split (answer sent in 2 to 4\n"
     "chunks 5 ms apart), corrupt (one character changed: a hex digit to another digit, any other\n"
-    "character to '?'), lower (lower-case hex letters), error (\"*\" instead of the answer).";
+    "character to '?'), lower (lower-case hex letters), error (\"*\" instead of the answer);\n"
+    "lose (the command never reaches the module: not executed, not answered).";
 
 struct Options {
     QString image, saveImage, link;
@@ -92,6 +93,7 @@ int main(int argc, char* argv[]) {
         {"corrupt", "Rate of answers with one changed character.", "rate"},
         {"lower", "Rate of answers in lower case.", "rate"},
         {"error", "Rate of answers replaced by \"*\".", "rate"},
+        {"lose", "Rate of commands lost before the module (not executed).", "rate"},
         {"silent", "Answer nothing (commands are still executed and logged)."},
         {"no-engine", "Freeze the live registers (no engine model)."},
         {"link", "Also create the symbolic link <path> to the device; removed on exit.", "path"},
@@ -117,6 +119,7 @@ int main(int argc, char* argv[]) {
     rates.corrupt = rateOption(parser, "corrupt");
     rates.lower = rateOption(parser, "lower");
     rates.error = rateOption(parser, "error");
+    rates.lose = rateOption(parser, "lose");
     module.setFaults(rates);
     module.setSilent(parser.isSet("silent"));
     module.setEngineEnabled(!parser.isSet("no-engine"));

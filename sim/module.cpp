@@ -68,6 +68,8 @@ QByteArray Module::execute(const Command& command) {
 }
 
 void Module::answerGroup(const QList<Command>& commands) {
+    if (m_faults.loseCommand())
+        return; // never arrived: not executed, not logged, not answered
     const bool batch = commands.size() > 1;
     QByteArray text;
     QByteArray answer;

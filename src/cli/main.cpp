@@ -31,7 +31,10 @@ const char* const usage =
     "                             module name), print them as one JSON object\n"
     "                             [--timeout S, default 30]\n"
     "  dump --port PATH --out FILE  save the module's whole EEPROM to FILE (.mmr2)\n"
-    "  restore --port PATH FILE   write a saved EEPROM file into the module\n"
+    "  restore --port PATH FILE   write a saved EEPROM file into the module and\n"
+    "                             read every written byte back\n"
+    "  identify, dump and restore take --fast: the next command goes out as soon\n"
+    "  as the module has answered, not at the next tick\n"
     "  log --port PATH --seconds N --out FILE [--interval MS] [--csv]\n"
     "                             record the live values to FILE\n";
 
@@ -121,13 +124,14 @@ QJsonObject settingsJson(const ModuleSettings& s, const QStringList& readErrors)
 }
 
 // The connection read as the program runs it at connect, with its real intervals.
-int identify(QCoreApplication& app, const QString& path, double timeoutS) {
+int identify(QCoreApplication& app, const QString& path, double timeoutS, bool fast) {
     TBComPort port;
     QString error;
     if (!openPort(port, path, &error))
         return fail(error);
     StringListJournal journal;
     TransactionEngine engine(port, journal);
+    engine.setFastTransfers(fast);
     ModuleSettingsModel model;
     ConnectRead read(engine, model);
 
@@ -218,8 +222,12 @@ int main(int argc, char* argv[]) {
     const QCommandLineOption timeoutOption(QStringLiteral("timeout"),
                                            QStringLiteral("Seconds to wait for the module."),
                                            QStringLiteral("S"));
+    const QCommandLineOption fastOption(
+        QStringLiteral("fast"),
+        QStringLiteral("Send each command as soon as the module answered."));
     parser.addOption(portOption);
     parser.addOption(timeoutOption);
+    parser.addOption(fastOption);
     parser.addPositionalArgument(QStringLiteral("text"), QStringLiteral("Command text."));
     if (!parser.parse(args))
         return fail(parser.errorText());
@@ -249,11 +257,12 @@ int main(int argc, char* argv[]) {
 
     if (command == QLatin1String("identify")) {
         if (!parser.isSet(portOption) || !parser.positionalArguments().isEmpty())
-            return fail(QStringLiteral("usage: marvek2-cli identify --port PATH [--timeout S]"));
+            return fail(
+                QStringLiteral("usage: marvek2-cli identify --port PATH [--timeout S] [--fast]"));
         double timeout = 0;
         if (!timeoutSeconds(30, &timeout))
             return fail(QStringLiteral("--timeout takes a positive number of seconds"));
-        return identify(app, parser.value(portOption), timeout);
+        return identify(app, parser.value(portOption), timeout, parser.isSet(fastOption));
     }
 
     return fail(QStringLiteral("unknown command \"%1\"\n%2").arg(command, QLatin1String(usage)));

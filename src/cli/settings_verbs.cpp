@@ -31,9 +31,10 @@ struct VerbOptions {
     QString out;
     QStringList positional;
     double timeoutS = kDefaultTimeoutS;
+    bool fast = false;
 };
 
-// Parses --port, --out (when asked for) and --timeout; returns an error text or empty.
+// Parses --port, --out (when asked for), --timeout and --fast; returns an error text or empty.
 QString parseOptions(const QStringList& args, bool withOut, VerbOptions* options) {
     QCommandLineParser parser;
     const QCommandLineOption port(QStringLiteral("port"), QStringLiteral("Serial port."),
@@ -43,16 +44,21 @@ QString parseOptions(const QStringList& args, bool withOut, VerbOptions* options
     const QCommandLineOption timeout(QStringLiteral("timeout"),
                                      QStringLiteral("Seconds the whole transfer may take."),
                                      QStringLiteral("S"));
+    const QCommandLineOption fast(QStringLiteral("fast"),
+                                  QStringLiteral("Send each command as soon as the module "
+                                                 "answered the one before."));
     parser.addOption(port);
     if (withOut)
         parser.addOption(out);
     parser.addOption(timeout);
+    parser.addOption(fast);
     if (!parser.parse(args))
         return parser.errorText();
     options->port = parser.value(port);
     if (withOut)
         options->out = parser.value(out);
     options->positional = parser.positionalArguments();
+    options->fast = parser.isSet(fast);
     if (parser.isSet(timeout)) {
         bool ok = false;
         options->timeoutS = parser.value(timeout).toDouble(&ok);
@@ -65,7 +71,7 @@ QString parseOptions(const QStringList& args, bool withOut, VerbOptions* options
 // The port, the engine and the settings operations of one run, and its outcome.
 class Run {
 public:
-    explicit Run(QCoreApplication& app) : m_app(app) {}
+    Run(QCoreApplication& app, bool fast) : m_app(app) { engine.setFastTransfers(fast); }
 
     bool open(const QString& path) {
         QString error;
@@ -147,9 +153,10 @@ int RunDump(QCoreApplication& app, const QStringList& args) {
     if (const QString error = parseOptions(args, true, &options); !error.isEmpty())
         return fail(error);
     if (options.port.isEmpty() || options.out.isEmpty() || !options.positional.isEmpty())
-        return fail(QStringLiteral("usage: marvek2-cli dump --port PATH --out FILE [--timeout S]"));
+        return fail(QStringLiteral(
+            "usage: marvek2-cli dump --port PATH --out FILE [--timeout S] [--fast]"));
 
-    Run run(app);
+    Run run(app, options.fast);
     if (!run.open(options.port))
         return 1;
     run.reportAddresses(QStringLiteral("reading"));
@@ -168,13 +175,14 @@ int RunRestore(QCoreApplication& app, const QStringList& args) {
     if (const QString error = parseOptions(args, false, &options); !error.isEmpty())
         return fail(error);
     if (options.port.isEmpty() || options.positional.size() != 1)
-        return fail(QStringLiteral("usage: marvek2-cli restore --port PATH FILE [--timeout S]"));
+        return fail(
+            QStringLiteral("usage: marvek2-cli restore --port PATH FILE [--timeout S] [--fast]"));
     const QString file = options.positional.first();
     // The whole file is checked before the port is even opened: a bad file sends nothing.
     if (const DumpFileContent content = ReadDumpFile(file); !content.ok())
         return fail(content.error);
 
-    Run run(app);
+    Run run(app, options.fast);
     if (!run.open(options.port))
         return 1;
     ConnectRead read(run.engine, run.model);
@@ -203,8 +211,10 @@ int RunRestore(QCoreApplication& app, const QStringList& args) {
     run.reportAddresses(QStringLiteral("writing"));
     QObject::connect(&dumps, &DumpFiles::settingsWriteStarted, &app,
                      [&] { err() << "marvek2-cli: writing the settings" << Qt::endl; });
+    QObject::connect(&dumps, &DumpFiles::verificationStarted, &app,
+                     [&] { err() << "marvek2-cli: reading every written byte back" << Qt::endl; });
     QObject::connect(&dumps, &DumpFiles::written, &app, [&](const QString& path) {
-        err() << "marvek2-cli: " << path << " written into the module" << Qt::endl;
+        err() << "marvek2-cli: " << path << " written into the module and read back" << Qt::endl;
         run.finish(0);
     });
     return run.exec(options.timeoutS, [&] {

@@ -35,11 +35,17 @@ DumpFiles::DumpFiles(SettingsContext& context, QObject* parent)
                PortClosedPolicy::StopTimer, true, this),
       m_write2(context.engine(), QStringLiteral("TimerEEPROMSaveToModule_2"), WriteIntervalMs,
                PortClosedPolicy::StopTimer, false, this) {
-    m_save.setBranch([this](const QString& chunk) { receiveSave(chunk); });
+    m_save.setBranch([this](const QString& chunk) {
+        if (m_stage == Stage::Verifying)
+            receiveVerify(chunk);
+        else
+            receiveSave(chunk);
+    });
     m_write1.setBranch([this](const QString& chunk) { receiveWrite1(chunk); });
     m_write2.setBranch([this](const QString& chunk) { receiveWrite2(chunk); });
     // A closed port or the module's error signal stops a transfer from outside.
     for (Transaction* t : {&m_save, &m_write1, &m_write2}) {
+        t->setFastCapable(true);
         connect(t, &Transaction::enabledChanged, this, [this, t](bool enabled) {
             if (!enabled)
                 transferStopped(*t);
@@ -52,7 +58,8 @@ void DumpFiles::transferStopped(Transaction& transaction) {
         return;
     const bool ours = (m_stage == Stage::Saving && &transaction == &m_save) ||
                       (m_stage == Stage::WritingFile && &transaction == &m_write1) ||
-                      (m_stage == Stage::WritingSettings && &transaction == &m_write2);
+                      (m_stage == Stage::WritingSettings && &transaction == &m_write2) ||
+                      (m_stage == Stage::Verifying && &transaction == &m_save);
     if (!ours)
         return;
     const Stage stage = m_stage;
@@ -92,14 +99,35 @@ StartResult DumpFiles::saveToFile(const QString& path) {
     m_savePath = path;
     m_image.fill(0);
     m_address = 0;
-    m_badAnswers = 0;
-    m_candidate.clear();
-    m_agreeing = 0;
+    resetRead();
     m_stage = Stage::Saving;
     m_context.engine().resetProgress(0, SaveProgressMaximum);
     emit m_context.lockRequested();
     m_save.start(wire::ReadEepromCommand(0));
     return StartResult::Started;
+}
+
+void DumpFiles::resetRead() {
+    m_badAnswers = 0;
+    m_candidate.clear();
+    m_agreeing = 0;
+}
+
+DumpFiles::ReadOutcome DumpFiles::confirmRead(const QString& answer, int* byte) {
+    // The first character of an answer split over two receive events: wait for the second.
+    if (answer.size() == 1 && wire::HexDigit(answer.at(0)) >= 0)
+        return ReadOutcome::Wait;
+    const std::optional<int> value = settings_map::ByteOfAnswer(answer);
+    const bool agrees = value && answer == m_candidate;
+    if (!value || (!m_candidate.isEmpty() && !agrees))
+        ++m_badAnswers;
+    m_agreeing = agrees ? m_agreeing + 1 : (value ? 1 : 0);
+    m_candidate = value ? answer : QString();
+    if (m_agreeing >= AgreeingAnswers) {
+        *byte = *value;
+        return ReadOutcome::Taken;
+    }
+    return m_badAnswers > AttemptLimit ? ReadOutcome::GaveUp : ReadOutcome::Again;
 }
 
 void DumpFiles::receiveSave(const QString& chunk) {
@@ -108,39 +136,32 @@ void DumpFiles::receiveSave(const QString& chunk) {
     if (engine.SentCommand() != command)
         return;
     const QString answer = engine.answerSoFar(chunk);
-    // The first character of an answer split over two receive events: wait for the second.
-    if (answer.size() == 1 && wire::HexDigit(answer.at(0)) >= 0)
+    int byte = 0;
+    switch (confirmRead(answer, &byte)) {
+    case ReadOutcome::Wait:
         return;
-
-    const std::optional<int> byte = settings_map::ByteOfAnswer(answer);
-    const bool agrees = byte && answer == m_candidate;
-    if (!byte || (!m_candidate.isEmpty() && !agrees))
-        ++m_badAnswers;
-    m_agreeing = agrees ? m_agreeing + 1 : (byte ? 1 : 0);
-    m_candidate = byte ? answer : QString();
-
-    if (m_agreeing >= AgreeingAnswers) {
-        m_image[m_address] = std::uint8_t(*byte);
-        if (m_address == kDumpLineCount - 1) {
-            finishSave();
-            return;
-        }
-        ++m_address;
-        m_badAnswers = 0;
-        m_agreeing = 0;
-        m_candidate.clear();
-        engine.setPendingCommand(wire::ReadEepromCommand(m_address));
+    case ReadOutcome::Again:
+        engine.setPendingCommand(command);
         return;
-    }
-    engine.setPendingCommand(command);
-    if (m_badAnswers > AttemptLimit) {
+    case ReadOutcome::GaveUp:
         m_context.journal(kReadError + command.left(2));
         failTransfer(QStringLiteral("EEPROM-%1 could not be read: %2 bad answers (last \"%3\"). "
                                     "No file was written.")
                          .arg(wire::HumanAddress(m_address))
                          .arg(m_badAnswers)
                          .arg(answer));
+        return;
+    case ReadOutcome::Taken:
+        break;
     }
+    m_image[m_address] = std::uint8_t(byte);
+    if (m_address == kDumpLineCount - 1) {
+        finishSave();
+        return;
+    }
+    ++m_address;
+    resetRead();
+    engine.setPendingCommand(wire::ReadEepromCommand(m_address));
 }
 
 void DumpFiles::finishSave() {
@@ -217,6 +238,15 @@ StartResult DumpFiles::saveToModule() {
     m_image = content.image;
     m_commands = PhaseOneCommands(content.image);
     m_phaseTwo = PhaseTwoCommands(main, settings, content.image);
+    m_expected.fill(-1);
+    for (const QStringList* phase : {&m_commands, &m_phaseTwo}) {
+        for (const QString& command : *phase) {
+            const std::optional<int> value = wire::DecodeByte(QStringView(command).left(2));
+            const std::optional<int> at = wire::DecodeByte(QStringView(command).mid(2, 2));
+            if (value && at)
+                m_expected[*at] = *value;
+        }
+    }
     m_commandIndex = 0;
     m_address = 0;
     m_stage = Stage::WritingFile;
@@ -269,10 +299,107 @@ void DumpFiles::receiveWrite2(const QString& chunk) {
         engine.setPendingCommand(m_commands.at(m_commandIndex));
         return;
     }
+    startVerification();
+}
+
+void DumpFiles::startVerification() {
     m_stepping = true;
     m_write2.stop();
     m_stepping = false;
+    m_verifyAddresses.clear();
+    for (int at = 0; at < kDumpLineCount; ++at) {
+        if (m_expected[at] >= 0)
+            m_verifyAddresses << at;
+    }
+    m_verifyIndex = 0;
+    m_rewrites = 0;
+    m_rewriting = false;
+    resetRead();
+    m_stage = Stage::Verifying;
+    m_address = m_verifyAddresses.first();
+    m_context.engine().resetProgress(0, AgreeingAnswers * int(m_verifyAddresses.size()) + 8);
+    emit verificationStarted();
+    m_save.start(wire::ReadEepromCommand(m_address));
+}
+
+void DumpFiles::receiveVerify(const QString& chunk) {
+    TransactionEngine& engine = m_context.engine();
+    const int expected = m_expected[m_address];
+    const QString answer = engine.answerSoFar(chunk);
+    if (m_rewriting) {
+        const QString command = wire::WriteEepromCommand(expected, m_address);
+        if (engine.SentCommand() != command)
+            return;
+        if (answer == QLatin1String("!")) {
+            m_rewriting = false;
+            resetRead();
+            engine.setPendingCommand(wire::ReadEepromCommand(m_address));
+        } else if (++m_badAnswers > AttemptLimit) {
+            failTransfer(QStringLiteral("EEPROM-%1 did not acknowledge its rewrite: %2 bad "
+                                        "answers (last \"%3\"). The module is not verified.")
+                             .arg(wire::HumanAddress(m_address))
+                             .arg(m_badAnswers)
+                             .arg(answer));
+        } else {
+            engine.setPendingCommand(command);
+        }
+        return;
+    }
+    const QString command = wire::ReadEepromCommand(m_address);
+    if (engine.SentCommand() != command)
+        return;
+    int byte = 0;
+    switch (confirmRead(answer, &byte)) {
+    case ReadOutcome::Wait:
+        return;
+    case ReadOutcome::Again:
+        engine.setPendingCommand(command);
+        return;
+    case ReadOutcome::GaveUp:
+        m_context.journal(kReadError + command.left(2));
+        failTransfer(QStringLiteral("EEPROM-%1 could not be read back: %2 bad answers (last "
+                                    "\"%3\"). The module is not verified.")
+                         .arg(wire::HumanAddress(m_address))
+                         .arg(m_badAnswers)
+                         .arg(answer));
+        return;
+    case ReadOutcome::Taken:
+        break;
+    }
+    if (byte == expected) {
+        verifyNext();
+        return;
+    }
+    if (++m_rewrites > RewriteLimit) {
+        failTransfer(QStringLiteral("EEPROM-%1 holds %2 after %3 rewrites where the file has %4. "
+                                    "The module is not verified.")
+                         .arg(wire::HumanAddress(m_address), wire::HumanAddress(byte))
+                         .arg(RewriteLimit)
+                         .arg(wire::HumanAddress(expected)));
+        return;
+    }
+    m_rewriting = true;
+    m_badAnswers = 0;
+    engine.setPendingCommand(wire::WriteEepromCommand(expected, m_address));
+}
+
+void DumpFiles::verifyNext() {
+    if (++m_verifyIndex >= m_verifyAddresses.size()) {
+        finishWrite();
+        return;
+    }
+    m_address = m_verifyAddresses.at(m_verifyIndex);
+    m_rewrites = 0;
+    resetRead();
+    m_context.engine().setPendingCommand(wire::ReadEepromCommand(m_address));
+}
+
+void DumpFiles::finishWrite() {
+    m_stepping = true;
+    m_save.stop();
+    m_stepping = false;
     m_stage = Stage::Idle;
+    m_context.engine().resetProgress(0, WriteProgressMaximum);
     emit m_context.unlockRequested();
     emit m_context.completionText(m_context.texts().text(39));
     emit written(m_writePath);

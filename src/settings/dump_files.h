@@ -8,6 +8,8 @@
 #include <QString>
 #include <QStringList>
 
+#include <array>
+
 // Settings dump files and the template page: "Сохранить в файл" (the module's EEPROM to a file on
 // TimerEEPROMSaveToFile), "Открыть из файла" (a file onto the template page) and "Записать в
 // модуль" (the template and the last file into the module: every byte but the name on
@@ -19,18 +21,19 @@ class DumpFiles : public QObject {
 public:
     static constexpr int SaveIntervalMs = 50;
     static constexpr int WriteIntervalMs = 100;
-    // A byte is taken when this many answers in a row are the same valid byte. A line fault may
-    // turn a digit into another digit, so one answer proves nothing, and the simulator's line
-    // (one digit in ten wrong) showed two identical wrong answers in a row often enough to spoil
-    // one dump in a few.
-    static constexpr int AgreeingAnswers = 3;
-    // Bad answers (not two upper-case hex digits, or differing from the one before) to one
-    // address before the save gives up.
+    // A byte is taken when two answers in a row are the same valid byte. A line fault that turns
+    // one answer into another valid byte cannot pass on its own, and a write is read back
+    // afterwards, so a byte taken wrongly during the verification is rewritten, not kept.
+    static constexpr int AgreeingAnswers = 2;
+    // Bad answers (not two upper-case hex digits, or differing from the one before, or no "!" to
+    // a rewrite) to one address before a save or a verification gives up.
     static constexpr int AttemptLimit = 15;
+    // Rewrites of one byte that still reads back wrong before the write gives up.
+    static constexpr int RewriteLimit = 15;
     static constexpr int SaveProgressMaximum = AgreeingAnswers * kDumpLineCount + 8;
     static constexpr int WriteProgressMaximum = 264;
 
-    enum class Stage { Idle, Saving, WritingFile, WritingSettings };
+    enum class Stage { Idle, Saving, WritingFile, WritingSettings, Verifying };
 
     explicit DumpFiles(SettingsContext& context, QObject* parent = nullptr);
 
@@ -51,7 +54,11 @@ public:
     // ssb_EEPROM_SaveToModuleClick: validates the last dump file first; a bad file, an empty
     // template or no file at all is refused (SettingsContext::refused naming the file and line;
     // nothing changed, nothing sent). Then copies the template onto the main page, composes the
-    // settings, locks the interface and writes. Text39 when done.
+    // settings, locks the interface and writes. A late "!" can acknowledge the next write and a
+    // write can be lost on the line, so after phase 2 every written byte is read back (two
+    // agreeing answers, on TimerEEPROMSaveToFile) and a byte that differs is rewritten and read
+    // again, up to RewriteLimit times. Text39 and written() only when every byte agrees;
+    // otherwise failed() names the byte.
     StartResult saveToModule();
 
     // The dump file last saved or opened in this run; empty at start.
@@ -59,6 +66,9 @@ public:
     Stage stage() const { return m_stage; }
     // Address being read or written (0..255).
     int address() const { return m_address; }
+    // What the write leaves in the module: the last value written to each address, -1 where
+    // nothing is written (the name bytes).
+    const std::array<int, kDumpLineCount>& expectedImage() const { return m_expected; }
     // The commands of the running write (phase 1 or 2) and the position in them.
     const QStringList& commands() const { return m_commands; }
     int commandIndex() const { return m_commandIndex; }
@@ -71,6 +81,7 @@ signals:
     void saved(const QString& path);
     void opened(const QString& path);
     void settingsWriteStarted(); // phase 2
+    void verificationStarted();  // reading back what the write left in the module
     void written(const QString& path);
     // A started save or write that stopped (nothing kept for a save; the module holds part of
     // the file for a write), or a file that could not be opened (nothing changed). Shown to the
@@ -78,7 +89,15 @@ signals:
     void failed(const QString& message);
 
 private:
+    enum class ReadOutcome { Wait, Again, Taken, GaveUp };
+    // The confirmed read of one byte shared by the save and the verification.
+    ReadOutcome confirmRead(const QString& answer, int* byte);
+    void resetRead();
     void receiveSave(const QString& chunk);
+    void receiveVerify(const QString& chunk);
+    void startVerification();
+    void verifyNext();
+    void finishWrite();
     void receiveWrite1(const QString& chunk);
     void receiveWrite2(const QString& chunk);
     void transferStopped(Transaction& transaction);
@@ -105,4 +124,10 @@ private:
     QStringList m_commands;
     QStringList m_phaseTwo;
     int m_commandIndex = 0;
+
+    std::array<int, kDumpLineCount> m_expected{};
+    QList<int> m_verifyAddresses;
+    int m_verifyIndex = 0;
+    int m_rewrites = 0;
+    bool m_rewriting = false;
 };

@@ -15,6 +15,7 @@ ScaleStepper::ScaleStepper(SettingsContext& context, QObject* parent)
     m_left.setObjectName(QStringLiteral("tmr_2012_TabloLeft"));
     connect(&m_right, &QTimer::timeout, this, &ScaleStepper::repeatTick);
     connect(&m_left, &QTimer::timeout, this, &ScaleStepper::repeatTick);
+    m_write.setFastCapable(true);
     m_write.setBranch([this](const QString& chunk) { receiveWrite(chunk); });
 }
 

@@ -1,0 +1,22 @@
+#pragma once
+
+#include <QString>
+
+// Options.ini beside Info_A.ini and Config_A.ini: the program's own options that those two files
+// have no line for. Written with QSettings in its ini format; a missing file or key gives the
+// default.
+inline constexpr auto kOptionsFileName = "Options.ini";
+
+struct ProgramOptions {
+    // "Быстрый обмен": transfers send their next command as soon as the module has answered.
+    bool fastTransfers = false;
+};
+
+struct OptionsFileContent {
+    ProgramOptions options;
+    QString error; // the file exists but cannot be read; the defaults are used
+};
+
+OptionsFileContent ReadOptionsFile(const QString& path);
+// Returns an error text naming the file, or empty.
+QString WriteOptionsFile(const QString& path, const ProgramOptions& options);
