@@ -1,0 +1,223 @@
+#include "table_transfer.h"
+
+#include "module_port.h"
+#include "transaction_engine.h"
+#include "wire_codec.h"
+
+namespace {
+
+int tableIndex(TableKind kind) {
+    return kind == TableKind::Water ? 0 : 1;
+}
+
+int operationIndex(TableOperation operation) {
+    return int(operation);
+}
+
+} // namespace
+
+TableTransfer::TableTransfer(TransactionEngine& engine, InjectionTables& tables, QObject* parent)
+    : QObject(parent), m_engine(engine), m_tables(tables),
+      m_waterOut(engine, QStringLiteral("Timer_Water_Out"), IntervalMs, PortClosedPolicy::StopTimer,
+                 true, this),
+      m_fuelOut(engine, QStringLiteral("Timer_Fuel_Out"), IntervalMs, PortClosedPolicy::StopTimer,
+                true, this),
+      m_waterOutFilter(engine, QStringLiteral("Timer_Water_Out_Filter"), IntervalMs,
+                       PortClosedPolicy::StopTimer, true, this),
+      m_fuelOutFilter(engine, QStringLiteral("Timer_Fuel_Out_Filter"), IntervalMs,
+                      PortClosedPolicy::StopTimer, true, this),
+      m_waterIn(engine, QStringLiteral("Timer_Water_In"), IntervalMs, PortClosedPolicy::StopTimer,
+                true, this),
+      m_fuelIn(engine, QStringLiteral("Timer_Fuel_In"), IntervalMs, PortClosedPolicy::StopTimer,
+               true, this) {
+    m_timers[0] = {&m_waterOut, &m_waterOutFilter, &m_waterIn};
+    m_timers[1] = {&m_fuelOut, &m_fuelOutFilter, &m_fuelIn};
+    for (auto& row : m_timers) {
+        row[0]->setBranch([this](const QString& chunk) { receiveRead(chunk); });
+        row[1]->setBranch([this](const QString& chunk) { receiveFiltered(chunk); });
+        row[2]->setBranch([this](const QString& chunk) { receiveWrite(chunk); });
+        for (Transaction* t : row)
+            t->setFastCapable(true);
+    }
+}
+
+Transaction& TableTransfer::transaction(TableKind kind, TableOperation operation) {
+    return *m_timers[size_t(tableIndex(kind))][size_t(operationIndex(operation))];
+}
+
+bool TableTransfer::isRunning() const {
+    for (const auto& row : m_timers) {
+        for (const Transaction* t : row) {
+            if (t->isEnabled())
+                return true;
+        }
+    }
+    return false;
+}
+
+QString TableTransfer::sentDigits(CellPosition cell) const {
+    return CellDigits(m_bytes[size_t((cell.row - 1) * kTableColumns + (cell.column - 1))]);
+}
+
+std::optional<TableMessage> TableTransfer::checkStart() const {
+    // One PendingCommand: a second transaction would take over the first one's command.
+    for (const char* name : TransactionEngine::BranchOrder()) {
+        const Transaction* t = m_engine.transaction(QLatin1String(name));
+        if (t && t->isEnabled())
+            return TableMessage{QLatin1String(table_messages::Busy), {t->timerName()}};
+    }
+    // With the port closed the timer would stop at its first tick and leave the page locked.
+    if (!m_engine.port().Connected())
+        return TableMessage{QLatin1String(table_messages::PortClosed), {}};
+    return std::nullopt;
+}
+
+void TableTransfer::begin(TableKind kind, TableOperation operation, int progressStart,
+                          int progressMaximum, const QString& command) {
+    m_kind = kind;
+    m_operation = operation;
+    m_badAnswers = 0;
+    m_samples.clear();
+    m_engine.resetProgress(progressStart, progressMaximum);
+    transaction(kind, operation).start(command);
+    emit lockRequested();
+    emit started(kind, operation);
+}
+
+std::optional<TableMessage> TableTransfer::startRead(TableKind kind, bool filtered) {
+    if (auto refusal = checkStart())
+        return refusal;
+    m_tables.setUnit(TableUnit::Absolute);
+    m_kind = kind;
+    m_cursor = {1, 1};
+    m_verifyPass = false;
+    // The fuel read's counter starts at 10, so its bar is full ten cells early.
+    begin(kind, filtered ? TableOperation::FilteredRead : TableOperation::Read,
+          kind == TableKind::Fuel ? 10 : 0,
+          filtered ? FilteredProgressMaximum : ReadProgressMaximum, readCommand());
+    return std::nullopt;
+}
+
+std::optional<TableMessage> TableTransfer::startWrite(TableKind kind) {
+    std::array<double, kTableCells> values{};
+    if (auto bad = m_tables.cellValues(kind, &values))
+        return bad;
+    if (auto refusal = checkStart())
+        return refusal;
+    // Encoded once, before anything is sent: edits made while the write runs do not mix in.
+    for (int i = 0; i < kTableCells; ++i)
+        m_bytes[size_t(i)] = EncodeCell(values[size_t(i)]);
+    m_kind = kind;
+    m_cursor = {1, 1};
+    m_verifyPass = false;
+    begin(kind, TableOperation::Write, 0, WriteProgressMaximum, writeCommand());
+    return std::nullopt;
+}
+
+QString TableTransfer::writeCommand() const {
+    return WriteCellCommand(m_kind, m_cursor.column, m_cursor.row, m_bytes[size_t(cellIndex())]);
+}
+
+bool TableTransfer::advance() {
+    if (m_cursor.column < kTableColumns) {
+        ++m_cursor.column;
+        return true;
+    }
+    if (m_cursor.row < kTableRows) {
+        m_cursor = {1, m_cursor.row + 1};
+        return true;
+    }
+    return false;
+}
+
+void TableTransfer::finish() {
+    transaction(m_kind, m_operation).stop();
+    emit unlockRequested();
+    emit completed(m_kind, m_operation);
+}
+
+void TableTransfer::receiveRead(const QString& chunk) {
+    if (m_engine.SentCommand() == readCommand()) {
+        const QString answer = m_engine.answerSoFar(chunk);
+        const int first = answer.isEmpty() ? -1 : wire::HexDigit(answer.at(0));
+        const int second = answer.size() < 2 ? -1 : wire::HexDigit(answer.at(1));
+        if (first >= 0 && second >= 0) {
+            m_tables.setCellValue(m_kind, m_cursor, DecodeCell(first + 16 * second));
+            m_badAnswers = 0;
+            if (!advance()) {
+                finish();
+                return;
+            }
+            m_engine.setPendingCommand(readCommand());
+        } else {
+            // A malformed answer, whichever character is wrong, is read again. A first digit
+            // alone may still be completed by the next chunk, so the timer resends it.
+            ++m_badAnswers;
+            if (answer.size() >= 2)
+                m_engine.setPendingCommand(m_engine.SentCommand());
+        }
+    }
+    if (m_badAnswers > BadAnswerLimit) {
+        transaction(m_kind, m_operation).stop();
+        emit unlockRequested();
+        emit failed(m_kind, m_kind == TableKind::Water ? 5 : 6);
+    }
+}
+
+void TableTransfer::receiveFiltered(const QString& chunk) {
+    if (m_engine.SentCommand() != readCommand())
+        return;
+    const QString answer = m_engine.answerSoFar(chunk);
+    const auto byte = wire::DecodeByte(answer);
+    if (!byte) {
+        if (answer.size() >= 2 || (!answer.isEmpty() && wire::HexDigit(answer.at(0)) < 0))
+            m_engine.setPendingCommand(m_engine.SentCommand());
+        return;
+    }
+    const double sample = DecodeCell(*byte);
+    if (!m_samples.full()) {
+        m_samples.add(sample);
+        m_engine.setPendingCommand(m_engine.SentCommand());
+        return;
+    }
+    // Six samples are in; this seventh answer only completes the exchange.
+    m_tables.setCellValue(m_kind, m_cursor, m_samples.result());
+    m_samples.clear();
+    if (!advance()) {
+        finish();
+        return;
+    }
+    m_engine.setPendingCommand(readCommand());
+}
+
+void TableTransfer::receiveWrite(const QString& chunk) {
+    const QString answer = m_engine.answerSoFar(chunk);
+    if (!m_verifyPass && m_engine.SentCommand() == writeCommand()) {
+        if (answer != QLatin1String("!")) {
+            m_engine.setPendingCommand(m_engine.SentCommand());
+        } else if (advance()) {
+            m_engine.setPendingCommand(writeCommand());
+        } else {
+            m_verifyPass = true;
+            m_cursor = {1, 1};
+            m_engine.setPendingCommand(readCommand());
+        }
+    }
+    if (m_verifyPass && m_engine.SentCommand() == writeCommand()) {
+        m_engine.setPendingCommand(readCommand());
+    }
+    if (m_engine.SentCommand() == readCommand()) {
+        // The first digit alone waits for the second; anything else is compared as it is.
+        if (answer.size() < 2 && !answer.isEmpty() && wire::HexDigit(answer.at(0)) >= 0)
+            return;
+        const QString readBack = answer.size() >= 2 ? QString(answer.at(1)) + answer.at(0) : answer;
+        if (readBack != sentDigits(m_cursor)) {
+            m_verifyPass = true;
+            m_engine.setPendingCommand(writeCommand());
+        } else if (advance()) {
+            m_engine.setPendingCommand(readCommand());
+        } else {
+            finish();
+        }
+    }
+}
