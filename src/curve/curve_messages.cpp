@@ -1,0 +1,51 @@
+#include "curve_messages.h"
+
+#include <QHash>
+
+namespace curve {
+
+Message MakeMessage(const char* key, const QStringList& args) {
+    return {QLatin1String(key), args};
+}
+
+QString FillTemplate(const QString& pattern, const QStringList& args) {
+    QString text = pattern;
+    // Highest number first so that %1 does not eat the start of %10.
+    for (qsizetype i = args.size(); i >= 1; --i)
+        text.replace(QLatin1Char('%') + QString::number(i), args.at(i - 1));
+    return text;
+}
+
+QString EnglishText(const Message& message) {
+    static const QHash<QString, QString> texts = {
+        {QLatin1String(kMsgNotNumber),
+         QStringLiteral("\"%1\" is not a number; the value is kept.")},
+        {QLatin1String(kMsgFileMissingLine),
+         QStringLiteral("%1: line %2 is missing; a curve file has exactly 64 lines. Nothing was "
+                        "changed.")},
+        {QLatin1String(kMsgFileExtraLine),
+         QStringLiteral("%1: line %2 is one too many; a curve file has exactly 64 lines. Nothing "
+                        "was changed.")},
+        {QLatin1String(kMsgFileNotNumber),
+         QStringLiteral("%1, line %2: \"%3\" is not a number. Nothing was changed.")},
+        {QLatin1String(kMsgFileError), QStringLiteral("%1")},
+        {QLatin1String(kMsgGridNotNumber),
+         QStringLiteral("Point %1 of the curve, \"%2\", is not a number; nothing was sent.")},
+        {QLatin1String(kMsgArcSegment),
+         QStringLiteral("Choose a point between the start of the curve and its highest point.")},
+        {QLatin1String(kMsgLineSegment),
+         QStringLiteral("Choose a point other than point 1 for the straight line.")},
+        {QLatin1String(kMsgEqualEnds),
+         QStringLiteral("Both ends of a section have the same value: there is nothing to smooth.")},
+        {QLatin1String(kMsgReadStopped),
+         QStringLiteral("The curve read stopped: %1 pairs of answers in a row disagreed.")},
+        {QLatin1String(kMsgPortClosed),
+         QStringLiteral("The module port is closed; nothing was sent.")},
+        {QLatin1String(kMsgBusy),
+         QStringLiteral("The module is busy with another operation; try again when it has "
+                        "finished.")},
+    };
+    return FillTemplate(texts.value(message.key, message.key), message.args);
+}
+
+} // namespace curve

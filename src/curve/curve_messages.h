@@ -1,0 +1,41 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+namespace curve {
+
+// What the curve features report to the user: a language-file key and its arguments (%1, %2 ..).
+// The window looks the key up in the interface language; the command-line tool prints the English
+// text.
+struct Message {
+    QString key;
+    QStringList args;
+
+    bool isEmpty() const { return key.isEmpty(); }
+    bool operator==(const Message&) const = default;
+};
+
+// The keys.
+inline constexpr auto kMsgNotNumber = "MsgCurveNotNumber";             // %1 text
+inline constexpr auto kMsgFileMissingLine = "MsgCurveFileMissingLine"; // %1 file, %2 line
+inline constexpr auto kMsgFileExtraLine = "MsgCurveFileExtraLine";     // %1 file, %2 line
+inline constexpr auto kMsgFileNotNumber = "MsgCurveFileNotNumber";     // %1 file, %2 line, %3 text
+inline constexpr auto kMsgFileError = "MsgCurveFileError";             // %1 the system's text
+inline constexpr auto kMsgGridNotNumber = "MsgCurveGridNotNumber";     // %1 point, %2 text
+inline constexpr auto kMsgArcSegment = "MsgCurveArcSegment";
+inline constexpr auto kMsgLineSegment = "MsgCurveLineSegment";
+inline constexpr auto kMsgEqualEnds = "MsgCurveEqualEnds";
+inline constexpr auto kMsgReadStopped = "MsgCurveReadStopped"; // %1 pairs
+inline constexpr auto kMsgPortClosed = "MsgCurvePortClosed";
+inline constexpr auto kMsgBusy = "MsgCurveBusy";
+
+Message MakeMessage(const char* key, const QStringList& args = {});
+
+// The English text of a message (the command-line tool; the window's fallback when a language
+// file lacks the key).
+QString EnglishText(const Message& message);
+// A template with %1.. filled in from the arguments.
+QString FillTemplate(const QString& pattern, const QStringList& args);
+
+} // namespace curve

@@ -1,0 +1,262 @@
+#include "curve_transfer.h"
+
+#include "curve_codec.h"
+#include "curve_model.h"
+#include "date_time_text.h"
+#include "journal.h"
+#include "journal_sink.h"
+#include "module_port.h"
+#include "transaction_engine.h"
+#include "wire_codec.h"
+
+namespace curve {
+
+namespace {
+
+const QString kReadLine = QStringLiteral("ПОЛУЧИТЬ ТАБЛИЦУ 2D-ЛЯМБДА ");
+const QString kWriteLine = QStringLiteral("ЗАПИСАТЬ ТАБЛИЦУ 2D-ЛЯМБДА ");
+
+} // namespace
+
+CurveTransfer::CurveTransfer(TransactionEngine& engine, CurveModel& model, QObject* parent)
+    : QObject(parent), m_engine(engine), m_model(model),
+      m_plain(engine, QStringLiteral("Timer_Chart_2D"), ReadIntervalMs, PortClosedPolicy::StopTimer,
+              true, this),
+      m_filtered(engine, QStringLiteral("Timer_Chart_2D_Filter"), ReadIntervalMs,
+                 PortClosedPolicy::StopTimer, true, this),
+      m_write(engine, QStringLiteral("Timer_2D_Table_In"), WriteIntervalMs,
+              PortClosedPolicy::StopTimer, true, this) {
+    m_plain.setBranch([this](const QString& chunk) { receivePlain(chunk); });
+    m_filtered.setBranch([this](const QString& chunk) { receiveFiltered(chunk); });
+    m_write.setBranch([this](const QString& chunk) { receiveWrite(chunk); });
+}
+
+void CurveTransfer::setFilterOn(bool on) {
+    m_filterOn = on;
+    emit filterChanged(on);
+}
+
+bool CurveTransfer::isRunning() const {
+    return m_plain.isEnabled() || m_filtered.isEnabled() || m_write.isEnabled();
+}
+
+QString CurveTransfer::dateTime() const {
+    return m_dateTime ? m_dateTime() : JournalDateTimeText(QDateTime::currentDateTime());
+}
+
+void CurveTransfer::journal(const QString& line) {
+    m_engine.journal().Append(line);
+}
+
+CurveStart CurveTransfer::checkStart() {
+    if (!m_engine.port().Connected())
+        return CurveStart::PortClosed;
+    if (m_engine.anyEnabled())
+        return CurveStart::Busy;
+    return CurveStart::Started;
+}
+
+CurveStart CurveTransfer::refuse(CurveStart reason) {
+    emit refused(MakeMessage(reason == CurveStart::PortClosed ? kMsgPortClosed : kMsgBusy));
+    return reason;
+}
+
+CurveStart CurveTransfer::startRead() {
+    const CurveStart check = checkStart();
+    if (check != CurveStart::Started)
+        return refuse(check);
+    emit lockRequested();
+    journal(EventLine(kReadLine, dateTime()));
+    m_model.clearSeries();
+    m_point = 0;
+    m_firstOfPair = true;
+    m_firstCopy.clear();
+    m_unequal = 1;
+    m_vote.clear();
+    m_engine.resetProgress(0, m_filterOn ? FilteredReadProgress : PlainReadProgress);
+    (m_filterOn ? m_filtered : m_plain).start(ReadPointCommand(0));
+    return CurveStart::Started;
+}
+
+CurveStart CurveTransfer::startWrite() {
+    const CurveStart check = checkStart();
+    if (check != CurveStart::Started)
+        return refuse(check);
+    Message error;
+    const std::optional<QVector<int>> bytes = m_model.bytesToWrite(&error);
+    if (!bytes) {
+        emit refused(error);
+        return CurveStart::Invalid;
+    }
+    m_bytes = *bytes;
+    m_pass = WritePass::First;
+    m_point = 0;
+    journal(EventLine(kWriteLine, dateTime()));
+    m_write.start(WritePointCommand(0, m_bytes[0]));
+    emit lockRequested();
+    m_engine.resetProgress(0, WriteProgress);
+    return CurveStart::Started;
+}
+
+CurveStart CurveTransfer::writePoint(int point) {
+    journal(QStringLiteral("ЗАПИСАТЬ ЗНАЧЕНИЕ ИЗ ЯЧЕЙКИ ") + QString::number(point) +
+            QStringLiteral(" ТАБЛИЦЫ ЭМУЛЯТОРА ") + dateTime());
+    if (!m_engine.port().Connected())
+        return CurveStart::PortClosed; // the grid has the value; there is nothing to send it to
+    if (m_write.isEnabled() && m_pass == WritePass::Single) {
+        // The point being sent goes again too: its value may have changed since.
+        if (!m_singleQueue.contains(point))
+            m_singleQueue.append(point);
+        return CurveStart::Started;
+    }
+    const CurveStart check = checkStart();
+    if (check != CurveStart::Started)
+        return refuse(check);
+    m_singleQueue = {point};
+    m_pass = WritePass::Single;
+    sendNextSingle();
+    return CurveStart::Started;
+}
+
+void CurveTransfer::sendNextSingle() {
+    while (!m_singleQueue.isEmpty()) {
+        const int point = m_singleQueue.takeFirst();
+        const std::optional<int> byte = m_model.byteToWrite(point);
+        if (!byte)
+            continue; // not a number: the commit has already said so
+        m_singlePoint = point;
+        m_singleCommand = WritePointCommand(point, *byte);
+        if (m_write.isEnabled())
+            m_engine.setPendingCommand(m_singleCommand);
+        else
+            m_write.start(m_singleCommand);
+        return;
+    }
+    m_write.stop();
+}
+
+void CurveTransfer::receiveSingle(const QString& answer) {
+    if (answer != QLatin1String("!")) {
+        m_engine.setPendingCommand(m_singleCommand);
+        return;
+    }
+    const int written = m_singlePoint;
+    sendNextSingle();
+    emit pointWritten(written);
+}
+
+void CurveTransfer::accept(double volts) {
+    m_model.acceptRead(m_point, volts);
+    ++m_point;
+    if (m_point >= kPointCount)
+        finishRead(true);
+    else
+        m_engine.setPendingCommand(ReadPointCommand(m_point));
+}
+
+void CurveTransfer::finishRead(bool complete, const Message& message) {
+    m_plain.stop();
+    m_filtered.stop();
+    m_engine.resetProgress(0, complete ? 100
+                                       : (m_filterOn ? FilteredReadProgress : PlainReadProgress));
+    emit unlockRequested();
+    emit readFinished(complete, message);
+}
+
+void CurveTransfer::receivePlain(const QString& chunk) {
+    if (m_engine.SentCommand() != ReadPointCommand(m_point))
+        return;
+    const QString answer = m_engine.answerSoFar(chunk);
+    // Once per answer: on the chunk that completes its two characters.
+    if (answer.size() < 2 || m_engine.ReceiveBuffer().size() >= 2)
+        return;
+    const QString copy = answer.left(2);
+    if (m_firstOfPair) {
+        m_firstCopy = copy;
+        m_firstOfPair = false;
+        return; // the same command goes out again for the second copy
+    }
+    m_firstOfPair = true;
+    journal(m_firstCopy + QStringLiteral(" = ") + copy);
+    if (copy != m_firstCopy) {
+        if (++m_unequal > MaxUnequalPairs)
+            finishRead(false, MakeMessage(kMsgReadStopped, {QString::number(MaxUnequalPairs)}));
+        return;
+    }
+    m_unequal = 1;
+    if (const std::optional<double> volts = DecodePointAnswer(copy))
+        accept(*volts);
+}
+
+void CurveTransfer::receiveFiltered(const QString& chunk) {
+    if (m_engine.SentCommand() != ReadPointCommand(m_point))
+        return;
+    const QString answer = m_engine.answerSoFar(chunk);
+    if (answer.size() < 2 || m_engine.ReceiveBuffer().size() >= 2)
+        return;
+    const std::optional<double> volts = DecodePointAnswer(answer);
+    if (!volts)
+        return; // asked again at the next tick, without limit
+    if (!m_vote.full()) {
+        m_vote.add(*volts);
+        return;
+    }
+    const double voted = TruncateDecimals(m_vote.result(), 2);
+    m_vote.clear();
+    accept(voted);
+}
+
+void CurveTransfer::receiveWrite(const QString& chunk) {
+    const QString sent = m_engine.SentCommand();
+    const QString answer = m_engine.answerSoFar(chunk);
+    const bool firstChunk = m_engine.ReceiveBuffer().isEmpty() && !answer.isEmpty();
+    if (m_pass == WritePass::Single) {
+        if (sent == m_singleCommand && firstChunk)
+            receiveSingle(answer);
+        return;
+    }
+    if (m_point >= kPointCount)
+        return;
+    const QString write = WritePointCommand(m_point, m_bytes[m_point]);
+    const QString read = ReadPointCommand(m_point);
+    if (m_pass == WritePass::First && sent == write) {
+        if (!firstChunk)
+            return;
+        if (answer != QLatin1String("!")) {
+            m_engine.setPendingCommand(write);
+            return;
+        }
+        ++m_point;
+        if (m_point >= kPointCount) {
+            m_pass = WritePass::Verify;
+            m_point = 0;
+            m_engine.setPendingCommand(ReadPointCommand(0));
+        } else {
+            m_engine.setPendingCommand(WritePointCommand(m_point, m_bytes[m_point]));
+        }
+        return;
+    }
+    if (m_pass == WritePass::Verify && sent == write) {
+        if (firstChunk)
+            m_engine.setPendingCommand(read); // the rewrite's answer is not examined
+        return;
+    }
+    if (sent != read || answer.size() < 2 || m_engine.ReceiveBuffer().size() >= 2)
+        return;
+    if (answer.left(2) != wire::ValueToSend(m_bytes[m_point])) {
+        m_pass = WritePass::Verify;
+        m_engine.setPendingCommand(write);
+        return;
+    }
+    ++m_point;
+    if (m_point < kPointCount) {
+        m_engine.setPendingCommand(ReadPointCommand(m_point));
+        return;
+    }
+    m_write.stop();
+    m_engine.resetProgress(0, WriteProgress);
+    emit unlockRequested();
+    emit writeFinished();
+}
+
+} // namespace curve
