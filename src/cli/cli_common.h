@@ -19,3 +19,4 @@ bool openPort(TBComPort& port, const QString& path, QString* error);
 int RunDump(QCoreApplication& app, const QStringList& args);
 int RunRestore(QCoreApplication& app, const QStringList& args);
 int RunLog(QCoreApplication& app, const QStringList& args);
+int RunTable(QCoreApplication& app, const QStringList& args);

@@ -36,7 +36,13 @@ const char* const usage =
     "  identify, dump and restore take --fast: the next command goes out as soon\n"
     "  as the module has answered, not at the next tick\n"
     "  log --port PATH --seconds N --out FILE [--interval MS] [--csv]\n"
-    "                             record the live values to FILE\n";
+    "                             record the live values to FILE\n"
+    "  table read water|fuel [--filter] --port PATH --out FILE\n"
+    "                             read an injection table into a table file\n"
+    "                             (MAF.txt / Lambda.txt appended)\n"
+    "  table write water|fuel FILE --port PATH\n"
+    "                             write a table file into the module and read\n"
+    "                             every cell back [--timeout S] [--fast]\n";
 
 int listPorts() {
     QStringList ports;
@@ -213,6 +219,8 @@ int main(int argc, char* argv[]) {
         return RunRestore(app, args);
     if (command == QLatin1String("log"))
         return RunLog(app, args);
+    if (command == QLatin1String("table"))
+        return RunTable(app, args);
 
     QCommandLineParser parser;
     parser.addHelpOption();

@@ -1,0 +1,171 @@
+// table read and table write: one injection table to and from a table file, with the same
+// transfers as the window's buttons "Получить из модуля" and "Записать в модуль".
+#include "cli_common.h"
+
+#include "com_port.h"
+#include "injection_tables.h"
+#include "journal_sink.h"
+#include "table_file.h"
+#include "table_transfer.h"
+#include "transaction_engine.h"
+
+#include <QCommandLineParser>
+#include <QTimer>
+
+#include <functional>
+#include <optional>
+
+namespace {
+
+constexpr double kDefaultTimeoutS = 120;
+
+const char* const kUsage =
+    "usage: marvek2-cli table read water|fuel [--filter] --port PATH --out FILE\n"
+    "       marvek2-cli table write water|fuel FILE --port PATH\n"
+    "       [--timeout S, default 120] [--fast]";
+
+std::optional<TableKind> kindNamed(const QString& name) {
+    if (name == QLatin1String("water"))
+        return TableKind::Water;
+    if (name == QLatin1String("fuel"))
+        return TableKind::Fuel;
+    return std::nullopt;
+}
+
+int failWith(const TableMessage& message) {
+    return fail(EnglishText(message));
+}
+
+// Runs one transfer to its end: completed (0), failed read (5), module error (2), port lost (1)
+// or out of time (3).
+int runTransfer(QCoreApplication& app, const QString& portPath, double timeoutS, bool fast,
+                InjectionTables& tables,
+                const std::function<std::optional<TableMessage>(TableTransfer&)>& start) {
+    TBComPort port;
+    QString error;
+    if (!openPort(port, portPath, &error))
+        return fail(error);
+    StringListJournal journal;
+    TransactionEngine engine(port, journal);
+    engine.setFastTransfers(fast);
+    TableTransfer transfer(engine, tables);
+
+    int status = 1;
+    bool done = false;
+    auto finish = [&](int code) {
+        if (done)
+            return;
+        done = true;
+        status = code;
+        engine.stopAll();
+        app.quit();
+    };
+    QObject::connect(&transfer, &TableTransfer::completed, &app, [&] { finish(0); });
+    QObject::connect(&transfer, &TableTransfer::failed, &app, [&](TableKind kind, int) {
+        finish(fail(
+            QStringLiteral("the %1 table could not be read: more than %2 malformed "
+                           "answers in a row")
+                .arg(kind == TableKind::Water ? QStringLiteral("water") : QStringLiteral("fuel"))
+                .arg(TableTransfer::BadAnswerLimit),
+            5));
+    });
+    QObject::connect(&engine, &TransactionEngine::moduleError, &app, [&] {
+        finish(fail(QStringLiteral("the module refused a command (answer \"*\")"), 2));
+    });
+    QObject::connect(&port, &ModulePort::PortLost, &app, [&](const QString& reason) {
+        finish(fail(portPath + QStringLiteral(": ") + reason));
+    });
+    int reportedRow = 0;
+    QObject::connect(&engine, &TransactionEngine::progressChanged, &app, [&] {
+        const CellPosition at = transfer.cursor();
+        if (at.row == reportedRow)
+            return;
+        reportedRow = at.row;
+        err() << "marvek2-cli: " << (transfer.verifyPass() ? "checking" : "row") << ' ' << at.row
+              << Qt::endl;
+    });
+    QTimer deadline;
+    deadline.setSingleShot(true);
+    QObject::connect(&deadline, &QTimer::timeout, &app, [&] {
+        finish(fail(QStringLiteral("the transfer did not complete within %1 s").arg(timeoutS), 3));
+    });
+    deadline.start(int(timeoutS * 1000));
+    QTimer::singleShot(0, &app, [&] {
+        if (const auto refusal = start(transfer))
+            finish(failWith(*refusal));
+    });
+    app.exec();
+    engine.stopAll();
+    port.ClosePort();
+    return status;
+}
+
+} // namespace
+
+int RunTable(QCoreApplication& app, const QStringList& args) {
+    QCommandLineParser parser;
+    const QCommandLineOption port(QStringLiteral("port"), QStringLiteral("Serial port."),
+                                  QStringLiteral("PATH"));
+    const QCommandLineOption out(QStringLiteral("out"), QStringLiteral("Table file to write."),
+                                 QStringLiteral("FILE"));
+    const QCommandLineOption filter(QStringLiteral("filter"),
+                                    QStringLiteral("Read every cell six times and keep the "
+                                                   "most frequent value."));
+    const QCommandLineOption timeout(QStringLiteral("timeout"),
+                                     QStringLiteral("Seconds the whole transfer may take."),
+                                     QStringLiteral("S"));
+    const QCommandLineOption fast(QStringLiteral("fast"),
+                                  QStringLiteral("Send the next command as soon as the module "
+                                                 "has answered."));
+    for (const auto* o : {&port, &out, &filter, &timeout, &fast})
+        parser.addOption(*o);
+    if (!parser.parse(args))
+        return fail(parser.errorText() + QLatin1Char('\n') + QLatin1String(kUsage));
+    const QStringList positional = parser.positionalArguments();
+    if (positional.size() < 2 || !parser.isSet(port))
+        return fail(QLatin1String(kUsage));
+    const QString verb = positional.at(0);
+    const auto kind = kindNamed(positional.at(1));
+    if (!kind)
+        return fail(QStringLiteral("the table is \"water\" or \"fuel\"\n") + QLatin1String(kUsage));
+    double timeoutS = kDefaultTimeoutS;
+    if (parser.isSet(timeout)) {
+        bool ok = false;
+        timeoutS = parser.value(timeout).toDouble(&ok);
+        if (!ok || timeoutS <= 0)
+            return fail(QStringLiteral("--timeout takes a positive number of seconds"));
+    }
+
+    InjectionTables tables;
+    if (verb == QLatin1String("read")) {
+        if (positional.size() != 2 || !parser.isSet(out))
+            return fail(QLatin1String(kUsage));
+        const QString file = TableFileName(*kind, parser.value(out));
+        const bool filtered = parser.isSet(filter);
+        const int status =
+            runTransfer(app, parser.value(port), timeoutS, parser.isSet(fast), tables,
+                        [&](TableTransfer& t) { return t.startRead(*kind, filtered); });
+        if (status != 0)
+            return status; // nothing is saved from an incomplete read
+        if (const auto error = WriteTableFile(file, tables.data(*kind).cells()))
+            return failWith(*error);
+        err() << "marvek2-cli: 64 cells saved to " << file << Qt::endl;
+        return 0;
+    }
+    if (verb == QLatin1String("write")) {
+        if (positional.size() != 3 || parser.isSet(out) || parser.isSet(filter))
+            return fail(QLatin1String(kUsage));
+        // The whole file is checked before the port is opened: a bad file sends nothing.
+        const TableFileContent content = ReadTableFile(positional.at(2), tables.format());
+        if (!content.ok())
+            return failWith(*content.error);
+        tables.loadCells(*kind, content.cells);
+        const int status =
+            runTransfer(app, parser.value(port), timeoutS, parser.isSet(fast), tables,
+                        [&](TableTransfer& t) { return t.startWrite(*kind); });
+        if (status == 0)
+            err() << "marvek2-cli: 64 cells written and read back" << Qt::endl;
+        return status;
+    }
+    return fail(QStringLiteral("unknown table verb \"%1\"\n").arg(verb) + QLatin1String(kUsage));
+}
