@@ -20,3 +20,4 @@ int RunDump(QCoreApplication& app, const QStringList& args);
 int RunRestore(QCoreApplication& app, const QStringList& args);
 int RunLog(QCoreApplication& app, const QStringList& args);
 int RunTable(QCoreApplication& app, const QStringList& args);
+int RunCurve(QCoreApplication& app, const QStringList& args);

@@ -42,7 +42,13 @@ const char* const usage =
     "                             (MAF.txt / Lambda.txt appended)\n"
     "  table write water|fuel FILE --port PATH\n"
     "                             write a table file into the module and read\n"
-    "                             every cell back [--timeout S] [--fast]\n";
+    "                             every cell back [--timeout S] [--fast]\n"
+    "  curve read [--filter] --port PATH --out FILE\n"
+    "                             read the emulation curve into a curve file\n"
+    "                             (Emu.txt appended)\n"
+    "  curve write FILE --port PATH\n"
+    "                             write a curve file into the module and read\n"
+    "                             every point back [--timeout S] [--fast]\n";
 
 int listPorts() {
     QStringList ports;
@@ -221,6 +227,8 @@ int main(int argc, char* argv[]) {
         return RunLog(app, args);
     if (command == QLatin1String("table"))
         return RunTable(app, args);
+    if (command == QLatin1String("curve"))
+        return RunCurve(app, args);
 
     QCommandLineParser parser;
     parser.addHelpOption();

@@ -29,6 +29,10 @@ CurveTransfer::CurveTransfer(TransactionEngine& engine, CurveModel& model, QObje
     m_plain.setBranch([this](const QString& chunk) { receivePlain(chunk); });
     m_filtered.setBranch([this](const QString& chunk) { receiveFiltered(chunk); });
     m_write.setBranch([this](const QString& chunk) { receiveWrite(chunk); });
+    // Each answer chooses the next command, so all three may send it at once when the engine's
+    // fast option is on.
+    for (Transaction* t : {&m_plain, &m_filtered, &m_write})
+        t->setFastCapable(true);
 }
 
 void CurveTransfer::setFilterOn(bool on) {
@@ -174,18 +178,23 @@ void CurveTransfer::receivePlain(const QString& chunk) {
     if (m_firstOfPair) {
         m_firstCopy = copy;
         m_firstOfPair = false;
-        return; // the same command goes out again for the second copy
+        m_engine.setPendingCommand(ReadPointCommand(m_point)); // again, for the second copy
+        return;
     }
     m_firstOfPair = true;
     journal(m_firstCopy + QStringLiteral(" = ") + copy);
     if (copy != m_firstCopy) {
         if (++m_unequal > MaxUnequalPairs)
             finishRead(false, MakeMessage(kMsgReadStopped, {QString::number(MaxUnequalPairs)}));
+        else
+            m_engine.setPendingCommand(ReadPointCommand(m_point));
         return;
     }
     m_unequal = 1;
     if (const std::optional<double> volts = DecodePointAnswer(copy))
         accept(*volts);
+    else
+        m_engine.setPendingCommand(ReadPointCommand(m_point));
 }
 
 void CurveTransfer::receiveFiltered(const QString& chunk) {
@@ -195,10 +204,11 @@ void CurveTransfer::receiveFiltered(const QString& chunk) {
     if (answer.size() < 2 || m_engine.ReceiveBuffer().size() >= 2)
         return;
     const std::optional<double> volts = DecodePointAnswer(answer);
-    if (!volts)
-        return; // asked again at the next tick, without limit
-    if (!m_vote.full()) {
-        m_vote.add(*volts);
+    if (!volts || !m_vote.full()) {
+        // Asked again (without limit for a bad answer) until six valid samples are in.
+        if (volts)
+            m_vote.add(*volts);
+        m_engine.setPendingCommand(ReadPointCommand(m_point));
         return;
     }
     const double voted = TruncateDecimals(m_vote.result(), 2);

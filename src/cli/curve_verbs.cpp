@@ -1,0 +1,147 @@
+// curve read and curve write: the emulation curve to and from a curve file, with the same
+// transfers as the window's buttons "Получить из модуля" and "Записать в модуль".
+#include "cli_common.h"
+
+#include "com_port.h"
+#include "curve_file.h"
+#include "curve_model.h"
+#include "curve_transfer.h"
+#include "journal_sink.h"
+#include "transaction_engine.h"
+
+#include <QCommandLineParser>
+#include <QTimer>
+
+#include <functional>
+
+namespace {
+
+constexpr double kDefaultTimeoutS = 120;
+
+const char* const kUsage = "usage: marvek2-cli curve read [--filter] --port PATH --out FILE\n"
+                           "       marvek2-cli curve write FILE --port PATH\n"
+                           "       [--timeout S, default 120] [--fast]";
+
+int failWith(const curve::Message& message, int status = 1) {
+    return fail(curve::EnglishText(message), status);
+}
+
+// Runs one transfer to its end: complete and verified (0), read stopped by disagreeing answers
+// (5), module error (2), port lost or refused start (1), out of time (3).
+int runTransfer(QCoreApplication& app, const QString& portPath, double timeoutS, bool fast,
+                curve::CurveModel& model,
+                const std::function<curve::CurveStart(curve::CurveTransfer&)>& start) {
+    TBComPort port;
+    QString error;
+    if (!openPort(port, portPath, &error))
+        return fail(error);
+    StringListJournal journal;
+    TransactionEngine engine(port, journal);
+    engine.setFastTransfers(fast);
+    curve::CurveTransfer transfer(engine, model);
+
+    int status = 1;
+    bool done = false;
+    auto finish = [&](int code) {
+        if (done)
+            return;
+        done = true;
+        status = code;
+        engine.stopAll();
+        app.quit();
+    };
+    QObject::connect(&transfer, &curve::CurveTransfer::readFinished, &app,
+                     [&](bool complete, const curve::Message& message) {
+                         finish(complete ? 0 : failWith(message, 5));
+                     });
+    QObject::connect(&transfer, &curve::CurveTransfer::writeFinished, &app, [&] { finish(0); });
+    QObject::connect(&transfer, &curve::CurveTransfer::refused, &app,
+                     [&](const curve::Message& message) { finish(failWith(message)); });
+    QObject::connect(&engine, &TransactionEngine::moduleError, &app, [&] {
+        finish(fail(QStringLiteral("the module refused a command (answer \"*\")"), 2));
+    });
+    QObject::connect(&port, &ModulePort::PortLost, &app, [&](const QString& reason) {
+        finish(fail(portPath + QStringLiteral(": ") + reason));
+    });
+    QTimer deadline;
+    deadline.setSingleShot(true);
+    QObject::connect(&deadline, &QTimer::timeout, &app, [&] {
+        finish(fail(QStringLiteral("the transfer did not complete within %1 s").arg(timeoutS), 3));
+    });
+    deadline.start(int(timeoutS * 1000));
+    QTimer::singleShot(0, &app, [&] { start(transfer); });
+    app.exec();
+    engine.stopAll();
+    port.ClosePort();
+    return status;
+}
+
+} // namespace
+
+int RunCurve(QCoreApplication& app, const QStringList& args) {
+    QCommandLineParser parser;
+    const QCommandLineOption port(QStringLiteral("port"), QStringLiteral("Serial port."),
+                                  QStringLiteral("PATH"));
+    const QCommandLineOption out(QStringLiteral("out"), QStringLiteral("Curve file to write."),
+                                 QStringLiteral("FILE"));
+    const QCommandLineOption filter(QStringLiteral("filter"),
+                                    QStringLiteral("Read every point six times and keep the most "
+                                                   "frequent value."));
+    const QCommandLineOption timeout(QStringLiteral("timeout"),
+                                     QStringLiteral("Seconds the whole transfer may take."),
+                                     QStringLiteral("S"));
+    const QCommandLineOption fast(QStringLiteral("fast"),
+                                  QStringLiteral("Send the next command as soon as the module "
+                                                 "has answered."));
+    for (const auto* o : {&port, &out, &filter, &timeout, &fast})
+        parser.addOption(*o);
+    if (!parser.parse(args))
+        return fail(parser.errorText() + QLatin1Char('\n') + QLatin1String(kUsage));
+    const QStringList positional = parser.positionalArguments();
+    if (positional.isEmpty() || !parser.isSet(port))
+        return fail(QLatin1String(kUsage));
+    const QString verb = positional.at(0);
+    double timeoutS = kDefaultTimeoutS;
+    if (parser.isSet(timeout)) {
+        bool ok = false;
+        timeoutS = parser.value(timeout).toDouble(&ok);
+        if (!ok || timeoutS <= 0)
+            return fail(QStringLiteral("--timeout takes a positive number of seconds"));
+    }
+
+    curve::CurveModel model;
+    if (verb == QLatin1String("read")) {
+        if (positional.size() != 1 || !parser.isSet(out))
+            return fail(QLatin1String(kUsage));
+        const QString file = curve::CurveFileName(parser.value(out));
+        const bool filtered = parser.isSet(filter);
+        const int status = runTransfer(app, parser.value(port), timeoutS, parser.isSet(fast), model,
+                                       [&](curve::CurveTransfer& t) {
+                                           t.setFilterOn(filtered);
+                                           return t.startRead();
+                                       });
+        if (status != 0)
+            return status; // nothing is saved from an incomplete read
+        if (const curve::Message error = curve::WriteCurveFile(file, model.texts());
+            !error.isEmpty())
+            return failWith(error);
+        err() << "marvek2-cli: 64 points saved to " << file << Qt::endl;
+        return 0;
+    }
+    if (verb == QLatin1String("write")) {
+        if (positional.size() != 2 || parser.isSet(out) || parser.isSet(filter))
+            return fail(QLatin1String(kUsage));
+        // The whole file is checked before the port is opened: a bad file sends nothing.
+        const curve::CurveFileContent content =
+            curve::ReadCurveFile(positional.at(1), model.format());
+        if (!content.ok())
+            return failWith(content.error);
+        model.load(content.texts, content.values);
+        const int status = runTransfer(app, parser.value(port), timeoutS, parser.isSet(fast), model,
+                                       [&](curve::CurveTransfer& t) { return t.startWrite(); });
+        if (status == 0)
+            err() << "marvek2-cli: 64 points written and read back" << Qt::endl;
+        return status;
+    }
+    return fail(QStringLiteral("unknown curve verb \"%1\"\n").arg(verb) + QLatin1String(kUsage));
+}
