@@ -16,12 +16,12 @@ constexpr double kSideWallX = -0.75;
 constexpr double kFirstRowX = 1.0;
 constexpr double kFirstColumnZ = -1.0;
 constexpr int kGridCells = 7;
-// Labels sit a little outside the base: the speed labels beyond row 1, the row labels beyond
-// column 8, the height scale at the free vertical edge of the back wall.
-constexpr double kSpeedLabelX = 1.2;
-constexpr double kRowLabelZ = 0.95;
-constexpr double kScaleLabelX = 1.12;
-constexpr double kScaleLabelZ = 0.85;
+// The labels: the speeds along the edge of row 1, the rows along the open edge of column 1 (the
+// back wall stands on column 8), the height scale up the free vertical edge of the back wall,
+// where speeds and scale meet as the axes of a chart do.
+constexpr double kBaseCentreX = 0.125;
+constexpr double kBaseCentreZ = -0.125;
+constexpr double kLabelGap = 4; // pixels between an anchor and its text
 constexpr int kScaleSteps = 10; // 0.00 .. 25.50 in steps of 2.55
 constexpr double kScaleStep = 2.55;
 
@@ -190,22 +190,59 @@ QStringList HeightScaleTexts() {
     return texts;
 }
 
+// Each label is pushed straight out of its edge (away from the base's middle line across that
+// edge), so the labels that share a corner go different ways.
 QList<SceneLabel> Labels(CorrectionBasis basis) {
     QList<SceneLabel> labels;
     const QStringList speeds = SpeedLabelTexts();
-    for (int column = 1; column <= 8; ++column)
-        labels.append(SceneLabel{
-            SceneLabelKind::Speed, speeds[column - 1], {kSpeedLabelX, kFloorY, ColumnZ(column)}});
+    for (int column = 1; column <= 8; ++column) {
+        const double z = ColumnZ(column);
+        labels.append(SceneLabel{SceneLabelKind::Speed,
+                                 speeds[column - 1],
+                                 {RowX(1), kFloorY, z},
+                                 {kBaseCentreX, kFloorY, z}});
+    }
     const QStringList rows = RowLabelTexts(basis);
-    for (int row = 1; row <= 8; ++row)
-        labels.append(
-            SceneLabel{SceneLabelKind::Row, rows[row - 1], {RowX(row), kFloorY, kRowLabelZ}});
+    for (int row = 1; row <= 8; ++row) {
+        const double x = RowX(row);
+        labels.append(SceneLabel{SceneLabelKind::Row,
+                                 rows[row - 1],
+                                 {x, kFloorY, ColumnZ(1)},
+                                 {x, kFloorY, kBaseCentreZ}});
+    }
     const QStringList scale = HeightScaleTexts();
-    for (int k = 0; k <= kScaleSteps; ++k)
+    for (int k = 0; k <= kScaleSteps; ++k) {
+        // Out of the back wall's plane at its own height, so each stays level with its value.
+        const double y = HeightOf(kScaleStep * k);
         labels.append(SceneLabel{SceneLabelKind::HeightScale,
                                  scale[k],
-                                 {kScaleLabelX, HeightOf(kScaleStep * k), kScaleLabelZ}});
+                                 {RowX(1), y, kBackWallZ},
+                                 {RowX(1), y, kBaseCentreZ}});
+    }
     return labels;
+}
+
+std::optional<QRectF> LabelBox(const SurfaceViewState& view, const SceneLabel& label,
+                               double textWidth, double textHeight, int width, int height) {
+    const std::optional<ScreenPoint> at = Project(view, label.anchor, width, height);
+    const std::optional<ScreenPoint> from = Project(view, label.awayFrom, width, height);
+    if (!at || !from)
+        return std::nullopt;
+    double dx = at->x - from->x;
+    double dy = at->y - from->y;
+    const double length = std::hypot(dx, dy);
+    if (length < 1e-9) {
+        dx = 0;
+        dy = 1; // seen end-on: below the anchor
+    } else {
+        dx /= length;
+        dy /= length;
+    }
+    // Far enough along the direction that the nearest point of the box is kLabelGap away.
+    const double reach = kLabelGap + std::abs(dx) * textWidth / 2 + std::abs(dy) * textHeight / 2;
+    const double cx = at->x + dx * reach;
+    const double cy = at->y + dy * reach;
+    return QRectF(cx - textWidth / 2, cy - textHeight / 2, textWidth, textHeight);
 }
 
 SceneMatrix Projection(const SurfaceViewState& v) {

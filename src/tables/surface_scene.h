@@ -4,6 +4,7 @@
 #include "table_kind.h"
 
 #include <QList>
+#include <QRectF>
 #include <QString>
 
 #include <array>
@@ -68,7 +69,10 @@ enum class SceneLabelKind {
 struct SceneLabel {
     SceneLabelKind kind = SceneLabelKind::Speed;
     QString text;
-    ScenePoint anchor; // the label is drawn centred on the projection of this point
+    // The label is written beside the projection of the anchor, on the side away from the
+    // projection of awayFrom, so whatever the view it stays off the surface and its edge.
+    ScenePoint anchor;
+    ScenePoint awayFrom;
 };
 
 // Column-major 4x4 matrix.
@@ -118,6 +122,11 @@ SceneMatrix ModelView(const SurfaceViewState& view);
 // lies behind the eye.
 std::optional<ScreenPoint> Project(const SurfaceViewState& view, const ScenePoint& point, int width,
                                    int height);
+
+// Where a label of textWidth x textHeight pixels is written: beside its anchor, a small gap away
+// from it, on the side opposite awayFrom. Nothing when the anchor lies behind the eye.
+std::optional<QRectF> LabelBox(const SurfaceViewState& view, const SceneLabel& label,
+                               double textWidth, double textHeight, int width, int height);
 
 // True when left < right and bottom < top, all finite, with near and far usable.
 bool FrustumValid(const SurfaceViewState& view);

@@ -5,6 +5,7 @@
 #include <QGroupBox>
 #include <QOpenGLWidget>
 
+class QPainter;
 class QToolButton;
 
 // The 3D surface of the active injection table (objectName "Panel_Space3D"). Each table keeps its
@@ -59,7 +60,7 @@ protected:
     void mouseReleaseEvent(QMouseEvent* event) override;
 
 private:
-    void drawLabels();
+    void drawLabels(QPainter& painter);
 
     SurfaceScene m_scene;
     bool m_dragging = false;
