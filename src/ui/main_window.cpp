@@ -18,6 +18,7 @@
 #include "settings_page.h"
 #include "small_windows.h"
 #include "status_panels.h"
+#include "surface_view.h"
 #include "transaction_engine.h"
 
 #include <QApplication>
@@ -356,6 +357,8 @@ void TfmMain::startUp(const StartOptions& options) {
     m_info = info.settings;
     problems += info.problems;
     Panel_Parr_Max->applyInfo(m_info);
+    if (auto* surface = findChild<SurfaceView*>())
+        surface->loadRememberedViews(m_info);
     fillLanguageList(info.fileMissing);
     selectSavedPort(options.port);
     const ConfigFileContent config = ReadConfigFile(m_configPath);
@@ -546,6 +549,8 @@ QString TfmMain::storeConfiguration() {
         m_info.portCountAtStart = m_portCountAtStart;
         m_info.portIndex = m_left->cbPort->currentIndex();
         Panel_Parr_Max->storeInfo(m_info);
+        if (const auto* surface = findChild<SurfaceView*>())
+            surface->storeRememberedViews(m_info);
         error = WriteInfoFile(m_infoPath, m_info, m_decimals);
     }
     return error;
@@ -644,6 +649,8 @@ void TfmMain::closeEvent(QCloseEvent* event) {
     m_info.portCountAtStart = m_portCountAtStart;
     m_info.portIndex = m_left->cbPort->currentIndex();
     Panel_Parr_Max->storeInfo(m_info);
+    if (const auto* surface = findChild<SurfaceView*>())
+        surface->storeRememberedViews(m_info);
     const QString error = WriteInfoFile(m_infoPath, m_info, m_decimals);
     if (!error.isEmpty()) {
         showMessage(QMessageBox::Critical, error);
