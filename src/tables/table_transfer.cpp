@@ -4,6 +4,8 @@
 #include "transaction_engine.h"
 #include "wire_codec.h"
 
+#include <cctype>
+
 namespace {
 
 int tableIndex(TableKind kind) {
@@ -78,6 +80,8 @@ void TableTransfer::begin(TableKind kind, TableOperation operation, int progress
     m_operation = operation;
     m_badAnswers = 0;
     m_samples.clear();
+    m_halfAnswer = false;
+    m_staleCharacters = 0;
     m_engine.resetProgress(progressStart, progressMaximum);
     transaction(kind, operation).start(command);
     emit lockRequested();
@@ -136,9 +140,23 @@ void TableTransfer::finish() {
     emit completed(m_kind, m_operation);
 }
 
+QString TableTransfer::readAnswer(const QString& chunk) {
+    if (m_engine.ReceiveBuffer().isEmpty()) {
+        // The first characters since the last send.
+        m_staleCharacters = m_halfAnswer ? 1 : 0;
+        m_halfAnswer = false;
+    }
+    const QString answer = m_engine.answerSoFar(chunk).mid(m_staleCharacters);
+    // One hex digit, in either case: the first half of a byte.
+    m_halfAnswer = answer.size() == 1 && isxdigit(answer.at(0).toLatin1());
+    return answer;
+}
+
 void TableTransfer::receiveRead(const QString& chunk) {
     if (m_engine.SentCommand() == readCommand()) {
-        const QString answer = m_engine.answerSoFar(chunk);
+        const QString answer = readAnswer(chunk);
+        if (answer.isEmpty())
+            return;
         const int first = answer.isEmpty() ? -1 : wire::HexDigit(answer.at(0));
         const int second = answer.size() < 2 ? -1 : wire::HexDigit(answer.at(1));
         if (first >= 0 && second >= 0) {
@@ -167,7 +185,9 @@ void TableTransfer::receiveRead(const QString& chunk) {
 void TableTransfer::receiveFiltered(const QString& chunk) {
     if (m_engine.SentCommand() != readCommand())
         return;
-    const QString answer = m_engine.answerSoFar(chunk);
+    const QString answer = readAnswer(chunk);
+    if (answer.isEmpty())
+        return;
     const auto byte = wire::DecodeByte(answer);
     if (!byte) {
         if (answer.size() >= 2 || (!answer.isEmpty() && wire::HexDigit(answer.at(0)) < 0))
@@ -192,6 +212,8 @@ void TableTransfer::receiveFiltered(const QString& chunk) {
 
 void TableTransfer::receiveWrite(const QString& chunk) {
     const QString answer = m_engine.answerSoFar(chunk);
+    if (m_engine.SentCommand() != readCommand())
+        m_halfAnswer = false; // what is left of a read-back leads a write's answer, not examined
     if (!m_verifyPass && m_engine.SentCommand() == writeCommand()) {
         if (answer != QLatin1String("!")) {
             m_engine.setPendingCommand(m_engine.SentCommand());
@@ -207,11 +229,12 @@ void TableTransfer::receiveWrite(const QString& chunk) {
         m_engine.setPendingCommand(readCommand());
     }
     if (m_engine.SentCommand() == readCommand()) {
+        const QString readBack = readAnswer(chunk);
         // The first digit alone waits for the second; anything else is compared as it is.
-        if (answer.size() < 2 && !answer.isEmpty() && wire::HexDigit(answer.at(0)) >= 0)
+        if (readBack.isEmpty() || (readBack.size() < 2 && wire::HexDigit(readBack.at(0)) >= 0))
             return;
-        const QString readBack = answer.size() >= 2 ? QString(answer.at(1)) + answer.at(0) : answer;
-        if (readBack != sentDigits(m_cursor)) {
+        const QString swapped = QString(readBack.mid(1, 1)) + readBack.at(0);
+        if (swapped != sentDigits(m_cursor)) {
             m_verifyPass = true;
             m_engine.setPendingCommand(writeCommand());
         } else if (advance()) {

@@ -1,0 +1,215 @@
+// The table transfers and marvek2-cli table against the simulated module over a pseudo-terminal.
+#include "injection_tables.h"
+#include "pty_rig.h"
+#include "table_codec.h"
+#include "table_file.h"
+#include "table_transfer.h"
+#include "text_file.h"
+
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QTest>
+
+namespace {
+
+// Every table byte distinct from its neighbours; settings and name bytes around them.
+QByteArray moduleImage() {
+    return MakeImage([](int a) { return a >= 0x80 ? (a * 7 + 3) % 256 : (a * 13 + 5); });
+}
+
+// The bytes a table of texts gives.
+QByteArray withTable(QByteArray image, TableKind kind, const QStringList& cells,
+                     const DecimalFormat& format) {
+    for (int i = 0; i < kTableCells; ++i) {
+        const int c = i % kTableColumns + 1;
+        const int r = i / kTableColumns + 1;
+        image[CellEepromAddress(kind, c, r)] = char(EncodeCell(format.parse(cells.at(i)).value()));
+    }
+    return image;
+}
+
+QStringList someTable(int seed) {
+    QStringList cells;
+    for (int i = 0; i < kTableCells; ++i)
+        cells << QString::number(((i * 37 + seed) % 255 + 1) / 10.0);
+    cells[5] = QStringLiteral("30");   // clamped to 25.5 before encoding
+    cells[6] = QStringLiteral("0.25"); // halves to even: 2
+    return cells;
+}
+
+struct TableRig : PtyRig {
+    TableRig() : PtyRig(moduleImage()) { tables.setFormat(DecimalFormat(u'.')); }
+    // Runs until the transfer completes or fails; true when it completed.
+    bool runToEnd(int timeoutMs) {
+        QSignalSpy completed(&transfer, &TableTransfer::completed);
+        QSignalSpy failed(&transfer, &TableTransfer::failed);
+        return QTest::qWaitFor([this] { return !transfer.isRunning(); }, timeoutMs) &&
+               completed.size() == 1 && failed.isEmpty();
+    }
+    InjectionTables tables;
+    TableTransfer transfer{engine, tables};
+};
+
+sim::FaultRates lineFaults() {
+    sim::FaultRates rates;
+    rates.drop = 0.05;
+    rates.split = 0.15;
+    rates.corrupt = 0.05;
+    rates.lower = 0.05;
+    rates.splitGapMs = 3;
+    return rates;
+}
+
+} // namespace
+
+class TablesOverPty : public QObject {
+    Q_OBJECT
+private slots:
+    void read_data();
+    void read();
+    void writeUnderFaults_data();
+    void writeUnderFaults();
+    void verifyRewritesACorruptedCell();
+    void cliVerbs();
+};
+
+void TablesOverPty::read_data() {
+    QTest::addColumn<TableKind>("kind");
+    QTest::addColumn<bool>("filtered");
+    QTest::addColumn<double>("lower");
+    QTest::addColumn<double>("corrupt");
+    QTest::newRow("water plain") << TableKind::Water << false << 0.0 << 0.0;
+    QTest::newRow("fuel plain, lower case and splits") << TableKind::Fuel << false << 0.1 << 0.0;
+    QTest::newRow("water filtered, corrupted answers") << TableKind::Water << true << 0.05 << 0.1;
+}
+
+void TablesOverPty::read() {
+    QFETCH(TableKind, kind);
+    QFETCH(bool, filtered);
+    TableRig rig;
+    QVERIFY(rig.started && rig.open());
+    sim::FaultRates rates;
+    QFETCH(double, lower);
+    QFETCH(double, corrupt);
+    rates.lower = lower;
+    rates.corrupt = corrupt;
+    rates.split = lower > 0 ? 0.2 : 0;
+    rig.setFaults(7, rates);
+    const QByteArray before = rig.eeprom();
+    QVERIFY(!rig.transfer.startRead(kind, filtered));
+    QVERIFY(rig.runToEnd(filtered ? 60000 : 20000));
+    for (int r = 1; r <= kTableRows; ++r) {
+        for (int c = 1; c <= kTableColumns; ++c) {
+            const int byte = quint8(before.at(CellEepromAddress(kind, c, r)));
+            QCOMPARE(rig.tables.data(kind).cell(c, r), DecimalFormat(u'.').format(byte / 10.0));
+        }
+    }
+    QCOMPARE(ImageDifferences(rig.eeprom(), before), QStringList());
+    // Every command was a read of this table.
+    for (const QString& command : rig.received())
+        QVERIFY2(command.endsWith(u'*') && command.size() == 3, qPrintable(command));
+}
+
+void TablesOverPty::writeUnderFaults_data() {
+    QTest::addColumn<TableKind>("kind");
+    QTest::addColumn<quint32>("seed");
+    QTest::newRow("water, clean line") << TableKind::Water << 0u;
+    QTest::newRow("water, faults seed 3") << TableKind::Water << 3u;
+    QTest::newRow("fuel, faults seed 11") << TableKind::Fuel << 11u;
+}
+
+void TablesOverPty::writeUnderFaults() {
+    QFETCH(TableKind, kind);
+    QFETCH(quint32, seed);
+    TableRig rig;
+    QVERIFY(rig.started && rig.open());
+    if (seed)
+        rig.setFaults(seed, lineFaults());
+    const QStringList cells = someTable(int(seed));
+    rig.tables.loadCells(kind, cells);
+    const QByteArray expected = withTable(rig.eeprom(), kind, cells, DecimalFormat(u'.'));
+    QVERIFY(!rig.transfer.startWrite(kind));
+    QVERIFY(rig.runToEnd(60000));
+    QCOMPARE(ImageDifferences(rig.eeprom(), expected), QStringList());
+    // Nothing but this table's cells was ever written.
+    for (const QString& command : rig.received()) {
+        const int address = WrittenAddress(command);
+        if (address >= 0)
+            QVERIFY2(address >= 0x80 && (address % 16 >= 8) == (kind == TableKind::Water),
+                     qPrintable(command));
+    }
+}
+
+void TablesOverPty::verifyRewritesACorruptedCell() {
+    TableRig rig;
+    QVERIFY(rig.started && rig.open());
+    QStringList cells(kTableCells, QStringLiteral("2.6"));
+    rig.tables.loadCells(TableKind::Water, cells);
+    // The first write of water (1, 1) lands, then the cell is spoilt behind the program's back.
+    int writesOfFirstCell = 0;
+    QObject::connect(&rig.sim(), &sim::Module::exchanged, &rig.sim(), [&](const QString& c) {
+        if (c == QLatin1String("A1F8)") && ++writesOfFirstCell == 1)
+            rig.sim().state().setEeprom(0x8F, 0x1B);
+    });
+    QVERIFY(!rig.transfer.startWrite(TableKind::Water));
+    QVERIFY(rig.runToEnd(30000));
+    QCOMPARE(writesOfFirstCell, 2);
+    const QStringList received = rig.received();
+    const qsizetype rewrite = received.lastIndexOf(QStringLiteral("A1F8)"));
+    QVERIFY(rewrite > 64);
+    QCOMPARE(received.at(rewrite - 1), QStringLiteral("F8*"));
+    QCOMPARE(received.at(rewrite + 1), QStringLiteral("F8*"));
+    QCOMPARE(quint8(rig.eeprom().at(0x8F)), quint8(0x1A));
+}
+
+void TablesOverPty::cliVerbs() {
+    TableRig rig;
+    QVERIFY(rig.started);
+    QTemporaryDir dir;
+    const QString port = rig.module.slavePath();
+    const QString cli = QStringLiteral(MARVEK2_CLI);
+    const DecimalFormat system;
+
+    // A file of 63 lines is refused before anything is sent.
+    const QStringList cells = someTable(5);
+    const QString shortFile = dir.filePath(QStringLiteral("shortMAF.txt"));
+    QVERIFY(WriteTextFile(shortFile, cells.mid(0, 63)).isEmpty());
+    CliRun refused;
+    QVERIFY(refused.run(cli, {"table", "write", "water", shortFile, "--port", port}, 20000));
+    QVERIFY(refused.exitCode() != 0);
+    QVERIFY2(refused.err.contains("shortMAF.txt") && refused.err.contains("63"), refused.err);
+    QCOMPARE(rig.received(), QStringList());
+
+    // Write with the fast option, then read back with the filter.
+    QStringList systemCells;
+    for (const QString& c : cells)
+        systemCells << system.normalised(c);
+    const QString file = dir.filePath(QStringLiteral("goodLambda.txt"));
+    QVERIFY(WriteTextFile(file, systemCells).isEmpty());
+    const QByteArray expected =
+        withTable(rig.eeprom(), TableKind::Fuel, cells, DecimalFormat(u'.'));
+    CliRun write;
+    QVERIFY(write.run(cli, {"table", "write", "fuel", file, "--port", port, "--fast"}, 60000));
+    QVERIFY2(write.exitCode() == 0, write.err);
+    QCOMPARE(ImageDifferences(rig.eeprom(), expected), QStringList());
+
+    CliRun read;
+    QVERIFY(read.run(cli,
+                     {"table", "read", "fuel", "--filter", "--port", port, "--out",
+                      dir.filePath(QStringLiteral("back")), "--fast"},
+                     60000));
+    QVERIFY2(read.exitCode() == 0, read.err);
+    const TextFileContent back = ReadTextFile(dir.filePath(QStringLiteral("backLambda.txt")));
+    QVERIFY(back.ok());
+    QCOMPARE(back.lines.size(), kTableCells);
+    for (int i = 0; i < kTableCells; ++i) {
+        const int c = i % kTableColumns + 1;
+        const int r = i / kTableColumns + 1;
+        QCOMPARE(
+            back.lines.at(i),
+            system.format(quint8(expected.at(CellEepromAddress(TableKind::Fuel, c, r))) / 10.0));
+    }
+}
+
+QTEST_GUILESS_MAIN(TablesOverPty)
+#include "tst_tables_over_pty.moc"
