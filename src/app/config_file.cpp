@@ -139,7 +139,7 @@ ConfigFileContent ParseConfigLines(const QStringList& lines, const QString& file
                                "\"1\" from the 7th character on; the default is used.")
                     .arg(DisplayPath(fileName))
                     .arg(i + 1)
-                    .arg(line));
+                    .arg(QuotedExcerpt(line)));
             continue;
         }
         content.table.setFlags(ParameterFlagsTable::Codes().at(i), flags.toString());
@@ -148,7 +148,7 @@ ConfigFileContent ParseConfigLines(const QStringList& lines, const QString& file
 }
 
 ConfigFileContent ReadConfigFile(const QString& path) {
-    const TextFileContent text = ReadTextFile(path);
+    const TextFileContent text = ReadTextFile(path, kConfigFileMaxBytes);
     if (text.missing) {
         ConfigFileContent content;
         content.fileMissing = true;
@@ -159,7 +159,10 @@ ConfigFileContent ReadConfigFile(const QString& path) {
         content.problems.append(text.error);
         return content;
     }
-    return ParseConfigLines(text.lines, path);
+    ConfigFileContent content = ParseConfigLines(text.lines, path);
+    if (text.truncated)
+        content.problems.prepend(TruncatedFileProblem(path, kConfigFileMaxBytes));
+    return content;
 }
 
 QString WriteConfigFile(const QString& path, const ParameterFlagsTable& table) {

@@ -48,6 +48,8 @@ private:
 
 inline constexpr int kSensorPairCodeCount = 18;
 inline constexpr auto kConfigFileName = "Config_A.ini";
+// 18 lines of 18 characters; only this much of a longer file is read.
+inline constexpr qint64 kConfigFileMaxBytes = 4 * 1024;
 
 // The ParameterFlags of every SensorPairCode, in the fixed order of Config_A.ini.
 class ParameterFlagsTable {

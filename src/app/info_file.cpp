@@ -195,7 +195,7 @@ private:
             QStringLiteral("\"%1\", line %2: \"%3\" is not %4; the default is used.")
                 .arg(DisplayPath(m_fileName))
                 .arg(number)
-                .arg(value, expected));
+                .arg(QuotedExcerpt(value), expected));
     }
 
     const QString& m_fileName;
@@ -241,7 +241,7 @@ InfoFileContent ParseInfoLines(const QStringList& lines, const QString& fileName
 }
 
 InfoFileContent ReadInfoFile(const QString& path, const DecimalFormat& decimals) {
-    const TextFileContent text = ReadTextFile(path);
+    const TextFileContent text = ReadTextFile(path, kInfoFileMaxBytes);
     if (text.missing) {
         InfoFileContent content;
         content.fileMissing = true;
@@ -253,7 +253,10 @@ InfoFileContent ReadInfoFile(const QString& path, const DecimalFormat& decimals)
         content.problems.append(text.error);
         return content;
     }
-    return ParseInfoLines(text.lines, path, decimals);
+    InfoFileContent content = ParseInfoLines(text.lines, path, decimals);
+    if (text.truncated)
+        content.problems.prepend(TruncatedFileProblem(path, kInfoFileMaxBytes));
+    return content;
 }
 
 QStringList InfoFileLines(const InfoSettings& settings, const DecimalFormat& decimals) {
@@ -294,4 +297,14 @@ QStringList InfoFileLines(const InfoSettings& settings, const DecimalFormat& dec
 QString WriteInfoFile(const QString& path, const InfoSettings& settings,
                       const DecimalFormat& decimals) {
     return WriteTextFile(path, InfoFileLines(settings, decimals));
+}
+
+int SavedPortIndex(int selectedIndex, int listedPortsInBox) {
+    return selectedIndex >= 0 && selectedIndex < listedPortsInBox ? selectedIndex : 0;
+}
+
+int StartPortIndex(int savedCount, int savedIndex, int listedCountNow) {
+    if (savedCount < 1 || savedIndex < 1 || savedCount != listedCountNow)
+        return 0;
+    return savedIndex < listedCountNow ? savedIndex : 0;
 }

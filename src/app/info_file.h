@@ -101,6 +101,9 @@ struct InfoSettings {
 
 inline constexpr int kInfoFileLineCount = 44;
 inline constexpr auto kInfoFileName = "Info_A.ini";
+// 44 short lines: a file longer than this is not one the program wrote, and only this much of it
+// is read.
+inline constexpr qint64 kInfoFileMaxBytes = 16 * 1024;
 // Chosen when there is no Info_A.ini yet, if a language of that name is installed.
 inline constexpr auto kDefaultLanguageName = "Russian";
 
@@ -122,3 +125,11 @@ QStringList InfoFileLines(const InfoSettings& settings, const DecimalFormat& dec
 // Returns an error naming the file, or empty.
 [[nodiscard]] QString WriteInfoFile(const QString& path, const InfoSettings& settings,
                                     const DecimalFormat& decimals);
+
+// Lines 1 and 2 count only the ports the system lists; device paths typed by hand (or given with
+// --port) are listed after them in the port box and never counted. The saved index is the
+// selected port's when it is a listed one, otherwise 0 (the first port at the next start).
+int SavedPortIndex(int selectedIndex, int listedPortsInBox);
+// Start-up step 16: the saved index when both lines are at least 1 and the count equals the
+// ports listed now; otherwise 0.
+int StartPortIndex(int savedCount, int savedIndex, int listedCountNow);

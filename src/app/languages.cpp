@@ -69,9 +69,11 @@ QList<LanguageFileEntry> ParseLanguageLines(const QStringList& lines) {
 }
 
 LanguageFileContent ReadLanguageFile(const QString& path) {
-    const TextFileContent text = ReadTextFile(path);
+    const TextFileContent text = ReadTextFile(path, kLanguageFileMaxBytes);
     LanguageFileContent content;
     content.error = text.error;
+    if (text.truncated)
+        content.error = TruncatedFileProblem(path, kLanguageFileMaxBytes);
     content.entries = ParseLanguageLines(text.lines);
     return content;
 }
@@ -84,7 +86,13 @@ QString InterfaceTexts::text(int number) const {
 
 QString InterfaceTexts::text(QStringView key) const {
     const std::optional<int> number = NumberOfKey(key);
-    return number ? text(*number) : QString();
+    if (number)
+        return text(*number);
+    return m_named.value(key.toString());
+}
+
+bool InterfaceTexts::IsMessageKey(QStringView key) {
+    return NumberOfKey(key).has_value() || (key.startsWith(u"Msg_") && key.size() > 4);
 }
 
 void InterfaceTexts::setText(int number, const QString& value) {
@@ -107,10 +115,13 @@ std::optional<int> InterfaceTexts::NumberOfKey(QStringView key) {
 }
 
 bool InterfaceTexts::apply(const LanguageFileEntry& entry) {
-    const std::optional<int> number = NumberOfKey(entry.control);
-    if (!number)
+    if (const std::optional<int> number = NumberOfKey(entry.control)) {
+        setText(*number, entry.value);
+        return true;
+    }
+    if (!IsMessageKey(entry.control))
         return false;
-    setText(*number, entry.value);
+    m_named.insert(entry.control, entry.value);
     return true;
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QHash>
 #include <QList>
 #include <QString>
 #include <QStringList>
@@ -17,6 +18,8 @@ struct LanguageListEntry {
 };
 
 inline constexpr auto kLanguageFolderName = "Language";
+// A language file holds a few hundred short lines; a longer file is refused unread beyond this.
+inline constexpr qint64 kLanguageFileMaxBytes = 512 * 1024;
 inline constexpr auto kLanguageFileSuffix = ".lng";
 inline constexpr auto kFlagPictureSuffix = ".bmp";
 
@@ -53,26 +56,30 @@ struct LanguageFileContent {
 LanguageFileContent ReadLanguageFile(const QString& path);
 
 // The numbered message texts Text01 .. Text51 the program shows in status bars, dialogs and
-// labels. Empty until a language sets them; a language that lacks a text leaves the one before.
+// labels, and the named messages "Msg_..." added since. Empty until a language sets them; a
+// language that lacks a text leaves the one before.
 class InterfaceTexts {
 public:
     static constexpr int kCount = 51;
 
     // number 1 .. 51; empty for any other number
     QString text(int number) const;
-    // key "Text01" .. "Text51"; empty for any other key
+    // key "Text01" .. "Text51" or a named message "Msg_..."; empty for any other key
     QString text(QStringView key) const;
     void setText(int number, const QString& value);
 
     // The number of a key "Text01" .. "Text51" (exactly two digits).
     static std::optional<int> NumberOfKey(QStringView key);
+    // Whether a language-file control names a message text rather than a control.
+    static bool IsMessageKey(QStringView key);
 
     // Sets the text an entry names as its control, whatever its property; returns whether the
-    // entry was for a numbered text.
+    // entry was for a message text.
     bool apply(const LanguageFileEntry& entry);
     // Applies in order, so a later entry for the same text wins.
     void apply(const QList<LanguageFileEntry>& entries);
 
 private:
     std::array<QString, kCount> m_texts;
+    QHash<QString, QString> m_named;
 };

@@ -7,6 +7,8 @@
 #include <QSaveFile>
 #include <QStringDecoder>
 
+#include <algorithm>
+
 namespace {
 
 constexpr char kUnencodable = '?';
@@ -84,7 +86,34 @@ QString DisplayPath(const QString& path) {
     return QDir::toNativeSeparators(path);
 }
 
-TextFileContent ReadTextFile(const QString& path) {
+QString TruncatedFileProblem(const QString& path, qint64 maxBytes) {
+    return QStringLiteral("\"%1\" is longer than %2 bytes, more than the format holds; only its "
+                          "first %2 bytes were read.")
+        .arg(DisplayPath(path))
+        .arg(maxBytes);
+}
+
+QString QuotedExcerpt(QStringView value, int maxCharacters) {
+    QString excerpt;
+    const qsizetype shown = std::min<qsizetype>(value.size(), maxCharacters);
+    excerpt.reserve(shown + 3);
+    for (qsizetype i = 0; i < shown; ++i) {
+        const QChar c = value[i];
+        excerpt += c.isPrint() || c == u' ' ? c : QLatin1Char('?');
+    }
+    if (shown < value.size())
+        excerpt += QStringLiteral("...");
+    return excerpt;
+}
+
+QString SummarizedProblems(const QStringList& problems, const QString& andMore, int maxShown) {
+    QStringList shown = problems.mid(0, maxShown);
+    if (problems.size() > maxShown)
+        shown << andMore.arg(problems.size() - maxShown);
+    return shown.join(QLatin1Char('\n'));
+}
+
+TextFileContent ReadTextFile(const QString& path, qint64 maxBytes) {
     TextFileContent content;
     QFile file(path);
     if (!file.exists()) {
@@ -97,7 +126,11 @@ TextFileContent ReadTextFile(const QString& path) {
                             .arg(DisplayPath(path), file.errorString());
         return content;
     }
-    const QByteArray bytes = file.readAll();
+    QByteArray bytes = maxBytes < 0 ? file.readAll() : file.read(maxBytes + 1);
+    if (maxBytes >= 0 && bytes.size() > maxBytes) {
+        bytes.truncate(maxBytes);
+        content.truncated = true;
+    }
     if (file.error() != QFileDevice::NoError) {
         content.error = QStringLiteral("Cannot read file \"%1\": %2")
                             .arg(DisplayPath(path), file.errorString());

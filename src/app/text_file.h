@@ -11,13 +11,29 @@ struct TextFileContent {
     QStringList lines;
     QString error;        // empty when the file was read; otherwise names the file
     bool missing = false; // the file does not exist (error is set as well)
+    // The file is longer than the reader's bound: lines holds its first maxBytes bytes only.
+    bool truncated = false;
 
     bool ok() const { return error.isEmpty(); }
 };
 
-// Reads the whole file. Lines end with CR LF or LF alone; a final line end does not start another
-// line, so an empty file has no lines.
-TextFileContent ReadTextFile(const QString& path);
+inline constexpr qint64 kNoSizeLimit = -1;
+
+// Reads the file, or its first maxBytes bytes when it is longer (truncated is then set), so that a
+// huge or foreign file cannot stall the reader. Lines end with CR LF or LF alone; a final line end
+// does not start another line, so an empty file has no lines.
+TextFileContent ReadTextFile(const QString& path, qint64 maxBytes = kNoSizeLimit);
+
+// The problem of a file longer than its reader's bound.
+QString TruncatedFileProblem(const QString& path, qint64 maxBytes);
+
+// A value quoted in a message: at most maxCharacters characters, control characters shown as
+// '?', and "..." where it was cut.
+QString QuotedExcerpt(QStringView value, int maxCharacters = 40);
+
+// At most maxShown problems, one a line; more are summed up by andMore with %1 the number left
+// out ("and %1 more").
+QString SummarizedProblems(const QStringList& problems, const QString& andMore, int maxShown = 5);
 
 // Writes every line followed by CR LF. The file is replaced atomically: after a crash either the
 // old or the new content is there, never half of it. Returns an error naming the file, or empty.

@@ -166,6 +166,7 @@ StartResult ChoiceChange::run(ChoiceOperation operation, PageSide side) {
     SettingsPageModel& page = m_context.page();
     if (side == PageSide::Main)
         page.editMain([&](ChoiceSelection& s) { Press(s, operation); });
+    m_selectionBefore = page.main();
     else
         page.editTemplate([&](TemplatePage& t) { Press(t.choices, operation); });
     m_context.journal(
@@ -186,8 +187,9 @@ void ChoiceChange::takeFlags(int flagsAddress, const QString& answer) {
         (flagsAddress == address::Flags00 ? s.Flags00 : s.Flags01) = *byte;
     });
     m_context.journal(EventLine(kBitsReceived + wire::HumanAddress(flagsAddress) + QLatin1Char(' '),
+        s.setKnown(flagsAddress);
                                 m_context.dateTimeText()));
-    m_context.journal(settings_map::FlagsJournalLine(flagsAddress, *byte));
+    m_context.journal(settings_map::ChangeFlagsJournalLine(flagsAddress, *byte));
 }
 
 void ChoiceChange::receiveRegRab(const QString& chunk) {
@@ -211,6 +213,15 @@ void ChoiceChange::receiveRegRab(const QString& chunk) {
         const ModuleSettings& s = m_context.model().settings();
         const ChoiceSelection& page = m_context.page().main();
         m_newFlags00 = wire::ValueToSend(ComposeFlags00(page, s.Flags00));
+        const int target = InfoOf(m_operation).address;
+        if (target != address::NumBurn && !s.isKnown(target)) {
+            // Composing would keep the unnamed bits of a byte nobody has read: refused, and the
+            // page shows what it showed before the click.
+            m_regRab.stop();
+            m_context.page().setMain(m_selectionBefore);
+            m_context.refuseUnknownByte(m_settingName, target);
+            return;
+        }
         m_newFlags01 = wire::ValueToSend(ComposeFlags01(page, s.Flags01));
         const int fallback = s.NumBurn >= 0 && s.NumBurn <= 255 ? int(s.NumBurn) : 0;
         m_newNumBurn = wire::ValueToSend(ComposeNumBurn(page, fallback));

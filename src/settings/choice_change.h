@@ -104,6 +104,7 @@ private:
     Transaction m_control;
     ChoiceOperation m_operation = ChoiceOperation::Other_System_On;
     QString m_settingName;
+    ChoiceSelection m_selectionBefore;
     QString m_newFlags00;
     QString m_newFlags01;
     QString m_newNumBurn;

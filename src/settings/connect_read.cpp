@@ -63,9 +63,12 @@ void ConnectRead::startRead() {
     m_attemptLimit = DefaultAttemptLimit;
     // "No" stands for "no answer yet"; the first answer of every command is never accepted anyway.
     m_currentAnswer = QStringLiteral("No");
-    m_lastNameCharValid = false;
+    m_nameChars.fill(QLatin1Char(' '));
+    m_nameKnown.fill(false);
     m_readErrors.clear();
     const double scaled = StopReadMs * engine().intervalScale();
+    m_model.setSettings(ModuleSettings::BeforeRead());
+    emit readStarted();
     m_stopRead.start(std::max(1, int(std::lround(scaled))));
     start(QLatin1String(settings_map::ConnectReadSequence().front().command));
 }
@@ -75,6 +78,10 @@ QString ConnectRead::nameCharacters() const {
 }
 
 void ConnectRead::moveOn(int step) {
+bool ConnectRead::nameComplete() const {
+    return std::all_of(m_nameKnown.begin(), m_nameKnown.end(), [](bool known) { return known; });
+}
+
     if (step + 1 < settings_map::ConnectReadLength)
         engine().setPendingCommand(
             QLatin1String(settings_map::ConnectReadSequence()[step + 1].command));
@@ -107,9 +114,10 @@ void ConnectRead::Receive(const QString& chunk) {
         m_attemptCount = 1;
     }
     if (m_attemptCount > m_attemptLimit) {
-        // Giving up leaves the setting as the last valid answer decoded it, or as it was before
-        // the read: the decoding below never takes a damaged answer, so a wrong value cannot
-        // stay behind after the retries.
+        // Giving up leaves the setting as the last valid answer of this read decoded it, or
+        // unknown when none was valid: the decoding below never takes a damaged answer, and the
+        // read started from nothing known, so neither a wrong value nor the previous module's
+        // value can stay behind after the retries.
         const QString where = sent.left(2);
         engine().journal().Append(ReadErrorText + where);
         m_readErrors.append(where);
@@ -147,15 +155,24 @@ void ConnectRead::decode(const ReadStep& step, int byte) {
         });
         return;
     case ReadTarget::Flags00:
-        m_model.edit([&](ModuleSettings& s) { s.Flags00 = byte; });
+        m_model.edit([&](ModuleSettings& s) {
+            s.Flags00 = byte;
+            s.setKnown(step.address);
+        });
         emit byteDecoded(step.address, byte);
         break;
     case ReadTarget::Flags01:
-        m_model.edit([&](ModuleSettings& s) { s.Flags01 = byte; });
+        m_model.edit([&](ModuleSettings& s) {
+            s.Flags01 = byte;
+            s.setKnown(step.address);
+        });
         emit byteDecoded(step.address, byte);
         break;
     case ReadTarget::Flags1F:
-        m_model.edit([&](ModuleSettings& s) { s.Flags1F = byte; });
+        m_model.edit([&](ModuleSettings& s) {
+            s.Flags1F = byte;
+            s.setKnown(step.address);
+        });
         emit byteDecoded(step.address, byte);
         break;
     case ReadTarget::NameChar:
@@ -163,14 +180,16 @@ void ConnectRead::decode(const ReadStep& step, int byte) {
         // made from -1 digits would put a character into the name that the module does not hold,
         // and the name decides whether the module is recognised.
         m_nameChars[step.index] = settings_map::NameCharFromByte(byte);
-        if (step.index == settings_map::ModuleNameLength - 1)
-            m_lastNameCharValid = true;
+        m_nameKnown[step.index] = true;
         return;
     case ReadTarget::Last:
         return;
     default: {
         const double value = *settings_map::NumericSettingFromByte(step.target, byte);
-        m_model.edit([&](ModuleSettings& s) { *numericField(s, step.target) = value; });
+        m_model.edit([&](ModuleSettings& s) {
+            *numericField(s, step.target) = value;
+            s.setKnown(step.address);
+        });
         emit byteDecoded(step.address, byte);
         return;
     }
@@ -180,15 +199,21 @@ void ConnectRead::decode(const ReadStep& step, int byte) {
 }
 
 void ConnectRead::identify() {
-    if (!m_lastNameCharValid) {
-        // "2A%" is repeated until its own confirmation ends the read; then there is no name.
+    if (!nameComplete()) {
+        // A name character that could not be read is unknown: the module is not identified by a
+        // partial name. "2A%" is repeated until its own confirmation ends the read; then there
+        // is no name.
         if (!isEnabled())
             emit unidentified();
         return;
     }
     stop();
     const QString name = nameCharacters();
-    m_model.edit([&](ModuleSettings& s) { s.ModuleName = name; });
+    m_model.edit([&](ModuleSettings& s) {
+        s.ModuleName = name;
+        for (int i = 0; i < settings_map::ModuleNameLength; ++i)
+            s.setKnown(settings_map::address::ModuleName + i);
+    });
     if (name.contains(FamilyName)) {
         emit identified(name);
         engine().resetProgress(0, ProgressMaximum);

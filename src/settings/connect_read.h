@@ -37,21 +37,26 @@ public:
 
     // Timer_Stop_Read: the one-shot no-answer report.
     const QTimer& stopReadTimer() const { return m_stopRead; }
-    // The eight name characters as read so far.
+    // The eight name characters as read so far; a character not (yet) read is a blank.
     QString nameCharacters() const;
+    // Whether every name character was taken from a valid answer during this read.
+    bool nameComplete() const;
     // Addresses ("D1") of the commands given up after the attempt limit during the last read.
     const QStringList& readErrors() const { return m_readErrors; }
 
     void Receive(const QString& chunk) override;
 
 signals:
+    // A read has started: ModuleSettings is back to "nothing known" (each read starts clean, so
+    // a byte this read cannot take never shows the previous module's value).
+    void readStarted();
     // Timer_Stop_Read fired before the fifth name character was taken; the read goes on.
     void noAnswer();
     // The read ended with a name containing "Marvek-2"; ModuleName holds it.
     void identified(const QString& name);
     // The read ended with any other name; ModuleName holds it.
     void foreignModule(const QString& name);
-    // The read ended at its last command without a valid last name character: no name.
+    // The read ended at its last command with a name character it could not take: no name.
     void unidentified();
     // A command was given up after the attempt limit (its journal line is written).
     void readError(const QString& address);
@@ -71,6 +76,6 @@ private:
     int m_attemptCount = 1;
     int m_attemptLimit = DefaultAttemptLimit;
     std::array<QChar, settings_map::ModuleNameLength> m_nameChars;
-    bool m_lastNameCharValid = false;
+    std::array<bool, settings_map::ModuleNameLength> m_nameKnown{};
     QStringList m_readErrors;
 };

@@ -92,4 +92,6 @@ private:
     FixedEngineeringWrite m_fixedWrite = FixedEngineeringWrite::LUup_012;
     QString m_fixedCommand;
     QString m_flags1FWrite;
+    QString m_operation;
+    ChoiceSelection m_selectionBefore;
 };

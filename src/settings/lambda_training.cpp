@@ -70,8 +70,9 @@ StartResult LambdaTraining::confirm(LambdaConfirmation which, bool ok) {
     m_context.page().editMain([&](ChoiceSelection& s) { s.TicherEmu = on; });
     if (!on)
         emit curveSeriesClearRequested();
-    if (!m_bitsRead)
-        m_bits = m_context.model().settings().Flags00 & 0xFF;
+    // The bits last taken from this module (the settings model keeps the latest valid read of
+    // EEPROM-00 by any operation); a damaged answer below keeps them.
+    m_bits = m_context.model().settings().Flags00 & 0xFF;
     m_writeCommand.clear();
     m_context.engine().resetProgress(0, 100);
     (on ? m_on : m_off).start(wire::ReadEepromCommand(address::Flags00));
@@ -87,17 +88,32 @@ QString LambdaTraining::takeBitsAndCompose(const QString& answer, const QString&
                                            bool training) {
     if (const std::optional<int> byte = settings_map::ByteOfAnswer(answer)) {
         m_bits = *byte;
-        m_bitsRead = true;
-        m_context.model().edit([&](ModuleSettings& s) { s.Flags00 = *byte; });
+        m_context.model().edit([&](ModuleSettings& s) {
+            s.Flags00 = *byte;
+            s.setKnown(address::Flags00);
+        });
     }
     m_context.journal(EventLine(eventText, m_context.dateTimeText()));
     m_context.journal(QStringLiteral("EEPROM-00 = ") + bitsText(m_bits));
+    if (!m_context.model().settings().isKnown(address::Flags00))
+        return {}; // neither this answer nor an earlier read gave the byte
     const int value = training ? m_bits | (1 << kTrainingBit) : m_bits & ~(1 << kTrainingBit);
     return wire::WriteEepromCommand(value, address::Flags00);
 }
 
 void LambdaTraining::receiveOn(const QString& chunk) {
     TransactionEngine& engine = m_context.engine();
+void LambdaTraining::refuseUnknown(Transaction& timer, bool switchingOn) {
+    timer.stop();
+    m_context.page().editMain([&](ChoiceSelection& s) { s.TicherEmu = !switchingOn; });
+    m_context.engine().resetProgress(0, 100);
+    m_context.refuseUnknownByte(
+        QLatin1String(switchingOn ? "atb_Other_TicherEmu_On" : "atb_Other_TicherEmu_Off"),
+        address::Flags00);
+    if (!switchingOn)
+        emit m_context.unlockRequested();
+}
+
     const QString sent = engine.SentCommand();
     const QString answer = engine.answerSoFar(chunk);
     if (sent == wire::ReadEepromCommand(address::Flags00)) {
@@ -108,6 +124,10 @@ void LambdaTraining::receiveOn(const QString& chunk) {
                 true);
             engine.setPendingCommand(m_writeCommand);
         }
+            if (m_writeCommand.isEmpty()) {
+                refuseUnknown(m_on, true);
+                return;
+            }
     } else if (!m_writeCommand.isEmpty() && sent == m_writeCommand) {
         engine.setPendingCommand(answer == QLatin1String("!") ? kClear1A : m_writeCommand);
         m_context.journal(QStringLiteral("ОТПРАВЛЕНО В МОДУЛЬ НОВОЕ ЗНАЧЕНИЕ EEPROM-00 ") +
@@ -142,6 +162,10 @@ void LambdaTraining::receiveOff(const QString& chunk) {
             false);
         engine.setPendingCommand(m_writeCommand);
         return;
+        if (m_writeCommand.isEmpty()) {
+            refuseUnknown(m_off, false);
+            return;
+        }
     }
     if (m_writeCommand.isEmpty() || sent != m_writeCommand)
         return;

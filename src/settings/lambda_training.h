@@ -45,7 +45,7 @@ public:
     // training button to the front at once and starts the transaction; cancel changes nothing.
     StartResult confirm(LambdaConfirmation which, bool ok);
 
-    // The bits of EEPROM-00 this run last read successfully (ModuleSettings.Flags00 until then).
+    // The bits of EEPROM-00 last read successfully (ModuleSettings.Flags00 at the start).
     int lastBits() const { return m_bits; }
     const QString& writeCommand() const { return m_writeCommand; }
 
@@ -68,14 +68,15 @@ private:
     void receiveOn(const QString& chunk);
     void receiveOff(const QString& chunk);
     // Decodes the answer to "00*" into the bits when it is a valid byte, journals and returns the
-    // write command with bit 2 set to training.
+    // write command with bit 2 set to training; empty when the byte is not known at all.
     QString takeBitsAndCompose(const QString& answer, const QString& eventText, bool training);
+    // The byte to compose from is unknown: the transaction stops and the start is refused.
+    void refuseUnknown(Transaction& timer, bool switchingOn);
     QString bitsText(int byte) const;
 
     SettingsContext& m_context;
     Transaction m_on;
     Transaction m_off;
     int m_bits = 0;
-    bool m_bitsRead = false;
     QString m_writeCommand;
 };

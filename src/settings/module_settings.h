@@ -6,6 +6,7 @@
 #include <QString>
 
 #include <array>
+#include <bitset>
 #include <utility>
 
 // The program's copy of the module's settings, filled by the connection read and changed by the
@@ -36,6 +37,16 @@ struct ModuleSettings {
     // (fuel-used counter), in the order the answers carry them: low nibble, then high nibble.
     std::array<int, 4> FuelFlowDigits{};
     std::array<int, 6> FuelCounterDigits{};
+
+    // EEPROM bytes whose value is not known: a connection read started and has not taken them
+    // (or gave up on them). Their fields hold no value of this module: pages show them empty and
+    // a change that composes a byte from one of them is refused.
+    std::bitset<256> unknownBytes;
+    bool isKnown(int address) const { return !unknownBytes.test(size_t(address & 0xFF)); }
+    void setKnown(int address) { unknownBytes.reset(size_t(address & 0xFF)); }
+    // The settings as they are before a connection read has taken anything: every byte the read
+    // takes from the EEPROM unknown, everything else at its default.
+    static ModuleSettings BeforeRead();
 
     bool operator==(const ModuleSettings&) const = default;
 };

@@ -152,6 +152,17 @@ void SettingsPageModel::follow(ConnectRead& read) {
     connect(&read, &ConnectRead::byteDecoded, this, &SettingsPageModel::showDecoded);
 }
 
+void SettingsPageModel::clearForRead(
+    const std::array<QString, NumericSettingCount>& captionPrefixes) {
+    // The correction basis is the program's own choice (Info_A.ini keeps it), not the module's
+    // state, so it stays; everything the read takes from the module shows nothing until read.
+    ChoiceSelection cleared;
+    cleared.KorrTab = m_main.KorrTab;
+    setMain(cleared);
+    for (const NumericSettingRow& row : NumericSettingRows())
+        setScale(row.setting, ScaleDisplay{std::nullopt, captionPrefixes[IndexOf(row.setting)]});
+}
+
 void SettingsPageModel::announceAll() {
     emit mainChanged();
     emit templateChanged();

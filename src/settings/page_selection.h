@@ -144,6 +144,9 @@ public:
     void showDecoded(int address, int byte);
     // Keeps the page in line with every byte the connection read decodes.
     void follow(ConnectRead& read);
+    // A connection read has started: no button of a module setting is pressed and no scale is
+    // shown until the read takes its byte; the scale groups show their caption prefix alone.
+    void clearForRead(const std::array<QString, NumericSettingCount>& captionPrefixes);
 
     // Announces everything again, so that widgets which already changed by themselves (a radio
     // button clicked for an operation that was refused) show the model again.

@@ -6,6 +6,7 @@
 #include "page_selection.h"
 #include "transaction.h"
 #include "transaction_engine.h"
+#include "wire_codec.h"
 
 #include <QDateTime>
 
@@ -24,6 +25,8 @@ QString StartRefusalText(StartResult result, const QString& runningTimer) {
                          .arg(runningTimer);
     case StartResult::Invalid:
         return QStringLiteral("Данные не годятся для записи: команда не отправлена.");
+    case StartResult::ByteUnknown:
+        return {}; // the text names the byte: refuseUnknownByte
     }
     return {};
 }
@@ -58,6 +61,13 @@ StartResult SettingsContext::checkStart(const QString& operation) {
     if (result != StartResult::Started)
         refuse(operation, result, StartRefusalText(result, runningTimer()));
     return result;
+}
+
+void SettingsContext::refuseUnknownByte(const QString& operation, int address) {
+    QString text = m_texts.text(u"Msg_ByteUnknown");
+    if (!text.contains(QLatin1String("%1")))
+        text = QStringLiteral("Msg_ByteUnknown EEPROM-%1"); // no language applied (tests)
+    refuse(operation, StartResult::ByteUnknown, text.arg(wire::HumanAddress(address)));
 }
 
 void SettingsContext::refuse(const QString& operation, StartResult reason, const QString& message) {

@@ -18,9 +18,10 @@ class TransactionEngine;
 // refused instead, as is a start with the port closed (its transaction would tick forever).
 enum class StartResult {
     Started,
-    PortClosed, // the port to the module is not open
-    Busy,       // another transaction runs; try again when it has ended
-    Invalid,    // a file or the template cannot be used; nothing was sent
+    PortClosed,  // the port to the module is not open
+    Busy,        // another transaction runs; try again when it has ended
+    Invalid,     // a file or the template cannot be used; nothing was sent
+    ByteUnknown, // the byte the change is composed from could not be read; nothing was written
 };
 
 // The text shown for a refused start (empty for Started). runningTimer names the transaction
@@ -58,6 +59,10 @@ public:
     StartResult checkStart(const QString& operation);
     // For operations that fail after their own checks (a bad file): emits refused.
     void refuse(const QString& operation, StartResult reason, const QString& message);
+    // A change that would compose its byte from a byte of the module that is not known (neither
+    // the connection read nor the change's own read could take it): refused with Msg_ByteUnknown
+    // naming the address, so that no bit of another module or of a damaged answer is written.
+    void refuseUnknownByte(const QString& operation, int address);
 
 signals:
     // A settings operation did not start; message is StartRefusalText or the file error.

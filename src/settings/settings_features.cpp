@@ -2,6 +2,7 @@
 
 #include "connect_read.h"
 #include "module_settings.h"
+#include "settings_view.h"
 
 SettingsFeatures::SettingsFeatures(TransactionEngine& engine, ModuleSettingsModel& model,
                                    QObject* parent)
@@ -10,6 +11,12 @@ SettingsFeatures::SettingsFeatures(TransactionEngine& engine, ModuleSettingsMode
 
 void SettingsFeatures::follow(ConnectRead& read) {
     m_page.follow(read);
+    connect(&read, &ConnectRead::readStarted, this, [this] {
+        std::array<QString, NumericSettingCount> prefixes;
+        for (const NumericSettingRow& row : NumericSettingRows())
+            prefixes[IndexOf(row.setting)] = CaptionPrefix(row.setting, m_context.texts());
+        m_page.clearForRead(prefixes);
+    });
 }
 
 SettingsView SettingsFeatures::Btn_Raschet_Marvek_2Click() {

@@ -128,15 +128,29 @@ int ComposeFlags1F(const Flags1FBits& bits, int previous) {
     return byte;
 }
 
-QString FlagsJournalLine(int address, int byte) {
-    QString line = QStringLiteral("EEPROM-") + wire::HumanAddress(address) +
-                   (address == address::Flags1F ? QStringLiteral(" = ") : QStringLiteral(" =  "));
+namespace {
+
+QString bitsText(int byte) {
+    QString text;
     for (int n = 0; n < 8; ++n) {
         if (n == 4)
-            line += QLatin1Char(' ');
-        line += Bit(byte, n) ? QLatin1Char('1') : QLatin1Char('0');
+            text += QLatin1Char(' ');
+        text += Bit(byte, n) ? QLatin1Char('1') : QLatin1Char('0');
     }
-    return line;
+    return text;
+}
+
+} // namespace
+
+QString FlagsJournalLine(int address, int byte) {
+    return QStringLiteral("EEPROM-") + wire::HumanAddress(address) +
+           (address == address::Flags1F ? QStringLiteral(" = ") : QStringLiteral(" =  ")) +
+           bitsText(byte);
+}
+
+QString ChangeFlagsJournalLine(int address, int byte) {
+    return QStringLiteral("EEPROM-") + wire::HumanAddress(address) + QStringLiteral(" = ") +
+           bitsText(byte);
 }
 
 QChar NameCharFromByte(int b) {

@@ -103,6 +103,9 @@ int ComposeFlags1F(const Flags1FBits& bits, int previous);
 // Journal line of a decoded bit-field byte: "EEPROM-00 =  " (two blanks for 00 and 01, one for
 // 1F), bits 0..3, a blank, bits 4..7. 0x81 at 00 gives "EEPROM-00 =  1000 0001".
 QString FlagsJournalLine(int address, int byte);
+// The same for the byte a settings change reads before composing: one blank after the equals
+// sign for every address. 0x81 at 00 gives "EEPROM-00 = 1000 0001".
+QString ChangeFlagsJournalLine(int address, int byte);
 
 // Name characters are bytes in the Windows-1251 code page, the module's single-byte code page.
 QChar NameCharFromByte(int b);

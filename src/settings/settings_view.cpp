@@ -93,14 +93,27 @@ SettingsView MakeSettingsView(const ModuleSettings& settings, const ChoiceSelect
     const bool korrTabMaf = settings_map::Bit(settings.Flags00, 1);
     view.tableRowLabels = TableRowLabels(korrTabMaf);
     view.tableLabelsOnStoredTables = !korrTabMaf;
-    for (const NumericSettingRow& row : NumericSettingRows())
-        view.scales[IndexOf(row.setting)] = ScaleViewOf(row.setting, ValueOf(settings, row.setting),
-                                                        CaptionPrefix(row.setting, texts), format);
-    view.LUup = LambdaRateButton(settings.LUup);
-    view.LUdown = LambdaRateButton(settings.LUdown);
-    view.UPL = HeatingVoltageButton(settings.UPL);
-    view.slbl_Lup = format.format(settings.LUup);
-    view.slbl_Ldown = format.format(settings.LUdown);
+    for (const NumericSettingRow& row : NumericSettingRows()) {
+        ScaleView& scale = view.scales[IndexOf(row.setting)];
+        scale = ScaleViewOf(row.setting, ValueOf(settings, row.setting),
+                            CaptionPrefix(row.setting, texts), format);
+        if (!settings.isKnown(row.address)) {
+            scale.known = false;
+            scale.valueText.clear();
+            scale.caption = CaptionPrefix(row.setting, texts);
+        }
+    }
+    namespace a = settings_map::address;
+    if (settings.isKnown(a::LUup)) {
+        view.LUup = LambdaRateButton(settings.LUup);
+        view.slbl_Lup = format.format(settings.LUup);
+    }
+    if (settings.isKnown(a::LUdown)) {
+        view.LUdown = LambdaRateButton(settings.LUdown);
+        view.slbl_Ldown = format.format(settings.LUdown);
+    }
+    if (settings.isKnown(a::UPL))
+        view.UPL = HeatingVoltageButton(settings.UPL);
     view.FuelFlowFactor = FuelFlowFactorOf(settings);
     return view;
 }
@@ -113,8 +126,11 @@ QString ParameterFlagsAfterRefresh(const QString& sensorPairCode, const Paramete
 }
 
 void ApplySettingsView(SettingsPageModel& page, const SettingsView& view) {
-    for (const ScaleView& scale : view.scales)
-        page.setScale(scale.setting, ScaleDisplay{scale.window, scale.caption});
+    for (const ScaleView& scale : view.scales) {
+        page.setScale(
+            scale.setting,
+            ScaleDisplay{scale.known ? std::optional(scale.window) : std::nullopt, scale.caption});
+    }
     page.editMain([&](ChoiceSelection& main) {
         if (view.LUup)
             main.LUup = view.LUup;

@@ -24,6 +24,9 @@ struct ScaleView {
     ScaleWindow window;
     QString valueText; // Edit_OPR, Edit_PTN, ...: the value in the general format
     QString caption;   // sgb_OPR: Text30 + value text, nothing between
+    // False when the module's byte is unknown: the value text is empty, the caption the prefix
+    // alone and the chart shows no window.
+    bool known = true;
     bool operator==(const ScaleView&) const = default;
 };
 

@@ -76,8 +76,8 @@ void LiveRecorder::setGraphTimerEnabled(bool enabled) {
 
 void LiveRecorder::clearTimeBase() {
     m_page = PageState();
-    m_elapsedSeconds = 0;
-    m_tickPeriod = 0;
+    m_elapsedMs = 0;
+    m_tickPeriodMs = 0;
     for (const Channel c : {Channel::TVT, Channel::PVK}) {
         TelemetryChannel& ch = m_channels[std::size_t(c)];
         ch.previous = ch.beforePrevious = ch.thirdBack = 0;
@@ -190,6 +190,7 @@ bool LiveRecorder::start() {
     c.startVisible = false;
     c.pauseVisible = true;
     c.continueVisible = false;
+    c.colourButtonsEnabled = true; // a recording to colour again (the lock disables them for now)
     setControls(c);
     emit lockRequested();
 
@@ -385,7 +386,7 @@ void LiveRecorder::graphTick() {
         m_fuelUsed = FuelUsedLitres(*counter, m_fuelFlowFactor);
 
     UpdateContext context;
-    context.clampActive = m_elapsedSeconds > kClampAfterSeconds;
+    context.clampActive = ElapsedSeconds() > kClampAfterSeconds;
     context.deviationLimit = m_deviationLimit;
     context.averaging = m_averaging;
     for (const Channel c : kUpdateOrder) {
@@ -394,9 +395,10 @@ void LiveRecorder::graphTick() {
         m_axes.followCheckedChannel(c);
     }
 
-    m_elapsedSeconds += m_tickPeriod;
-    m_sampleTime = std::nearbyint(m_elapsedSeconds * 100) / 100; // ties to even
-    m_tickPeriod = m_graphIntervalMs / 1000.0;
+    m_elapsedMs += m_tickPeriodMs;
+    // Hundredths of the exact millisecond count, ties to even.
+    m_sampleTime = std::nearbyint(double(m_elapsedMs) / 10) / 100;
+    m_tickPeriodMs = m_graphIntervalMs;
 
     setFuelUsedText(m_format.format(m_fuelUsed));
     live->appendSample(sampleRow());

@@ -75,8 +75,10 @@ public:
     // Lbl_KRT.
     const QString& fuelUsedText() const { return m_fuelUsedText; }
     double FuelFlowFactor() const { return m_fuelFlowFactor; }
-    double ElapsedSeconds() const { return m_elapsedSeconds; }
-    double TickPeriod() const { return m_tickPeriod; }
+    // Kept in whole milliseconds, so that sample k is exactly k x interval: adding 0.2 twenty
+    // times in binary gives a hair more than 4.0 and would start the clamp one tick early.
+    double ElapsedSeconds() const { return double(m_elapsedMs) / 1000; }
+    double TickPeriod() const { return double(m_tickPeriodMs) / 1000; }
     double SampleTime() const { return m_sampleTime; }
     QString sampleTimeText() const { return m_format.format(m_sampleTime); }
     const PageState& pageState() const { return m_page; }
@@ -195,8 +197,8 @@ private:
     double m_fuelFlowFactor = 0;
     double m_fuelUsed = 0;
     QString m_fuelUsedText;
-    double m_elapsedSeconds = 0;
-    double m_tickPeriod = 0;
+    qint64 m_elapsedMs = 0;
+    int m_tickPeriodMs = 0;
     double m_sampleTime = 0;
     PageState m_page;
 

@@ -166,17 +166,16 @@ ChartPage::ChartPage(LiveRecorder& recorder, QWidget* parent)
         atb_Type_Graf_Page->setChecked(on);
         atb_Type_Graf_Nepr->setChecked(!on);
     });
-    connect(&recorder, &LiveRecorder::averagingChanged, this, [this](bool on) {
-        atb_RT_TCAverage->setVisible(on);
-        atb_RT_TCNorma->setVisible(!on);
-    });
+    connect(&recorder, &LiveRecorder::averagingChanged, this,
+            [this](bool on) { showAveragingButton(on); });
     connect(&recorder, &LiveRecorder::graphIntervalItemChanged, cb_Int_Graf_In,
             &QComboBox::setCurrentIndex);
     auto showChecks = [this] {
         for (int c = 0; c < kChannelCount; ++c) {
             const bool on = m_recorder.parameterChecks()[size_t(c)];
             m_checks[size_t(c)]->setChecked(on);
-            m_colourButtons[size_t(c)]->setEnabled(on);
+            m_colourButtons[size_t(c)]->setEnabled(on &&
+                                                   m_recorder.controls().colourButtonsEnabled);
         }
     };
     connect(&recorder, &LiveRecorder::parameterChecksChanged, this, showChecks);
@@ -191,6 +190,12 @@ ChartPage::ChartPage(LiveRecorder& recorder, QWidget* parent)
                                             QStringLiteral("Файлы параметров (*_data.txt)"));
     };
     showControls();
+}
+
+void ChartPage::showAveragingButton(bool averaging) {
+    // While averaging, "Норма" is in front (pressing it goes back to the plain values).
+    atb_RT_TCNorma->setVisible(averaging);
+    atb_RT_TCAverage->setVisible(!averaging);
 }
 
 QWidget* ChartPage::buildParameters() {
@@ -230,9 +235,11 @@ QWidget* ChartPage::buildParameters() {
         m_colourButtons[c] = colour;
         m_values[c] = value;
         m_radios[c] = radio;
+        m_captions[c] = caption;
         connect(check, &QCheckBox::clicked, this, [this, row](bool on) {
             m_recorder.setParameterChecked(row.channel, on);
-            m_colourButtons[size_t(row.channel)]->setEnabled(on);
+            m_colourButtons[size_t(row.channel)]->setEnabled(
+                on && m_recorder.controls().colourButtonsEnabled);
         });
         connect(colour, &QToolButton::clicked, this,
                 [this, row] { chooseColour(row.colourIndex); });
@@ -243,11 +250,17 @@ QWidget* ChartPage::buildParameters() {
             atb_RT_TCAverage = button("atb_RT_TCAverage", QStringLiteral("Среднее"), tab);
             rows->addWidget(onePlace(tab, {atb_RT_TCNorma, atb_RT_TCAverage}), r, 5);
             atb_RT_TCAverage->hide();
-            // The button in front names the display; pressing it switches to the other.
-            connect(atb_RT_TCNorma, &QToolButton::clicked, this,
-                    [this] { m_recorder.setAveraging(true); });
-            connect(atb_RT_TCAverage, &QToolButton::clicked, this,
-                    [this] { m_recorder.setAveraging(false); });
+            // "Норма" clears the averaging and brings "Среднее" to the front; "Среднее" sets it
+            // and brings "Норма" to the front. Each brings the other to the front even when the
+            // averaging does not change (after a restart it always starts off).
+            connect(atb_RT_TCNorma, &QToolButton::clicked, this, [this] {
+                m_recorder.setAveraging(false);
+                showAveragingButton(false);
+            });
+            connect(atb_RT_TCAverage, &QToolButton::clicked, this, [this] {
+                m_recorder.setAveraging(true);
+                showAveragingButton(true);
+            });
         }
         if (row.channel == Channel::Per4_imp) {
             for (QWidget* w : {static_cast<QWidget*>(check), static_cast<QWidget*>(colour),
@@ -275,6 +288,8 @@ QWidget* ChartPage::buildParameters() {
     connect(atb_Get_0, &QToolButton::clicked, this, [this] { m_recorder.resetFuelCounter(); });
     for (QToolButton* b : {atb_KRT_Color, atb_digDMRV_Output_Color}) {
         connect(b, &QToolButton::clicked, this, [this, b] {
+            if (!m_recorder.controls().colourButtonsEnabled)
+                return; // no recording to colour (an unlock may have enabled the button)
             QColor& colour = b == atb_KRT_Color ? m_fuelUsedColour : m_outputColour;
             const QColor chosen = QColorDialog::getColor(colour, this);
             if (chosen.isValid()) {
@@ -604,9 +619,14 @@ void ChartPage::addRecordingTab(int index, Recording* recording) {
             chart->setBottomWindow(w.minimum, w.maximum);
         chart->refresh();
     });
-    connect(chart, &RecordingChart::seriesHovered, chart, [chart](int series) {
-        chart->setToolTip(series >= 0 ? QString::fromUtf8(InfoOf(Channel(series)).caption)
-                                      : QString());
+    chart->setPointLabels([this, recording](int index) {
+        return recording->sampleTimeText(index, m_recorder.decimalFormat());
+    });
+    connect(chart, &RecordingChart::seriesHovered, chart, [this, chart](int series) {
+        // The row's caption as the language shows it.
+        chart->setToolTip(series >= 0 && series < kChannelCount
+                              ? m_captions[size_t(series)]->text().trimmed()
+                              : QString());
     });
     connect(chart, &RecordingChart::pointClicked, this, &ChartPage::showValuesAt);
 }
@@ -630,6 +650,7 @@ void ChartPage::showControls() {
         b->setEnabled(c.navigationEnabled);
     atb_Param_Open_2->setEnabled(c.fileButtonsEnabled);
     atb_Param_Save_2->setEnabled(c.fileButtonsEnabled);
+    showColourButtons();
     // The menu items of the main window follow their buttons.
     QWidget* top = window();
     if (auto* stop = top->findChild<QAction*>(QStringLiteral("ChartStop")))
@@ -663,7 +684,18 @@ void ChartPage::showAxisEdits(ValueAxis axis) {
         m_recorder.decimalFormat().format(m_recorder.axes().edit(axis, AxisEnd::Minimum)));
 }
 
+void ChartPage::showColourButtons() {
+    // A channel's colour button needs both its check box and a recording to colour.
+    const bool allowed = m_recorder.controls().colourButtonsEnabled;
+    for (int c = 0; c < kChannelCount; ++c)
+        m_colourButtons[size_t(c)]->setEnabled(allowed && m_checks[size_t(c)]->isChecked());
+    atb_KRT_Color->setEnabled(allowed);
+    atb_digDMRV_Output_Color->setEnabled(allowed);
+}
+
 void ChartPage::chooseColour(int colourIndex) {
+    if (!m_recorder.controls().colourButtonsEnabled)
+        return; // no recording to colour (an unlock may have enabled the button)
     const QColor chosen = QColorDialog::getColor(m_colours[size_t(colourIndex)], this);
     if (!chosen.isValid())
         return;

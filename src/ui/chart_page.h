@@ -42,6 +42,8 @@ public:
 
     QColor channelColour(telemetry::Channel channel) const;
     RecordingChart* currentChart() const;
+    // After the interface lock enabled its controls: the colour buttons follow the recorder again.
+    void afterUnlock() { showColourButtons(); }
 
     // Asked for a record file to open or a name to save under; empty cancels. Replaceable so
     // that tests need no dialog.
@@ -61,6 +63,8 @@ private:
     void addRecordingTab(int index, telemetry::Recording* recording);
     void removeRecordingTab(telemetry::Recording* recording);
     void showControls();
+    void showAveragingButton(bool averaging);
+    void showColourButtons();
     void showValues();
     void showValuesAt(int pointIndex);
     void showAxisEdits(telemetry::ValueAxis axis);
@@ -85,6 +89,7 @@ private:
     std::array<QToolButton*, telemetry::kChannelCount> m_colourButtons{};
     std::array<QLabel*, telemetry::kChannelCount> m_values{};
     std::array<QRadioButton*, telemetry::kChannelCount> m_radios{};
+    std::array<QLabel*, telemetry::kChannelCount> m_captions{};
     QToolButton* atb_KRT_Color = nullptr;
     QToolButton* atb_digDMRV_Output_Color = nullptr;
     QLabel* Lbl_KRT = nullptr;

@@ -26,6 +26,7 @@
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QComboBox>
+#include "text_file.h"
 #include <QDateTime>
 #include <QDir>
 #include <QFileDialog>
@@ -296,6 +297,8 @@ void TfmMain::wireEngine() {
 
 void TfmMain::wirePorts() {
     connect(m_left->cbPort, &QComboBox::activated, this, &TfmMain::cbPortClick);
+    connect(m_connectRead.get(), &ConnectRead::unidentified, this, &TfmMain::onUnidentified,
+            Qt::QueuedConnection);
     connect(m_left->scb_COM_port, &QComboBox::activated, this, &TfmMain::scb_COM_portClick);
     // A device path typed into the port box joins the list for as long as it exists.
     connect(m_left->scb_COM_port->lineEdit(), &QLineEdit::returnPressed, this, [this] {
@@ -350,7 +353,7 @@ void TfmMain::startUp(const StartOptions& options) {
     } catch (const EComPort& e) {
         showMessage(QMessageBox::Critical, e.message());
     }
-    m_portCountAtStart = m_left->cbPort->count() - int(m_typedPorts.size());
+    m_portCountAtStart = m_listedPortsInBox;
 
     QStringList problems;
     const InfoFileContent info = ReadInfoFile(m_infoPath, m_decimals);
@@ -366,7 +369,7 @@ void TfmMain::startUp(const StartOptions& options) {
     problems += config.problems;
     mirrorPortBox();
     if (!problems.isEmpty())
-        showMessage(QMessageBox::Warning, problems.join(QLatin1Char('\n')));
+        showMessage(QMessageBox::Warning, SummarizedProblems(problems, text(u"Msg_AndMore")));
 
     QStringList known;
     for (int i = 0; i < m_left->cbPort->count(); ++i)
@@ -393,6 +396,7 @@ void TfmMain::fillPortList() {
     box->setCurrentIndex(!selected.isEmpty() && same >= 0 ? same
                                                           : (index < box->count() ? index : -1));
 }
+    m_listedPortsInBox = int(ports.size());
 
 void TfmMain::mirrorPortBox() {
     QComboBox* from = m_left->cbPort;
@@ -532,6 +536,17 @@ void TfmMain::Btn_Raschet_Marvek_2Click() {
 
 void TfmMain::onPortLost(const QString& reason) {
     m_journal.Append(reason + QStringLiteral(": ") + BComPort1.Port());
+void TfmMain::onUnidentified() {
+    const QStringList errors = m_connectRead->readErrors();
+    auto* box = new QMessageBox(QMessageBox::Warning, windowTitle(),
+                                text(u"Msg_NameUnread").arg(errors.join(QStringLiteral(", "))),
+                                QMessageBox::Ok, this);
+    box->setAttribute(Qt::WA_DeleteOnClose);
+    connect(box, &QMessageBox::finished, this,
+            [this] { m_left->atb_2012_B_ModuleOff->setEnabled(true); });
+    box->open();
+}
+
     StatusBar_Top->setPanelText(0, reason);
     StatusBar_Top->setAlarm(true);
     m_left->showConnectButton(true);

@@ -102,6 +102,7 @@ private:
     void showPage(QWidget* page);
     void onIdentified(const QString& name);
     void onForeignModule(const QString& name);
+    void onUnidentified();
     void onNoAnswer();
     void onPortLost(const QString& reason);
     void onPortArrived(const QString& name);
@@ -115,6 +116,11 @@ private:
     QString text(int number) const { return m_texts.text(number); }
 
     QString m_workingDirectory;
+    // A named message; its key when no language supplies it, so that nothing shows blank.
+    QString text(QStringView key) const {
+        const QString t = m_texts.text(key);
+        return t.isEmpty() ? key.toString() + QStringLiteral(" %1") : t;
+    }
     QString m_infoPath;
     QString m_configPath;
     QString m_languageFolder;
@@ -126,6 +132,7 @@ private:
     int m_portCountAtStart = 0;
     QString m_rememberedPort;
     QStringList m_typedPorts; // device paths given by hand; listed while they exist
+    int m_listedPortsInBox = 0; // the first entries of cbPort; typed paths follow them
 
     Journal m_journal;
     TBComPort BComPort1;

@@ -1,5 +1,37 @@
 #include "recording_chart.h"
 
+#include <cmath>
+
+namespace {
+
+// Ticks on whole point indices, labelled with the point's own text (its sample time): a tick
+// between two points has no time to show.
+class PointLabelTicker : public QCPAxisTicker {
+public:
+    PointLabelTicker(std::function<QString(int)> label, const int& pointCount)
+        : m_label(std::move(label)), m_pointCount(pointCount) {}
+
+protected:
+    double getTickStep(const QCPRange& range) override {
+        return std::max(1.0, std::ceil(QCPAxisTicker::getTickStep(range)));
+    }
+    QString getTickLabel(double tick, const QLocale& locale, QChar formatChar,
+                         int precision) override {
+        const double index = std::round(tick);
+        if (std::abs(tick - index) > 1e-6 || index < 0 || index >= m_pointCount)
+            return {};
+        if (!m_label)
+            return QCPAxisTicker::getTickLabel(tick, locale, formatChar, precision);
+        return m_label(int(index));
+    }
+
+private:
+    std::function<QString(int)> m_label;
+    const int& m_pointCount;
+};
+
+} // namespace
+
 RecordingChart::RecordingChart(int recordingNumber, QWidget* parent) : QCustomPlot(parent) {
     setObjectName(QStringLiteral("ChartM_%1").arg(recordingNumber));
     setNoAntialiasingOnDrag(true);
@@ -15,6 +47,7 @@ RecordingChart::RecordingChart(int recordingNumber, QWidget* parent) : QCustomPl
         g->setAdaptiveSampling(true);
         g->setPen(QPen(Qt::black, basePenWidth(i)));
     }
+    xAxis->setTicker(QSharedPointer<QCPAxisTicker>(new PointLabelTicker({}, m_points)));
     m_marker = new QCPItemStraightLine(this);
     m_marker->setPen(QPen(QColor(255, 79, 79), 3));
     m_marker->setVisible(false);
@@ -163,6 +196,12 @@ void RecordingChart::setBottomWindow(double minimum, double maximum) {
     syncDisplay();
 }
 
+void RecordingChart::setPointLabels(std::function<QString(int)> pointLabel) {
+    xAxis->setTicker(
+        QSharedPointer<QCPAxisTicker>(new PointLabelTicker(std::move(pointLabel), m_points)));
+    refresh();
+}
+
 void RecordingChart::refresh() {
     replot(QCustomPlot::rpQueuedReplot);
 }
@@ -219,6 +258,11 @@ void RecordingChart::mousePressEvent(QMouseEvent* event) {
             emit pointClicked(index);
     }
     QCustomPlot::mousePressEvent(event);
+}
+
+void RecordingChart::leaveEvent(QEvent* event) {
+    widen(-1); // the hovered line goes back to its width when the mouse leaves the chart
+    QCustomPlot::leaveEvent(event);
 }
 
 void RecordingChart::mouseReleaseEvent(QMouseEvent* event) {

@@ -3,6 +3,7 @@
 #include <qcustomplot.h>
 
 #include <array>
+#include <functional>
 
 // The line chart of one recording: ten channel series and one empty series, the first eight on
 // the left axis and the rest on the right one; X is the point index.
@@ -43,6 +44,10 @@ public:
     void setBottomWindow(double minimum, double maximum);
     bool bottomAutomatic() const { return m_bottomAutomatic; }
 
+    // The bottom axis labels point i with pointLabel(i), the point's sample time in seconds; ticks
+    // fall on whole point indices only. Without it the labels are the indices.
+    void setPointLabels(std::function<QString(int)> pointLabel);
+
     // Redraws once control is back in the event loop; many changes in one turn cost one replot.
     void refresh();
 
@@ -59,6 +64,7 @@ protected:
     void mouseMoveEvent(QMouseEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
+    void leaveEvent(QEvent* event) override;
 
 private:
     // Points shown one by one up to this window span; beyond it the envelope is drawn.

@@ -763,9 +763,14 @@ void SettingsPage::showValues() {
         return;
     const ModuleSettings& settings = m_features->context().model().settings();
     const DecimalFormat& format = m_features->context().format();
-    for (int i = 0; i < NumericSettingCount; ++i)
-        m_main.scales[i].value->setText(format.format(ValueOf(settings, NumericSetting(i))));
-    Ed_Other_UKZ->setText(format.format(settings.UKZ));
+    // A byte the connection read could not take shows empty, never a value of another module.
+    for (const NumericSettingRow& row : NumericSettingRows()) {
+        m_main.scales[IndexOf(row.setting)].value->setText(
+            settings.isKnown(row.address) ? format.format(ValueOf(settings, row.setting))
+                                          : QString());
+    }
+    Ed_Other_UKZ->setText(settings.isKnown(settings_map::address::UKZ) ? format.format(settings.UKZ)
+                                                                       : QString());
 }
 
 void SettingsPage::showEngineeringPanel(EngineeringPanel panel) {

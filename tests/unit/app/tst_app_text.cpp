@@ -1,6 +1,9 @@
+#include "config_file.h"
 #include "date_time_text.h"
 #include "decimal_format.h"
 #include "file_names.h"
+#include "info_file.h"
+#include "languages.h"
 #include "text_file.h"
 
 #include <QFile>
@@ -30,6 +33,12 @@ private slots:
     void fileNameSuffix();
     void journalDateTime_data();
     void journalDateTime();
+    void boundedFiles_data();
+    void boundedFiles();
+    void quotedExcerpt_data();
+    void quotedExcerpt();
+    void summarizedProblems_data();
+    void summarizedProblems();
 
 private:
     QTemporaryDir m_dir;
@@ -282,6 +291,87 @@ void TestAppText::journalDateTime() {
     text.replace(u'\u202F', u' ');
     QCOMPARE(actual, text);
     QVERIFY(!LongTimeFormatWithoutZone(QLocale(locale)).contains(u't'));
+}
+
+// A file far beyond what its format holds is read only up to the bound, quickly, and the
+// readers say so: a 1 MB line in Info_A.ini, binary junk in Config_A.ini or a language file.
+void TestAppText::boundedFiles_data() {
+    QTest::addColumn<QString>("kind");
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<int>("maxProblemLength");
+    const QByteArray megabyteLine = QByteArray(1024 * 1024, 'x') + "=Enum_Com_Ports_prev\r\n";
+    QByteArray junk(300 * 1024, '\0');
+    for (int i = 0; i < junk.size(); ++i)
+        junk[i] = char((i * 7919) % 256);
+    QTest::newRow("Info_A.ini, 1 MB line") << "info" << megabyteLine << 400;
+    QTest::newRow("Info_A.ini, binary junk") << "info" << junk << 400;
+    QTest::newRow("Config_A.ini, binary junk") << "config" << junk << 400;
+    QTest::newRow("language file, 1 MB") << "language" << megabyteLine.repeated(1) << 400;
+}
+
+void TestAppText::boundedFiles() {
+    QFETCH(QString, kind);
+    QFETCH(QByteArray, bytes);
+    QFETCH(int, maxProblemLength);
+    const QString path = m_dir.filePath(kind + ".txt");
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    file.write(bytes);
+    file.close();
+
+    QStringList problems;
+    if (kind == QLatin1String("info")) {
+        const InfoFileContent content = ReadInfoFile(path, DecimalFormat(QLatin1Char(',')));
+        problems = content.problems;
+    } else if (kind == QLatin1String("config")) {
+        problems = ReadConfigFile(path).problems;
+    } else {
+        const LanguageFileContent content = ReadLanguageFile(path);
+        QVERIFY(!content.ok());
+        problems << content.error;
+    }
+    QVERIFY(!problems.isEmpty());
+    QVERIFY2(problems.first().contains(QLatin1String("bytes")), qPrintable(problems.first()));
+    for (const QString& problem : std::as_const(problems))
+        QVERIFY2(problem.size() <= maxProblemLength, qPrintable(problem.left(200)));
+    const QString shown = SummarizedProblems(problems, QStringLiteral("and %1 more"));
+    QVERIFY(shown.count(QLatin1Char('\n')) <= 5);
+}
+
+void TestAppText::quotedExcerpt_data() {
+    QTest::addColumn<QString>("value");
+    QTest::addColumn<int>("max");
+    QTest::addColumn<QString>("excerpt");
+    QTest::newRow("short") << "clRed" << 40 << "clRed";
+    QTest::newRow("cut") << "abcdefgh" << 5 << "abcde...";
+    QTest::newRow("control characters") << QString::fromUtf8("a\tb\x01"
+                                                             "c")
+                                        << 40 << "a?b?c";
+}
+
+void TestAppText::quotedExcerpt() {
+    QFETCH(QString, value);
+    QFETCH(int, max);
+    QFETCH(QString, excerpt);
+    QCOMPARE(QuotedExcerpt(value, max), excerpt);
+}
+
+void TestAppText::summarizedProblems_data() {
+    QTest::addColumn<int>("count");
+    QTest::addColumn<QString>("shown");
+    QTest::newRow("none") << 0 << "";
+    QTest::newRow("two") << 2 << "p1\np2";
+    QTest::newRow("five") << 5 << "p1\np2\np3\np4\np5";
+    QTest::newRow("eight") << 8 << "p1\np2\np3\np4\np5\nand 3 more";
+}
+
+void TestAppText::summarizedProblems() {
+    QFETCH(int, count);
+    QFETCH(QString, shown);
+    QStringList problems;
+    for (int i = 1; i <= count; ++i)
+        problems << QStringLiteral("p%1").arg(i);
+    QCOMPARE(SummarizedProblems(problems, QStringLiteral("and %1 more")), shown);
 }
 
 QTEST_APPLESS_MAIN(TestAppText)

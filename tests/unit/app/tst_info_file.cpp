@@ -37,6 +37,10 @@ private slots:
     void colourFromText();
     void surfaceViewConversion();
     void writeFailureNamesFile();
+    void savedPortIndex_data();
+    void savedPortIndex();
+    void startPortIndex_data();
+    void startPortIndex();
 
 private:
     QTemporaryDir m_dir;
@@ -508,6 +512,44 @@ void TestInfoFile::writeFailureNamesFile() {
     const QString path = m_dir.filePath("missing folder/Info_A.ini");
     const QString error = WriteInfoFile(path, InfoSettings{}, DecimalFormat(u','));
     QVERIFY2(error.contains("Info_A.ini"), qPrintable(error));
+}
+
+void TestInfoFile::savedPortIndex_data() {
+    QTest::addColumn<int>("selected");
+    QTest::addColumn<int>("listed");
+    QTest::addColumn<int>("saved");
+    QTest::newRow("listed port") << 1 << 2 << 1;
+    QTest::newRow("first listed port") << 0 << 1 << 0;
+    QTest::newRow("typed path after the listed one") << 1 << 1 << 0;
+    QTest::newRow("typed path, nothing listed") << 0 << 0 << 0;
+    QTest::newRow("nothing selected") << -1 << 3 << 0;
+}
+
+void TestInfoFile::savedPortIndex() {
+    QFETCH(int, selected);
+    QFETCH(int, listed);
+    QFETCH(int, saved);
+    QCOMPARE(SavedPortIndex(selected, listed), saved);
+}
+
+void TestInfoFile::startPortIndex_data() {
+    QTest::addColumn<int>("savedCount");
+    QTest::addColumn<int>("savedIndex");
+    QTest::addColumn<int>("listedNow");
+    QTest::addColumn<int>("index");
+    QTest::newRow("same ports") << 3 << 2 << 3 << 2;
+    QTest::newRow("a port added") << 3 << 2 << 4 << 0;
+    QTest::newRow("count 0") << 0 << 2 << 0 << 0;
+    QTest::newRow("index 0") << 3 << 0 << 3 << 0;
+    QTest::newRow("index beyond the list (older file)") << 1 << 1 << 1 << 0;
+}
+
+void TestInfoFile::startPortIndex() {
+    QFETCH(int, savedCount);
+    QFETCH(int, savedIndex);
+    QFETCH(int, listedNow);
+    QFETCH(int, index);
+    QCOMPARE(StartPortIndex(savedCount, savedIndex, listedNow), index);
 }
 
 QTEST_APPLESS_MAIN(TestInfoFile)

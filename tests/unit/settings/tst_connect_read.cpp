@@ -137,17 +137,18 @@ private slots:
     void numericSettings_data();
     void numericSettings();
     void attemptLimitMovesToTheNextCommand();
-    void attemptLimitWithDamagedAnswersKeepsThePreviousValue();
+    void attemptLimitWithDamagedAnswersLeavesTheValueUnknown();
     void bitFieldBytes_data();
     void bitFieldBytes();
-    void damagedBitFieldAnswerChangesNothing();
+    void damagedBitFieldAnswerLeavesTheByteUnknown();
     void wholeReadIdentifiesTheModule();
     void answerToC7StopsTimerStopRead();
     void timerStopReadReportsNoAnswerAndTheReadGoesOn();
     void foreignName_data();
     void foreignName();
     void damagedLastNameCharacterLeavesTheModuleUnidentified();
-    void nameCharacterKeepsItsValueWhenNeverValid();
+    void secondReadStartsClean_data();
+    void secondReadStartsClean();
     void moduleErrorStopsTheReadAndTimerStopRead();
     void closedPortSkipsTheWrite();
 };
@@ -178,18 +179,18 @@ void TestConnectRead::startSetsTheReadState() {
 void TestConnectRead::confirmation_data() {
     QTest::addColumn<QStringList>("answers");
     QTest::addColumn<QStringList>("pending"); // PendingCommand after each answer
-    QTest::addColumn<QString>("kfuel");
+    QTest::addColumn<QString>("kfuel"); // empty: unknown, the value from before the read is gone
 
     QTest::newRow("5A 5B 5B: third answer accepted")
         << QStringList{"5A", "5B", "5B"} << QStringList{"40*", "40*", "90*"} << "181";
     QTest::newRow("5A 5A: second answer accepted")
         << QStringList{"5A", "5A"} << QStringList{"40*", "90*"} << "165";
-    QTest::newRow("5Z twice never confirms, KFuel unchanged")
-        << QStringList{"5Z", "5Z", "5Z"} << QStringList{"40*", "40*", "40*"} << "42";
+    QTest::newRow("5Z twice never confirms, KFuel unknown")
+        << QStringList{"5Z", "5Z", "5Z"} << QStringList{"40*", "40*", "40*"} << "";
     QTest::newRow("lower case never confirms")
-        << QStringList{"5a", "5a", "5a"} << QStringList{"40*", "40*", "40*"} << "42";
+        << QStringList{"5a", "5a", "5a"} << QStringList{"40*", "40*", "40*"} << "";
     QTest::newRow("extra character never confirms")
-        << QStringList{"5A!", "5A!"} << QStringList{"40*", "40*"} << "42";
+        << QStringList{"5A!", "5A!"} << QStringList{"40*", "40*"} << "";
     QTest::newRow("damaged, then two good")
         << QStringList{"5Z", "5A", "5A"} << QStringList{"40*", "40*", "90*"} << "165";
     QTest::newRow("a damaged answer keeps the last good one")
@@ -210,7 +211,11 @@ void TestConnectRead::confirmation() {
         seen << rig.engine.PendingCommand();
     }
     QCOMPARE(seen, pending);
-    QCOMPARE(shortest(rig.model.settings().KFuel), kfuel);
+    QCOMPARE(rig.model.settings().isKnown(0x04), !kfuel.isEmpty());
+    if (!kfuel.isEmpty())
+        QCOMPARE(shortest(rig.model.settings().KFuel), kfuel);
+    else
+        QCOMPARE(rig.model.settings().KFuel, 0.0);
     QCOMPARE(rig.read.CurrentAnswer(), answers.last());
     QVERIFY(rig.linesStartingWith(readErrorPrefix).isEmpty());
 }
@@ -349,7 +354,7 @@ void TestConnectRead::attemptLimitMovesToTheNextCommand() {
     QCOMPARE(rig.model.settings().Flags1F, 0xA0);
 }
 
-void TestConnectRead::attemptLimitWithDamagedAnswersKeepsThePreviousValue() {
+void TestConnectRead::attemptLimitWithDamagedAnswersLeavesTheValueUnknown() {
     Rig rig;
     rig.model.edit([](ModuleSettings& s) { s.KFuel = 42; });
     rig.read.startRead();
@@ -358,7 +363,8 @@ void TestConnectRead::attemptLimitWithDamagedAnswersKeepsThePreviousValue() {
         rig.exchange(QStringLiteral("5Z"));
     QCOMPARE(rig.linesStartingWith(readErrorPrefix), QStringList({readErrorPrefix + "40"}));
     QCOMPARE(rig.engine.PendingCommand(), QStringLiteral("90*"));
-    QCOMPARE(rig.model.settings().KFuel, 42.0);
+    QCOMPARE(rig.model.settings().KFuel, 0.0); // never the value from before this read
+    QVERIFY(!rig.model.settings().isKnown(0x04));
 }
 
 void TestConnectRead::bitFieldBytes_data() {
@@ -400,7 +406,7 @@ void TestConnectRead::bitFieldBytes() {
     }
 }
 
-void TestConnectRead::damagedBitFieldAnswerChangesNothing() {
+void TestConnectRead::damagedBitFieldAnswerLeavesTheByteUnknown() {
     Rig rig;
     rig.model.edit([](ModuleSettings& s) { s.Flags00 = 0x11; });
     rig.read.startRead();
@@ -408,7 +414,8 @@ void TestConnectRead::damagedBitFieldAnswerChangesNothing() {
     rig.journal.clear();
     rig.exchange(QStringLiteral("1z"));
     rig.exchange(QStringLiteral("1z"));
-    QCOMPARE(rig.model.settings().Flags00, 0x11);
+    QCOMPARE(rig.model.settings().Flags00, 0); // unknown, not the byte from before the read
+    QVERIFY(!rig.model.settings().isKnown(0x00));
     QCOMPARE(rig.journal.lines(), QStringList({"Sent: 00*   Got: 1z", "Sent: 00*   Got: 1z"}));
     QCOMPARE(rig.engine.PendingCommand(), QStringLiteral("00*"));
 }
@@ -548,25 +555,62 @@ void TestConnectRead::damagedLastNameCharacterLeavesTheModuleUnidentified() {
     QCOMPARE(rig.model.settings().ModuleName, QString());
 }
 
-void TestConnectRead::nameCharacterKeepsItsValueWhenNeverValid() {
+void TestConnectRead::secondReadStartsClean_data() {
+    QTest::addColumn<QString>("damaged"); // the command whose answers never arrive intact
+    QTest::addColumn<bool>("identifies");
+    QTest::addColumn<int>("unknownAddress");
+    QTest::newRow("first name character") << "87*" << false << 0x78;
+    QTest::newRow("sixth name character") << "D7*" << false << 0x7D;
+    QTest::newRow("seventh name character") << "E7*" << false << 0x7E;
+    QTest::newRow("last name character") << "F7*" << false << 0x7F;
+    QTest::newRow("EEPROM-00") << "00*" << true << 0x00;
+    QTest::newRow("KFuel") << "40*" << true << 0x04;
+}
+
+void TestConnectRead::secondReadStartsClean() {
+    QFETCH(QString, damaged);
+    QFETCH(bool, identifies);
+    QFETCH(int, unknownAddress);
     Rig rig;
     rig.read.startRead();
     rig.runToEnd();
     QCOMPARE(rig.model.settings().ModuleName, QStringLiteral("Marvek-2"));
+    QVERIFY(rig.model.settings().isKnown(unknownAddress));
 
-    // Second read: the first character never arrives intact; it keeps the "M" read before.
-    rig.setName("Xarvek-2");
+    // Another module whose byte cannot be read: nothing of the first module stands in for it.
+    rig.setName("Marvek-2");
+    rig.eeprom[0x00] = 0x81;
+    rig.eeprom[0x04] = 200;
     QSignalSpy identified(&rig.read, &ConnectRead::identified);
+    QSignalSpy unidentified(&rig.read, &ConnectRead::unidentified);
     rig.read.startRead();
-    rig.advanceTo(QStringLiteral("87*"));
+    QCOMPARE(rig.model.settings().ModuleName, QString());
+    rig.advanceTo(damaged);
     for (int i = 0; i < 15; ++i)
         rig.exchange(QStringLiteral("8z"));
-    QCOMPARE(rig.engine.PendingCommand(), QStringLiteral("97*"));
-    QCOMPARE(rig.read.nameCharacters().at(0), QLatin1Char('M'));
     rig.runToEnd();
-    QCOMPARE(identified.size(), 1);
-    QCOMPARE(rig.model.settings().ModuleName, QStringLiteral("Marvek-2"));
-    QCOMPARE(rig.read.readErrors(), QStringList({"87"}));
+    QVERIFY(!rig.read.isEnabled());
+    QCOMPARE(rig.read.readErrors(), QStringList({damaged.left(2)}));
+    const ModuleSettings& s = rig.model.settings();
+    QVERIFY(!s.isKnown(unknownAddress));
+    QCOMPARE(identified.size(), identifies ? 1 : 0);
+    QCOMPARE(unidentified.size(), identifies ? 0 : 1);
+    if (identifies) {
+        QCOMPARE(s.ModuleName, QStringLiteral("Marvek-2"));
+    } else {
+        QCOMPARE(s.ModuleName, QString());
+        QVERIFY(!rig.read.nameComplete());
+        QCOMPARE(rig.read.nameCharacters().at(unknownAddress - 0x78), QLatin1Char(' '));
+    }
+    // The unknown byte holds no value of the first module; the others are this module's.
+    if (unknownAddress == 0x00)
+        QCOMPARE(s.Flags00, 0);
+    else
+        QCOMPARE(s.Flags00, 0x81);
+    if (unknownAddress == 0x04)
+        QCOMPARE(s.KFuel, 0.0);
+    else
+        QCOMPARE(s.KFuel, 200.0);
 }
 
 void TestConnectRead::moduleErrorStopsTheReadAndTimerStopRead() {

@@ -38,6 +38,8 @@ private slots:
     void verificationReadsUntilTheModuleHoldsTheByte();
     void unacknowledgedWriteIsSentAgain();
     void invalidReadKeepsTheBitsAndGoesOn();
+    void unknownByteIsNeverComposed_data();
+    void unknownByteIsNeverComposed();
     void splitAnswerIsTakenWhole();
     void changeRefusedWhileAnotherRuns();
     void changeRefusedWithThePortClosed();
@@ -77,8 +79,8 @@ void TestSettingsChanges::systemOffOnFiveWritesEightyFive() {
     QCOMPARE(rig.eventLines(),
              QStringList(
                  {SettingsRig::kDateTime + " Выключить систему",
-                  "ПОЛУЧЕНЫ БИТЫ EEPROM-00 " + SettingsRig::kDateTime, "EEPROM-00 =  1010 0000",
-                  "ПОЛУЧЕНЫ БИТЫ EEPROM-01 " + SettingsRig::kDateTime, "EEPROM-01 =  0000 0000"}));
+                  "ПОЛУЧЕНЫ БИТЫ EEPROM-00 " + SettingsRig::kDateTime, "EEPROM-00 = 1010 0000",
+                  "ПОЛУЧЕНЫ БИТЫ EEPROM-01 " + SettingsRig::kDateTime, "EEPROM-01 = 0000 0000"}));
     QVERIFY(!rig.features.choices().isRunning());
 }
 
@@ -184,6 +186,49 @@ void TestSettingsChanges::invalidReadKeepsTheBitsAndGoesOn() {
     QCOMPARE(rig.eeprom[0x00], 0x81);
     QVERIFY(!rig.eventLines().contains("ПОЛУЧЕНЫ БИТЫ EEPROM-00 " + SettingsRig::kDateTime));
     QVERIFY(rig.eventLines().contains("ПОЛУЧЕНЫ БИТЫ EEPROM-01 " + SettingsRig::kDateTime));
+}
+
+void TestSettingsChanges::unknownByteIsNeverComposed_data() {
+    QTest::addColumn<ChoiceOperation>("operation");
+    QTest::addColumn<QString>("damaged"); // the read answered "5g" during the change
+    QTest::addColumn<QStringList>("sent");
+    QTest::addColumn<bool>("refused");
+    using O = ChoiceOperation;
+    QTest::newRow("EEPROM-00 unread: refused")
+        << O::Other_System_Off << "00*" << QStringList{"00*", "10*"} << true;
+    QTest::newRow("EEPROM-01 unread: refused")
+        << O::Lang_Eng << "10*" << QStringList{"00*", "10*"} << true;
+    QTest::newRow("EEPROM-00 read by the change itself")
+        << O::Other_System_Off << "" << QStringList{"00*", "10*", "5800)", "00*"} << false;
+    QTest::newRow("injector count composes no unknown byte")
+        << O::Other_NumBurn_3 << "00*" << QStringList{"00*", "10*", "3090)"} << false;
+}
+
+void TestSettingsChanges::unknownByteIsNeverComposed() {
+    QFETCH(ChoiceOperation, operation);
+    QFETCH(QString, damaged);
+    QFETCH(QStringList, sent);
+    QFETCH(bool, refused);
+    SettingsRig rig;
+    rig.eeprom[0x00] = 0x05;
+    // As after a connection read that could take neither bit-field byte.
+    rig.model.setSettings(ModuleSettings::BeforeRead());
+    rig.script = [&](const QString& command) -> QString {
+        return command == damaged ? QStringLiteral("5g") : QString();
+    };
+    QSignalSpy refusals(&rig.features.context(), &SettingsContext::refused);
+    const ChoiceSelection pageBefore = rig.features.page().main();
+    QCOMPARE(rig.features.choices().run(operation), StartResult::Started);
+    rig.runToEnd();
+    QCOMPARE(rig.port.writes, sent);
+    QCOMPARE(refusals.size(), refused ? 1 : 0);
+    if (refused) {
+        QCOMPARE(refusals.at(0).at(1).value<StartResult>(), StartResult::ByteUnknown);
+        QVERIFY(refusals.at(0).at(2).toString().contains("EEPROM-" + damaged.left(2).mid(1, 1) +
+                                                         damaged.left(1)));
+        QCOMPARE(rig.features.page().main(), pageBefore);
+        QVERIFY(!rig.features.choices().isRunning());
+    }
 }
 
 void TestSettingsChanges::splitAnswerIsTakenWhole() {

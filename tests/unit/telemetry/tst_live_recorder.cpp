@@ -94,6 +94,7 @@ private slots:
     void laterCyclesOpenWithTheUndecodedBatch();
     void splitAnswerIsDecodedWhenComplete();
     void wrongLengthHoldsTheValuesAndMovesOn();
+    void timeBaseAndClampAfterFourSeconds_data();
     void timeBaseAndClampAfterFourSeconds();
     void startClearsOnlyTheTvtAndPvkHistory();
     void connectionDigitsAreTakenOver();
@@ -211,22 +212,36 @@ void TestLiveRecorder::wrongLengthHoldsTheValuesAndMovesOn() {
     QCOMPARE(rig.recorder.channel(Channel::PVK).current, 27.8);
 }
 
+void TestLiveRecorder::timeBaseAndClampAfterFourSeconds_data() {
+    QTest::addColumn<int>("item"); // of cb_Int_Graf_In
+    QTest::addColumn<int>("intervalMs");
+    QTest::addColumn<int>("firstClamped");     // ElapsedSeconds before its update exceeds 4.0
+    QTest::newRow("250 ms") << 1 << 250 << 18; // 17 x 0.25 = 4.25
+    // 20 x 0.2 is 4.0, not more: sample 21 is not clamped yet (summing 0.2 would clamp it).
+    QTest::newRow("200 ms") << 0 << 200 << 22;
+    QTest::newRow("1500 ms") << 4 << 1500 << 4;
+}
+
 void TestLiveRecorder::timeBaseAndClampAfterFourSeconds() {
+    QFETCH(int, item);
+    QFETCH(int, intervalMs);
+    QFETCH(int, firstClamped);
     Rig rig;
     rig.recorder.setDeviationLimit(10);
+    rig.recorder.setGraphIntervalItem(item);
     rig.recorder.poll().setDigits(exampleDigits());
     rig.recorder.start();
-    rig.graphTicks(20);
+    const int ticks = firstClamped + 3;
+    rig.graphTicks(ticks);
     const Recording* rec = rig.recording(0);
-    QCOMPARE(rec->sampleCount(), 20);
-    for (int k = 0; k < 20; ++k) {
-        QCOMPARE(rec->grid().cell(k, kStepColumn), 25.0 * k);
-        // ElapsedSeconds before a tick's update exceeds 4.0 from sample 18 (4.5 s) on.
-        QCOMPARE(rec->value(SeriesOf(Channel::PVK), k), k < 18 ? 27.8 : 100.0);
+    QCOMPARE(rec->sampleCount(), ticks);
+    for (int k = 0; k < ticks; ++k) {
+        QCOMPARE(rec->grid().cell(k, kStepColumn), double(k * intervalMs / 10));
+        QCOMPARE(rec->value(SeriesOf(Channel::PVK), k), k < firstClamped ? 27.8 : 100.0);
         QCOMPARE(rec->value(SeriesOf(Channel::TVT), k), 3.3);
     }
-    QCOMPARE(rig.recorder.ElapsedSeconds(), 4.75);
-    QCOMPARE(rig.recorder.SampleTime(), 4.75);
+    QCOMPARE(rig.recorder.ElapsedSeconds(), double((ticks - 1) * intervalMs) / 1000);
+    QCOMPARE(rig.recorder.SampleTime(), double((ticks - 1) * intervalMs) / 1000);
 }
 
 void TestLiveRecorder::startClearsOnlyTheTvtAndPvkHistory() {
