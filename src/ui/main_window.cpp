@@ -20,13 +20,13 @@
 #include "status_panels.h"
 #include "surface_view.h"
 #include "transaction_engine.h"
+#include "text_file.h"
 
 #include <QApplication>
 #include <QButtonGroup>
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QComboBox>
-#include "text_file.h"
 #include <QDateTime>
 #include <QDir>
 #include <QFileDialog>
@@ -244,6 +244,7 @@ void TfmMain::Btn_BlockClick() {
 void TfmMain::Btn_UnBlockClick() {
     m_lock->unlock();
 }
+    Panel_Parr_Max->afterUnlock();
 
 void TfmMain::wireEngine() {
     TransactionEngine* e = m_engine.get();
@@ -291,14 +292,14 @@ void TfmMain::wireEngine() {
     connect(m_connectRead.get(), &ConnectRead::foreignModule, this, &TfmMain::onForeignModule,
             Qt::QueuedConnection);
     connect(m_connectRead.get(), &ConnectRead::noAnswer, this, &TfmMain::onNoAnswer);
+    connect(m_connectRead.get(), &ConnectRead::unidentified, this, &TfmMain::onUnidentified,
+            Qt::QueuedConnection);
     connect(&BComPort1, &ModulePort::PortLost, this, &TfmMain::onPortLost);
     connect(m_about, &TfmAbout::closedWithOk, this, [] { /* the surface view redraws itself */ });
 }
 
 void TfmMain::wirePorts() {
     connect(m_left->cbPort, &QComboBox::activated, this, &TfmMain::cbPortClick);
-    connect(m_connectRead.get(), &ConnectRead::unidentified, this, &TfmMain::onUnidentified,
-            Qt::QueuedConnection);
     connect(m_left->scb_COM_port, &QComboBox::activated, this, &TfmMain::scb_COM_portClick);
     // A device path typed into the port box joins the list for as long as it exists.
     connect(m_left->scb_COM_port->lineEdit(), &QLineEdit::returnPressed, this, [this] {
@@ -390,13 +391,13 @@ void TfmMain::fillPortList() {
     const QString selected = box->currentText();
     const int index = box->currentIndex();
     box->clear();
+    m_listedPortsInBox = int(ports.size());
     box->addItems(ports);
     // The selection follows its port where it is still listed, else stays at its position.
     const int same = box->findText(selected);
     box->setCurrentIndex(!selected.isEmpty() && same >= 0 ? same
                                                           : (index < box->count() ? index : -1));
 }
-    m_listedPortsInBox = int(ports.size());
 
 void TfmMain::mirrorPortBox() {
     QComboBox* from = m_left->cbPort;
@@ -411,10 +412,7 @@ void TfmMain::mirrorPortBox() {
 
 void TfmMain::selectSavedPort(const QString& preselected) {
     QComboBox* box = m_left->cbPort;
-    int index = 0;
-    if (m_info.portCountAtStart >= 1 && m_info.portIndex >= 1 &&
-        m_info.portCountAtStart == m_portCountAtStart)
-        index = m_info.portIndex;
+    int index = StartPortIndex(m_info.portCountAtStart, m_info.portIndex, m_portCountAtStart);
     if (!preselected.isEmpty() && box->findText(preselected) >= 0)
         index = box->findText(preselected);
     box->setCurrentIndex(index < box->count() ? index : -1);
@@ -448,7 +446,7 @@ void TfmMain::scbx_LangDriverChange() {
         return;
     }
     for (const LanguageFileEntry& entry : language.entries) {
-        if (!InterfaceTexts::NumberOfKey(entry.control))
+        if (!InterfaceTexts::IsMessageKey(entry.control))
             ApplyLanguageEntry(this, entry.control, entry.property, entry.value);
     }
     m_texts.apply(language.entries);
@@ -495,6 +493,11 @@ void TfmMain::atb_2012_B_ModuleOnClick() {
 }
 
 void TfmMain::onNoAnswer() {
+    // Nothing of the module connected before stays on show while this one is read: its name
+    // leaves the bottom bar and the caption, and a red alarm of a lost port is over.
+    StatusBar_Bottom->setPanelText(0, QString());
+    setWindowTitle(QStringLiteral("Marvek-2"));
+    StatusBar_Top->setAlarm(false);
     StatusBar_Top->setPanelText(0, text(14));
     StatusBar_Top->setAlarm(true);
     m_left->showConnectButton(false);
@@ -510,6 +513,7 @@ void TfmMain::onIdentified(const QString& name) {
             ProgressBar1->setValue(0);
         },
         Qt::SingleShotConnection);
+    StatusBar_Top->setAlarm(false); // a connected module is no alarm
     m_moduOn->announce(name, text(19) + QLatin1Char(' ') + name);
 }
 
@@ -530,23 +534,26 @@ void TfmMain::btn_WhoIsModuleClick() {
     Btn_UnBlockClick();
 }
 
-void TfmMain::Btn_Raschet_Marvek_2Click() {
-    m_settingsFeatures->Btn_Raschet_Marvek_2Click();
-}
-
-void TfmMain::onPortLost(const QString& reason) {
-    m_journal.Append(reason + QStringLiteral(": ") + BComPort1.Port());
 void TfmMain::onUnidentified() {
+    // A name character could not be read: the module is not identified by a partial name. The
+    // interface stays locked; disconnecting (and connecting again) is offered.
     const QStringList errors = m_connectRead->readErrors();
     auto* box = new QMessageBox(QMessageBox::Warning, windowTitle(),
                                 text(u"Msg_NameUnread").arg(errors.join(QStringLiteral(", "))),
                                 QMessageBox::Ok, this);
+    box->setObjectName(QStringLiteral("NameUnreadBox"));
     box->setAttribute(Qt::WA_DeleteOnClose);
     connect(box, &QMessageBox::finished, this,
             [this] { m_left->atb_2012_B_ModuleOff->setEnabled(true); });
     box->open();
 }
 
+void TfmMain::Btn_Raschet_Marvek_2Click() {
+    m_settingsFeatures->Btn_Raschet_Marvek_2Click();
+}
+
+void TfmMain::onPortLost(const QString& reason) {
+    m_journal.Append(reason + QStringLiteral(": ") + BComPort1.Port());
     StatusBar_Top->setPanelText(0, reason);
     StatusBar_Top->setAlarm(true);
     m_left->showConnectButton(true);
@@ -562,7 +569,7 @@ QString TfmMain::storeConfiguration() {
     QString error = WriteConfigFile(m_configPath, m_flagsTable);
     if (error.isEmpty()) {
         m_info.portCountAtStart = m_portCountAtStart;
-        m_info.portIndex = m_left->cbPort->currentIndex();
+        m_info.portIndex = SavedPortIndex(m_left->cbPort->currentIndex(), m_listedPortsInBox);
         Panel_Parr_Max->storeInfo(m_info);
         if (const auto* surface = findChild<SurfaceView*>())
             surface->storeRememberedViews(m_info);
@@ -662,7 +669,7 @@ void TfmMain::closeEvent(QCloseEvent* event) {
         }
     }
     m_info.portCountAtStart = m_portCountAtStart;
-    m_info.portIndex = m_left->cbPort->currentIndex();
+    m_info.portIndex = SavedPortIndex(m_left->cbPort->currentIndex(), m_listedPortsInBox);
     Panel_Parr_Max->storeInfo(m_info);
     if (const auto* surface = findChild<SurfaceView*>())
         surface->storeRememberedViews(m_info);
