@@ -19,8 +19,8 @@
 #include "small_windows.h"
 #include "status_panels.h"
 #include "surface_view.h"
-#include "transaction_engine.h"
 #include "text_file.h"
+#include "transaction_engine.h"
 
 #include <QApplication>
 #include <QButtonGroup>
@@ -243,8 +243,8 @@ void TfmMain::Btn_BlockClick() {
 
 void TfmMain::Btn_UnBlockClick() {
     m_lock->unlock();
-}
     Panel_Parr_Max->afterUnlock();
+}
 
 void TfmMain::wireEngine() {
     TransactionEngine* e = m_engine.get();
@@ -291,9 +291,9 @@ void TfmMain::wireEngine() {
             Qt::QueuedConnection);
     connect(m_connectRead.get(), &ConnectRead::foreignModule, this, &TfmMain::onForeignModule,
             Qt::QueuedConnection);
-    connect(m_connectRead.get(), &ConnectRead::noAnswer, this, &TfmMain::onNoAnswer);
     connect(m_connectRead.get(), &ConnectRead::unidentified, this, &TfmMain::onUnidentified,
             Qt::QueuedConnection);
+    connect(m_connectRead.get(), &ConnectRead::noAnswer, this, &TfmMain::onNoAnswer);
     connect(&BComPort1, &ModulePort::PortLost, this, &TfmMain::onPortLost);
     connect(m_about, &TfmAbout::closedWithOk, this, [] { /* the surface view redraws itself */ });
 }
@@ -383,6 +383,7 @@ void TfmMain::startUp(const StartOptions& options) {
 void TfmMain::fillPortList() {
     QStringList ports;
     TBComPort::ListSerialPorts(ports);
+    m_listedPortsInBox = int(ports.size());
     for (const QString& typed : std::as_const(m_typedPorts)) {
         if (QFileInfo::exists(typed) && !ports.contains(typed))
             ports.append(typed);
@@ -391,7 +392,6 @@ void TfmMain::fillPortList() {
     const QString selected = box->currentText();
     const int index = box->currentIndex();
     box->clear();
-    m_listedPortsInBox = int(ports.size());
     box->addItems(ports);
     // The selection follows its port where it is still listed, else stays at its position.
     const int same = box->findText(selected);
@@ -485,6 +485,11 @@ void TfmMain::atb_2012_B_ModuleOnClick() {
     }
     m_left->Edit5->setEnabled(true);
     m_left->cbPort->setEnabled(false);
+    // Nothing of the module connected before stays on show while this one is read: its name
+    // leaves the bottom bar and the caption, and a red alarm of a lost port is over.
+    StatusBar_Bottom->setPanelText(0, QString());
+    setWindowTitle(QStringLiteral("Marvek-2"));
+    StatusBar_Top->setAlarm(false);
     m_connectRead->startRead();
     Btn_BlockClick();
     StatusBar_Top->setPanelText(0, text(15));
@@ -493,11 +498,6 @@ void TfmMain::atb_2012_B_ModuleOnClick() {
 }
 
 void TfmMain::onNoAnswer() {
-    // Nothing of the module connected before stays on show while this one is read: its name
-    // leaves the bottom bar and the caption, and a red alarm of a lost port is over.
-    StatusBar_Bottom->setPanelText(0, QString());
-    setWindowTitle(QStringLiteral("Marvek-2"));
-    StatusBar_Top->setAlarm(false);
     StatusBar_Top->setPanelText(0, text(14));
     StatusBar_Top->setAlarm(true);
     m_left->showConnectButton(false);
@@ -505,6 +505,7 @@ void TfmMain::onNoAnswer() {
 
 void TfmMain::onIdentified(const QString& name) {
     StatusBar_Top->setPanelText(0, text(19));
+    StatusBar_Top->setAlarm(false); // a connected module is no alarm
     connect(
         m_moduOn, &QDialog::finished, this,
         [this] {
@@ -513,7 +514,6 @@ void TfmMain::onIdentified(const QString& name) {
             ProgressBar1->setValue(0);
         },
         Qt::SingleShotConnection);
-    StatusBar_Top->setAlarm(false); // a connected module is no alarm
     m_moduOn->announce(name, text(19) + QLatin1Char(' ') + name);
 }
 
@@ -524,14 +524,6 @@ void TfmMain::onForeignModule(const QString& name) {
     connect(box, &QMessageBox::finished, this,
             [this] { m_left->atb_2012_B_ModuleOff->setEnabled(true); });
     box->open();
-}
-
-void TfmMain::btn_WhoIsModuleClick() {
-    const QString name = m_moduleSettings.settings().ModuleName;
-    StatusBar_Bottom->setPanelText(0, text(16) + QStringLiteral(": ") + name);
-    setWindowTitle(text(18) + QLatin1Char(' ') + name);
-    Btn_Raschet_Marvek_2Click();
-    Btn_UnBlockClick();
 }
 
 void TfmMain::onUnidentified() {
@@ -546,6 +538,14 @@ void TfmMain::onUnidentified() {
     connect(box, &QMessageBox::finished, this,
             [this] { m_left->atb_2012_B_ModuleOff->setEnabled(true); });
     box->open();
+}
+
+void TfmMain::btn_WhoIsModuleClick() {
+    const QString name = m_moduleSettings.settings().ModuleName;
+    StatusBar_Bottom->setPanelText(0, text(16) + QStringLiteral(": ") + name);
+    setWindowTitle(text(18) + QLatin1Char(' ') + name);
+    Btn_Raschet_Marvek_2Click();
+    Btn_UnBlockClick();
 }
 
 void TfmMain::Btn_Raschet_Marvek_2Click() {
