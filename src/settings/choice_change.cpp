@@ -164,9 +164,9 @@ StartResult ChoiceChange::run(ChoiceOperation operation, PageSide side) {
     if (check != StartResult::Started)
         return check;
     SettingsPageModel& page = m_context.page();
+    m_selectionBefore = page.main();
     if (side == PageSide::Main)
         page.editMain([&](ChoiceSelection& s) { Press(s, operation); });
-    m_selectionBefore = page.main();
     else
         page.editTemplate([&](TemplatePage& t) { Press(t.choices, operation); });
     m_context.journal(
@@ -185,9 +185,9 @@ void ChoiceChange::takeFlags(int flagsAddress, const QString& answer) {
         return; // the bits stay as last decoded and the operation goes on
     m_context.model().edit([&](ModuleSettings& s) {
         (flagsAddress == address::Flags00 ? s.Flags00 : s.Flags01) = *byte;
+        s.setKnown(flagsAddress);
     });
     m_context.journal(EventLine(kBitsReceived + wire::HumanAddress(flagsAddress) + QLatin1Char(' '),
-        s.setKnown(flagsAddress);
                                 m_context.dateTimeText()));
     m_context.journal(settings_map::ChangeFlagsJournalLine(flagsAddress, *byte));
 }
@@ -211,8 +211,6 @@ void ChoiceChange::receiveRegRab(const QString& chunk) {
         }
         takeFlags(address::Flags01, answer);
         const ModuleSettings& s = m_context.model().settings();
-        const ChoiceSelection& page = m_context.page().main();
-        m_newFlags00 = wire::ValueToSend(ComposeFlags00(page, s.Flags00));
         const int target = InfoOf(m_operation).address;
         if (target != address::NumBurn && !s.isKnown(target)) {
             // Composing would keep the unnamed bits of a byte nobody has read: refused, and the
@@ -222,6 +220,8 @@ void ChoiceChange::receiveRegRab(const QString& chunk) {
             m_context.refuseUnknownByte(m_settingName, target);
             return;
         }
+        const ChoiceSelection& page = m_context.page().main();
+        m_newFlags00 = wire::ValueToSend(ComposeFlags00(page, s.Flags00));
         m_newFlags01 = wire::ValueToSend(ComposeFlags01(page, s.Flags01));
         const int fallback = s.NumBurn >= 0 && s.NumBurn <= 255 ? int(s.NumBurn) : 0;
         m_newNumBurn = wire::ValueToSend(ComposeNumBurn(page, fallback));

@@ -66,9 +66,9 @@ void ConnectRead::startRead() {
     m_nameChars.fill(QLatin1Char(' '));
     m_nameKnown.fill(false);
     m_readErrors.clear();
-    const double scaled = StopReadMs * engine().intervalScale();
     m_model.setSettings(ModuleSettings::BeforeRead());
     emit readStarted();
+    const double scaled = StopReadMs * engine().intervalScale();
     m_stopRead.start(std::max(1, int(std::lround(scaled))));
     start(QLatin1String(settings_map::ConnectReadSequence().front().command));
 }
@@ -77,11 +77,11 @@ QString ConnectRead::nameCharacters() const {
     return QString(m_nameChars.data(), qsizetype(m_nameChars.size()));
 }
 
-void ConnectRead::moveOn(int step) {
 bool ConnectRead::nameComplete() const {
     return std::all_of(m_nameKnown.begin(), m_nameKnown.end(), [](bool known) { return known; });
 }
 
+void ConnectRead::moveOn(int step) {
     if (step + 1 < settings_map::ConnectReadLength)
         engine().setPendingCommand(
             QLatin1String(settings_map::ConnectReadSequence()[step + 1].command));

@@ -112,10 +112,10 @@ StartResult EngineeringChange::changeFlags1F(EngineeringChoice choice, PageSide 
     const StartResult check = m_context.checkStart(QLatin1String(ButtonOf(choice)));
     if (check != StartResult::Started)
         return check;
-    if (side == PageSide::Main)
-        m_context.page().editMain([&](ChoiceSelection& s) { Press(s, choice); });
     m_selectionBefore = m_context.page().main();
     m_operation = QLatin1String(ButtonOf(choice));
+    if (side == PageSide::Main)
+        m_context.page().editMain([&](ChoiceSelection& s) { Press(s, choice); });
     else
         m_context.page().editTemplate([&](TemplatePage& t) { Press(t.choices, choice); });
     if (choice == EngineeringChoice::LDiapazone_No || choice == EngineeringChoice::LDiapazone_Yes)
@@ -141,14 +141,14 @@ void EngineeringChange::receiveFlags1F(const QString& chunk) {
                 EventLine(QStringLiteral("ПОЛУЧЕНЫ БИТЫ EEPROM-1F "), m_context.dateTimeText()));
             m_context.journal(settings_map::FlagsJournalLine(address::Flags1F, *byte));
         }
-        const int composed =
-            ComposeFlags1F(m_context.page().main(), m_context.model().settings().Flags1F);
         if (!m_context.model().settings().isKnown(address::Flags1F)) {
             m_flags1F.stop();
             m_context.page().setMain(m_selectionBefore);
             m_context.refuseUnknownByte(m_operation, address::Flags1F);
             return;
         }
+        const int composed =
+            ComposeFlags1F(m_context.page().main(), m_context.model().settings().Flags1F);
         m_flags1FWrite = wire::WriteEepromCommand(composed, address::Flags1F);
         engine.setPendingCommand(m_flags1FWrite);
         return;

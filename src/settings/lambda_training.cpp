@@ -93,16 +93,14 @@ QString LambdaTraining::takeBitsAndCompose(const QString& answer, const QString&
             s.setKnown(address::Flags00);
         });
     }
-    m_context.journal(EventLine(eventText, m_context.dateTimeText()));
-    m_context.journal(QStringLiteral("EEPROM-00 = ") + bitsText(m_bits));
     if (!m_context.model().settings().isKnown(address::Flags00))
         return {}; // neither this answer nor an earlier read gave the byte
+    m_context.journal(EventLine(eventText, m_context.dateTimeText()));
+    m_context.journal(QStringLiteral("EEPROM-00 = ") + bitsText(m_bits));
     const int value = training ? m_bits | (1 << kTrainingBit) : m_bits & ~(1 << kTrainingBit);
     return wire::WriteEepromCommand(value, address::Flags00);
 }
 
-void LambdaTraining::receiveOn(const QString& chunk) {
-    TransactionEngine& engine = m_context.engine();
 void LambdaTraining::refuseUnknown(Transaction& timer, bool switchingOn) {
     timer.stop();
     m_context.page().editMain([&](ChoiceSelection& s) { s.TicherEmu = !switchingOn; });
@@ -114,6 +112,8 @@ void LambdaTraining::refuseUnknown(Transaction& timer, bool switchingOn) {
         emit m_context.unlockRequested();
 }
 
+void LambdaTraining::receiveOn(const QString& chunk) {
+    TransactionEngine& engine = m_context.engine();
     const QString sent = engine.SentCommand();
     const QString answer = engine.answerSoFar(chunk);
     if (sent == wire::ReadEepromCommand(address::Flags00)) {
@@ -122,12 +122,12 @@ void LambdaTraining::refuseUnknown(Transaction& timer, bool switchingOn) {
                 answer,
                 QStringLiteral("ВКЛЮЧЕНО ОБУЧЕНИЕ ЭМУЛЯТОРА ЛЯМБДЫ. ПОЛУЧЕНЫ БИТЫ EEPROM-00 "),
                 true);
-            engine.setPendingCommand(m_writeCommand);
-        }
             if (m_writeCommand.isEmpty()) {
                 refuseUnknown(m_on, true);
                 return;
             }
+            engine.setPendingCommand(m_writeCommand);
+        }
     } else if (!m_writeCommand.isEmpty() && sent == m_writeCommand) {
         engine.setPendingCommand(answer == QLatin1String("!") ? kClear1A : m_writeCommand);
         m_context.journal(QStringLiteral("ОТПРАВЛЕНО В МОДУЛЬ НОВОЕ ЗНАЧЕНИЕ EEPROM-00 ") +
@@ -160,12 +160,12 @@ void LambdaTraining::receiveOff(const QString& chunk) {
             QStringLiteral("ПОЛУЧЕНИЕ ТАБЛИЦЫ ЛЯМБДЫ ПОСЛЕ ОБУЧЕНИЕ ЭМУЛЯТОРА. ПОЛУЧЕНЫ БИТЫ "
                            "EEPROM-00 "),
             false);
-        engine.setPendingCommand(m_writeCommand);
-        return;
         if (m_writeCommand.isEmpty()) {
             refuseUnknown(m_off, false);
             return;
         }
+        engine.setPendingCommand(m_writeCommand);
+        return;
     }
     if (m_writeCommand.isEmpty() || sent != m_writeCommand)
         return;

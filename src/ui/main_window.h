@@ -114,13 +114,13 @@ private:
     // Information, warning or error boxes that do not block the event loop.
     void showMessage(int icon, const QString& text);
     QString text(int number) const { return m_texts.text(number); }
-
-    QString m_workingDirectory;
     // A named message; its key when no language supplies it, so that nothing shows blank.
     QString text(QStringView key) const {
         const QString t = m_texts.text(key);
         return t.isEmpty() ? key.toString() + QStringLiteral(" %1") : t;
     }
+
+    QString m_workingDirectory;
     QString m_infoPath;
     QString m_configPath;
     QString m_languageFolder;
@@ -130,9 +130,9 @@ private:
     SensorPairCodeBuilder m_sensorCode;
     InterfaceTexts m_texts;
     int m_portCountAtStart = 0;
+    int m_listedPortsInBox = 0; // the first entries of cbPort; typed paths follow them
     QString m_rememberedPort;
     QStringList m_typedPorts; // device paths given by hand; listed while they exist
-    int m_listedPortsInBox = 0; // the first entries of cbPort; typed paths follow them
 
     Journal m_journal;
     TBComPort BComPort1;
