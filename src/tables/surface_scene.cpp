@@ -1,5 +1,6 @@
 #include "surface_scene.h"
 
+#include <algorithm>
 #include <cmath>
 #include <numbers>
 
@@ -245,7 +246,19 @@ std::optional<QRectF> LabelBox(const SurfaceViewState& view, const SceneLabel& l
     return QRectF(cx - textWidth / 2, cy - textHeight / 2, textWidth, textHeight);
 }
 
-SceneMatrix Projection(const SurfaceViewState& v) {
+SceneMatrix Projection(const SurfaceViewState& view, int width, int height) {
+    SurfaceViewState v = view;
+    if (width > 0 && height > 0) {
+        const double aspect = double(width) / height;
+        const double middleX = (v.left + v.right) / 2;
+        const double middleY = (v.bottom + v.top) / 2;
+        const double halfX = (v.right - v.left) / 2 * std::max(aspect, 1.0);
+        const double halfY = (v.top - v.bottom) / 2 * std::max(1 / aspect, 1.0);
+        v.left = middleX - halfX;
+        v.right = middleX + halfX;
+        v.bottom = middleY - halfY;
+        v.top = middleY + halfY;
+    }
     SceneMatrix m{};
     const double w = v.right - v.left;
     const double h = v.top - v.bottom;
@@ -273,12 +286,24 @@ SceneMatrix ModelView(const SurfaceViewState& v) {
 std::optional<ScreenPoint> Project(const SurfaceViewState& view, const ScenePoint& point, int width,
                                    int height) {
     const std::array<double, 4> eye = Transform(ModelView(view), {point.x, point.y, point.z, 1});
-    const std::array<double, 4> clip = Transform(Projection(view), eye);
+    const std::array<double, 4> clip = Transform(Projection(view, width, height), eye);
     if (!(clip[3] > 0))
         return std::nullopt;
     const double nx = clip[0] / clip[3];
     const double ny = clip[1] / clip[3];
     return ScreenPoint{(nx + 1) / 2 * width, (1 - ny) / 2 * height};
+}
+
+int LabelPixelSize(const SurfaceViewState& view, int width, int height) {
+    // Pixels per scene unit at the middle of the picture, from the narrower frustum side over the
+    // shorter panel side (the longer one is widened to keep the proportions).
+    const double span = std::min(view.right - view.left, view.top - view.bottom);
+    constexpr int kSmallest = 9;
+    constexpr int kLargest = 16;
+    if (!(span > 0))
+        return kSmallest;
+    const double pixelsPerUnit = std::min(width, height) / span;
+    return std::clamp(int(std::lround(pixelsPerUnit * 0.056)), kSmallest, kLargest);
 }
 
 bool FrustumValid(const SurfaceViewState& v) {

@@ -114,9 +114,11 @@ QStringList RowLabelTexts(CorrectionBasis basis);
 QStringList SpeedLabelTexts();  // column 1 .. 8
 QStringList HeightScaleTexts(); // bottom to top
 
-// Projection: glFrustum of the view. Model view: translate (0, 0, -8), rotate 30 deg about x,
-// 70 deg about y, then the view's rx about x, ry about y, rz about z.
-SceneMatrix Projection(const SurfaceViewState& view);
+// Projection: glFrustum of the view for a viewport of width x height pixels. The frustum is
+// widened along the longer side of the viewport so the surface keeps its shape in a panel of any
+// proportions (a square panel gets the frustum as it is). Model view: translate (0, 0, -8),
+// rotate 30 deg about x, 70 deg about y, then the view's rx about x, ry about y, rz about z.
+SceneMatrix Projection(const SurfaceViewState& view, int width, int height);
 SceneMatrix ModelView(const SurfaceViewState& view);
 // Window position of a scene point in a viewport of width x height pixels; nothing when the point
 // lies behind the eye.
@@ -127,6 +129,10 @@ std::optional<ScreenPoint> Project(const SurfaceViewState& view, const ScenePoin
 // from it, on the side opposite awayFrom. Nothing when the anchor lies behind the eye.
 std::optional<QRectF> LabelBox(const SurfaceViewState& view, const SceneLabel& label,
                                double textWidth, double textHeight, int width, int height);
+
+// Pixel height of the label font: in step with the projected size of the base (as text written in
+// the scene would be), so labels grow when zooming in and never crowd a small picture.
+int LabelPixelSize(const SurfaceViewState& view, int width, int height);
 
 // True when left < right and bottom < top, all finite, with near and far usable.
 bool FrustumValid(const SurfaceViewState& view);

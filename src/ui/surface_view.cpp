@@ -124,7 +124,7 @@ void SurfaceView::paintGL() {
     gl->glDisable(GL_TEXTURE_2D);
 
     gl->glMatrixMode(GL_PROJECTION);
-    gl->glLoadMatrixd(surface_scene::Projection(view).data());
+    gl->glLoadMatrixd(surface_scene::Projection(view, width(), height()).data());
     gl->glMatrixMode(GL_MODELVIEW);
     gl->glLoadMatrixd(surface_scene::ModelView(view).data());
 
@@ -172,11 +172,11 @@ void SurfaceView::paintGL() {
 void SurfaceView::drawLabels(QPainter& painter) {
     QFont font = painter.font();
     font.setBold(true);
-    font.setPixelSize(qBound(9, qMin(height() / 30, width() / 34), 15));
+    const SurfaceViewState& view = m_scene.currentView();
+    font.setPixelSize(surface_scene::LabelPixelSize(view, width(), height()));
     painter.setFont(font);
     painter.setPen(Qt::black);
     const QFontMetricsF metrics(font);
-    const SurfaceViewState& view = m_scene.currentView();
     for (const SceneLabel& label : m_scene.labels()) {
         const std::optional<QRectF> box =
             surface_scene::LabelBox(view, label, metrics.horizontalAdvance(label.text),

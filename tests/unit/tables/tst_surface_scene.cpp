@@ -57,9 +57,11 @@ private slots:
     void storeTurnRestore_data();
     void storeTurnRestore();
     void resetKeepsZoom();
+    void labelsGrowWithZoom();
     void dragRotatesFromPressPoint();
     void rememberedViewsTimes100_data();
     void rememberedViewsTimes100();
+    void defaultViewShowsEverything_data();
     void defaultViewShowsEverything();
 };
 
@@ -275,6 +277,19 @@ void TestSurfaceScene::resetKeepsZoom() {
     QVERIFY(Near(scene.currentView().right, 0.8));
 }
 
+void TestSurfaceScene::labelsGrowWithZoom() {
+    SurfaceScene scene;
+    const int atDefault = LabelPixelSize(scene.currentView(), 500, 400);
+    QVERIFY2(atDefault >= 10 && atDefault <= 14, qPrintable(QString::number(atDefault)));
+    scene.zoomIn();
+    scene.zoomIn();
+    QVERIFY(LabelPixelSize(scene.currentView(), 500, 400) > atDefault);
+    QVERIFY(LabelPixelSize(scene.currentView(), 300, 200) < atDefault);
+    for (int i = 0; i < 9; ++i)
+        scene.zoomIn();
+    QCOMPARE(LabelPixelSize(scene.currentView(), 500, 400), 16);
+}
+
 // Every move adds its whole displacement from the press point.
 void TestSurfaceScene::dragRotatesFromPressPoint() {
     SurfaceScene scene;
@@ -322,8 +337,19 @@ void TestSurfaceScene::rememberedViewsTimes100() {
     QCOMPARE(written.surfaceLambda, info.surfaceLambda);
 }
 
-// At the default view and frustum the whole surface, its walls and its labels are in the picture.
+void TestSurfaceScene::defaultViewShowsEverything_data() {
+    QTest::addColumn<int>("width");
+    QTest::addColumn<int>("height");
+    QTest::newRow("square") << 300 << 300;
+    QTest::newRow("wide") << 800 << 300;
+    QTest::newRow("tall") << 300 << 700;
+}
+
+// At the default view and frustum the whole surface, its walls and its labels are in the picture,
+// and the base keeps its proportions whatever the panel's.
 void TestSurfaceScene::defaultViewShowsEverything() {
+    QFETCH(int, width);
+    QFETCH(int, height);
     const SurfaceViewState view;
     QList<ScenePoint> points;
     for (const SurfaceQuad& q : Quads(Uniform(25.5)))
@@ -333,11 +359,20 @@ void TestSurfaceScene::defaultViewShowsEverything() {
     for (const SceneLabel& l : Labels(CorrectionBasis::InjectionTime))
         points << l.anchor;
     for (const ScenePoint& p : points) {
-        const std::optional<ScreenPoint> s = Project(view, p, 400, 300);
+        const std::optional<ScreenPoint> s = Project(view, p, width, height);
         QVERIFY(s);
-        QVERIFY2(s->x > 0 && s->x < 400 && s->y > 0 && s->y < 300,
+        QVERIFY2(s->x > 0 && s->x < width && s->y > 0 && s->y < height,
                  qPrintable(QStringLiteral("%1 %2 %3").arg(p.x).arg(p.y).arg(p.z)));
     }
+    // The two base edges that meet at row 1, column 1, as seen in a square panel.
+    const auto edgeRatio = [&](int w, int h) {
+        const ScreenPoint corner = *Project(view, {RowX(1), -1, ColumnZ(1)}, w, h);
+        const ScreenPoint alongRows = *Project(view, {RowX(8), -1, ColumnZ(1)}, w, h);
+        const ScreenPoint alongColumns = *Project(view, {RowX(1), -1, ColumnZ(8)}, w, h);
+        return std::hypot(alongRows.x - corner.x, alongRows.y - corner.y) /
+               std::hypot(alongColumns.x - corner.x, alongColumns.y - corner.y);
+    };
+    QVERIFY(Near(edgeRatio(width, height), edgeRatio(300, 300)));
 }
 
 QTEST_GUILESS_MAIN(TestSurfaceScene)
