@@ -19,6 +19,7 @@
 #include "small_windows.h"
 #include "status_panels.h"
 #include "surface_view.h"
+#include "tables_page.h"
 #include "text_file.h"
 #include "transaction_engine.h"
 
@@ -124,7 +125,7 @@ void TfmMain::buildWorkArea(QWidget* central) {
     body->addWidget(m_pages, 1);
     Panel_Parr_Max = new ChartPage(*m_recorder, m_pages);
     Panel_Emu = new EmulatorPage(m_pages);
-    Panel_3D = new TablesPage(m_pages);
+    Panel_3D = new TablesPage(*m_engine, *m_settingsFeatures, m_pages);
     spnl_2012_Setting = new SettingsPage(*m_settingsFeatures, m_pages);
     Panel_Protocol = new ProtocolPage(m_pages);
     for (QWidget* page : {static_cast<QWidget*>(Panel_Parr_Max), static_cast<QWidget*>(Panel_Emu),
@@ -168,8 +169,8 @@ void TfmMain::buildWorkArea(QWidget* central) {
     connect(l->scbx_LangDriver, &QComboBox::activated, this, &TfmMain::scbx_LangDriverChange);
     connect(l->atb_2012_Graph, &QToolButton::clicked, this, [this] { showPage(Panel_Parr_Max); });
     connect(l->atb_2012_Emulator, &QToolButton::clicked, this, [this] { showPage(Panel_Emu); });
-    connect(l->atb_2012_Water, &QToolButton::clicked, this, [this] { showPage(Panel_3D); });
-    connect(l->atb_2012_Fuel, &QToolButton::clicked, this, [this] { showPage(Panel_3D); });
+    connect(l->atb_2012_Water, &QToolButton::clicked, Panel_3D, &TablesPage::btn_WaterClick);
+    connect(l->atb_2012_Fuel, &QToolButton::clicked, Panel_3D, &TablesPage::btn_FuelClick);
     connect(l->atb_2012_Settings, &QToolButton::clicked, this, [this] {
         showPage(spnl_2012_Setting);
         m_left->atb_2012_Shablon->setEnabled(true);
@@ -230,6 +231,7 @@ void TfmMain::buildLock() {
         m_lock->add(findChild<QAction*>(QLatin1String(name)));
     m_lock->addUnlockOnly(spnl_2012_Setting->tuning());
     Panel_Parr_Max->addToLock(*m_lock);
+    Panel_3D->addToLock(*m_lock);
     spnl_2012_Setting->addToLock(*m_lock);
 }
 
@@ -295,6 +297,20 @@ void TfmMain::wireEngine() {
             Qt::QueuedConnection);
     connect(m_connectRead.get(), &ConnectRead::noAnswer, this, &TfmMain::onNoAnswer);
     connect(&BComPort1, &ModulePort::PortLost, this, &TfmMain::onPortLost);
+    connect(Panel_3D, &TablesPage::showRequested, this, [this] { showPage(Panel_3D); });
+    connect(Panel_3D, &TablesPage::lockRequested, this, &TfmMain::Btn_BlockClick);
+    connect(Panel_3D, &TablesPage::unlockRequested, this, &TfmMain::Btn_UnBlockClick);
+    connect(Panel_3D, &TablesPage::progressReset, this, [this] { ProgressBar1->setValue(0); });
+    // Shown once the receive event that ended the read has set the panel.
+    connect(
+        Panel_3D, &TablesPage::commandPanelText, this,
+        [this](const QString& t) { StatusBar_Top->setPanelText(2, t); }, Qt::QueuedConnection);
+    connect(Panel_3D, &TablesPage::message, this,
+            [this](const QString& m) { showMessage(QMessageBox::Warning, m); });
+    connect(Panel_3D, &TablesPage::fileDialogOpening, this, [this] {
+        if (m_recorder->state() == telemetry::RecorderState::Running)
+            m_recorder->pause();
+    });
     connect(m_about, &TfmAbout::closedWithOk, this, [] { /* the surface view redraws itself */ });
 }
 
@@ -361,6 +377,7 @@ void TfmMain::startUp(const StartOptions& options) {
     m_info = info.settings;
     problems += info.problems;
     Panel_Parr_Max->applyInfo(m_info);
+    Panel_3D->applyInfo(m_info);
     if (auto* surface = findChild<SurfaceView*>())
         surface->loadRememberedViews(m_info);
     fillLanguageList(info.fileMissing);
@@ -452,6 +469,8 @@ void TfmMain::scbx_LangDriverChange() {
     m_texts.apply(language.entries);
     m_engine->setTexts({text(4), text(13), text(26), text(49)});
     m_settingsFeatures->context().setTexts(m_texts);
+    Panel_3D->setTexts(m_texts, m_left->atb_2012_Water->isChecked() ||
+                                    m_left->atb_2012_Fuel->isChecked());
     m_info.language = name;
 }
 
@@ -549,7 +568,7 @@ void TfmMain::btn_WhoIsModuleClick() {
 }
 
 void TfmMain::Btn_Raschet_Marvek_2Click() {
-    m_settingsFeatures->Btn_Raschet_Marvek_2Click();
+    Panel_3D->applySettingsView(m_settingsFeatures->Btn_Raschet_Marvek_2Click());
 }
 
 void TfmMain::onPortLost(const QString& reason) {
@@ -571,6 +590,7 @@ QString TfmMain::storeConfiguration() {
         m_info.portCountAtStart = m_portCountAtStart;
         m_info.portIndex = SavedPortIndex(m_left->cbPort->currentIndex(), m_listedPortsInBox);
         Panel_Parr_Max->storeInfo(m_info);
+        Panel_3D->storeInfo(m_info);
         if (const auto* surface = findChild<SurfaceView*>())
             surface->storeRememberedViews(m_info);
         error = WriteInfoFile(m_infoPath, m_info, m_decimals);
@@ -671,6 +691,7 @@ void TfmMain::closeEvent(QCloseEvent* event) {
     m_info.portCountAtStart = m_portCountAtStart;
     m_info.portIndex = SavedPortIndex(m_left->cbPort->currentIndex(), m_listedPortsInBox);
     Panel_Parr_Max->storeInfo(m_info);
+    Panel_3D->storeInfo(m_info);
     if (const auto* surface = findChild<SurfaceView*>())
         surface->storeRememberedViews(m_info);
     const QString error = WriteInfoFile(m_infoPath, m_info, m_decimals);

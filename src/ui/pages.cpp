@@ -9,10 +9,6 @@ EmulatorPage::EmulatorPage(QWidget* parent) : QWidget(parent) {
     setObjectName(QStringLiteral("Panel_Emu"));
 }
 
-TablesPage::TablesPage(QWidget* parent) : QWidget(parent) {
-    setObjectName(QStringLiteral("Panel_3D"));
-}
-
 namespace {
 
 QWidget* namedWidget(const char* name, QWidget* parent) {

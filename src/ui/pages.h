@@ -15,13 +15,6 @@ public:
     explicit EmulatorPage(QWidget* parent = nullptr);
 };
 
-// Injection tables and their surface view.
-class TablesPage : public QWidget {
-    Q_OBJECT
-public:
-    explicit TablesPage(QWidget* parent = nullptr);
-};
-
 // The operations journal.
 class ProtocolPage : public QWidget {
     Q_OBJECT
