@@ -160,13 +160,7 @@ int identify(QCoreApplication& app, const QString& path, double timeoutS, bool f
     auto printSettings = [&] {
         if (done)
             return;
-        QStringList readErrors;
-        const QString prefix = QStringLiteral("Ошибка чтения. Адрес ");
-        for (const QString& line : journal.lines()) {
-            if (line.startsWith(prefix))
-                readErrors.append(line.mid(prefix.size()));
-        }
-        const QByteArray json = QJsonDocument(settingsJson(model.settings(), readErrors))
+        const QByteArray json = QJsonDocument(settingsJson(model.settings(), read.readErrors()))
                                     .toJson(QJsonDocument::Compact);
         std::fwrite(json.constData(), 1, size_t(json.size()), stdout);
         std::fputc('\n', stdout);

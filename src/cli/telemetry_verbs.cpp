@@ -127,22 +127,41 @@ int RunLog(QCoreApplication& app, const QStringList& args) {
     QObject::connect(&read, &ConnectRead::noAnswer, &app, [&] {
         err() << "marvek2-cli: no answer from the module yet, still trying" << Qt::endl;
     });
+    // Writes what the recording holds; an error text, or empty.
+    auto save = [&](const telemetry::Recording& recording) {
+        const DecimalFormat format;
+        return options.csv ? telemetry::WriteCsvFile(options.out, recording.grid(), format)
+                           : telemetry::WriteRecordFile(options.out, recording.grid(), format);
+    };
+    // A recording cut short by the module or the port keeps what it has: the samples are saved,
+    // then the cause is reported with its exit status.
+    const telemetry::Recording* recording = nullptr;
+    auto interrupted = [&](const QString& cause, int code) {
+        if (done)
+            return;
+        if (recording && recording->sampleCount() > 0) {
+            const QString written = save(*recording);
+            if (written.isEmpty())
+                err() << "marvek2-cli: " << recording->sampleCount() << " of " << sampleTarget
+                      << " samples written to " << options.out << Qt::endl;
+            else
+                err() << "marvek2-cli: " << written << Qt::endl;
+        }
+        finish(fail(cause, code));
+    };
+    QObject::connect(&recorder, &telemetry::LiveRecorder::tickCompleted, &app,
+                     [&] { recording = recorder.liveRecording(); });
     QObject::connect(&engine, &TransactionEngine::moduleError, &app, [&] {
-        finish(fail(QStringLiteral("the module refused a command (answer \"*\")"), 2));
+        interrupted(QStringLiteral("the module refused a command (answer \"*\")"), 2);
     });
     QObject::connect(&port, &ModulePort::PortLost, &app, [&](const QString& reason) {
-        finish(fail(options.port + QStringLiteral(": ") + reason));
+        interrupted(options.port + QStringLiteral(": ") + reason, 1);
     });
     QObject::connect(&recorder, &telemetry::LiveRecorder::tickCompleted, &app, [&] {
-        const telemetry::Recording* recording = recorder.liveRecording();
         if (done || !recording || recording->sampleCount() < sampleTarget)
             return;
         recorder.stop();
-        const DecimalFormat format;
-        const QString written =
-            options.csv ? telemetry::WriteCsvFile(options.out, recording->grid(), format)
-                        : telemetry::WriteRecordFile(options.out, recording->grid(), format);
-        if (!written.isEmpty()) {
+        if (const QString written = save(*recording); !written.isEmpty()) {
             finish(fail(written));
             return;
         }

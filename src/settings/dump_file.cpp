@@ -5,7 +5,7 @@
 
 namespace {
 
-constexpr int kLabelLength = 12; // "EEPROM-1F = "
+constexpr int kLabelLength = 12; // "EEPROM-1F = ", not read
 constexpr int kLineLength = 14;
 
 QString labelOf(int address) {
@@ -51,11 +51,9 @@ DumpFileContent ParseDumpFileLines(const QStringList& lines, const QString& file
                            QStringLiteral("missing: the file has %1 of the %2 lines.")
                                .arg(count)
                                .arg(kDumpLineCount));
+        // The address is the line's position; its label is not checked, so that hand-edited
+        // files and files of older programs open as long as their values are sound.
         const QString& line = lines.at(n);
-        const QString label = labelOf(n);
-        if (!line.startsWith(label))
-            return errorAt(fileName, lineNumber,
-                           QStringLiteral("\"%1\" does not begin with \"%2\".").arg(line, label));
         const QStringView value = QStringView(line).mid(kLabelLength, 2);
         const QStringView rest = QStringView(line).mid(kLineLength);
         // High nibble first in files: swapping gives the wire's order that DecodeByte reads.
@@ -66,14 +64,15 @@ DumpFileContent ParseDumpFileLines(const QStringList& lines, const QString& file
             return errorAt(fileName, lineNumber,
                            QStringLiteral("the value of EEPROM-%1 in \"%2\" is not two upper-case "
                                           "hex digits.")
-                               .arg(wire::HumanAddress(n), line));
+                               .arg(wire::HumanAddress(n), QuotedExcerpt(line)));
         content.image[n] = std::uint8_t(*byte);
     }
     return content;
 }
 
 DumpFileContent ReadDumpFile(const QString& path) {
-    const TextFileContent text = ReadTextFile(path);
+    // 256 lines of 14 characters: a longer file is not a dump, and only this much is read of it.
+    const TextFileContent text = ReadTextFile(path, 64 * 1024);
     if (!text.ok()) {
         DumpFileContent content;
         content.error = text.error;

@@ -30,9 +30,9 @@ struct DumpFileContent {
 };
 
 // Validates all the lines before anything is taken: exactly 256 lines (blank lines after the last
-// one are ignored), line n labelled "EEPROM-" + address n - 1 + " = ", its value (characters 13
-// and 14) two upper-case hex digits, nothing after it but blanks. fileName only names the file in
-// the error.
+// one are ignored), the value of each (characters 13 and 14) two upper-case hex digits, nothing
+// after it but blanks. Line n holds address n - 1 whatever its label says. fileName only names the
+// file in the error.
 DumpFileContent ParseDumpFileLines(const QStringList& lines, const QString& fileName);
 DumpFileContent ReadDumpFile(const QString& path);
 

@@ -184,7 +184,12 @@ void DumpFiles::finishSave() {
 bool DumpFiles::openFromFile(const QString& path) {
     const DumpFileContent content = ReadDumpFile(path);
     if (!content.ok()) {
-        emit m_context.completionText(m_context.texts().text(38));
+        // The status says the file was refused (and where), never that it was opened.
+        QString status = m_context.texts().text(content.errorLine > 0 ? u"Msg_DumpRefusedLine"
+                                                                      : u"Msg_DumpRefused");
+        if (content.errorLine > 0 && status.contains(QLatin1String("%1")))
+            status = status.arg(content.errorLine);
+        emit m_context.completionText(status);
         emit failed(content.error);
         return false;
     }

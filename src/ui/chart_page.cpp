@@ -192,6 +192,30 @@ ChartPage::ChartPage(LiveRecorder& recorder, QWidget* parent)
     showControls();
 }
 
+void ChartPage::showWaterPressure(bool present) {
+    // Bit 0 of EEPROM-00: without the water pressure channel its row shows nothing. The row's
+    // caption is the water pressure panel Panel20: disabled and emptied, its caption back when
+    // the channel is present.
+    const size_t c = size_t(Channel::DP);
+    QLabel* panel20 = m_captions[c];
+    if (!present && !panel20->text().isEmpty())
+        m_waterPressureCaption = panel20->text();
+    panel20->setEnabled(present);
+    panel20->setText(present ? m_waterPressureCaption : QString());
+    for (QWidget* w :
+         {static_cast<QWidget*>(m_values[c]), static_cast<QWidget*>(m_checks[c]),
+          static_cast<QWidget*>(m_colourButtons[c]), static_cast<QWidget*>(m_radios[c])})
+        w->setVisible(present);
+    // rbDP is unchecked in both cases; its group is exclusive, so it is let go for a moment.
+    QButtonGroup* group = m_radios[c]->group();
+    const bool exclusive = group && group->exclusive();
+    if (group)
+        group->setExclusive(false);
+    m_radios[c]->setChecked(false);
+    if (group)
+        group->setExclusive(exclusive);
+}
+
 void ChartPage::showAveragingButton(bool averaging) {
     // While averaging, "Норма" is in front (pressing it goes back to the plain values).
     atb_RT_TCNorma->setVisible(averaging);
@@ -236,6 +260,8 @@ QWidget* ChartPage::buildParameters() {
         m_values[c] = value;
         m_radios[c] = radio;
         m_captions[c] = caption;
+        if (row.channel == Channel::DP)
+            m_waterPressureCaption = caption->text();
         connect(check, &QCheckBox::clicked, this, [this, row](bool on) {
             m_recorder.setParameterChecked(row.channel, on);
             m_colourButtons[size_t(row.channel)]->setEnabled(

@@ -42,6 +42,8 @@ public:
 
     QColor channelColour(telemetry::Channel channel) const;
     RecordingChart* currentChart() const;
+    // Bit 0 of EEPROM-00 as decoded: whether the module has the water pressure channel.
+    void showWaterPressure(bool present);
     // After the interface lock enabled its controls: the colour buttons follow the recorder again.
     void afterUnlock() { showColourButtons(); }
 
@@ -90,6 +92,7 @@ private:
     std::array<QLabel*, telemetry::kChannelCount> m_values{};
     std::array<QRadioButton*, telemetry::kChannelCount> m_radios{};
     std::array<QLabel*, telemetry::kChannelCount> m_captions{};
+    QString m_waterPressureCaption;
     QToolButton* atb_KRT_Color = nullptr;
     QToolButton* atb_digDMRV_Output_Color = nullptr;
     QLabel* Lbl_KRT = nullptr;

@@ -329,10 +329,18 @@ void TestDumpFiles::openRefusesABadFileAndChangesNothing() {
     lines[40] = QStringLiteral("EEPROM-28 = x1");
     const QString path = dir.filePath(QStringLiteral("bad.mmr2"));
     QCOMPARE(WriteTextFile(path, lines), QString());
+    InterfaceTexts texts = rig.features.context().texts();
+    texts.apply(LanguageFileEntry{QStringLiteral("fmMain"), QStringLiteral("Msg_DumpRefusedLine"),
+                                  QStringLiteral("Caption"), QStringLiteral("refused: line %1")});
+    rig.features.context().setTexts(texts);
     QSignalSpy failed(&rig.features.dumps(), &DumpFiles::failed);
+    QSignalSpy completion(&rig.features.context(), &SettingsContext::completionText);
     QVERIFY(!rig.features.dumps().openFromFile(path));
     QCOMPARE(failed.size(), 1);
     QVERIFY(failed.first().at(0).toString().contains(QStringLiteral("line 41")));
+    // The status says why, never "opened".
+    QCOMPARE(completion.size(), 1);
+    QCOMPARE(completion.last().at(0).toString(), QStringLiteral("refused: line 41"));
     QVERIFY(!rig.features.page().templatePage().loaded);
     QVERIFY(rig.features.dumps().lastFileName().isEmpty());
     QCOMPARE(rig.model.settings(), ModuleSettings{});
