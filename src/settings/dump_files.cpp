@@ -322,7 +322,7 @@ void DumpFiles::startVerification() {
     resetRead();
     m_stage = Stage::Verifying;
     m_address = m_verifyAddresses.first();
-    m_context.engine().resetProgress(0, AgreeingAnswers * int(m_verifyAddresses.size()) + 8);
+    m_context.engine().resetProgress(0, int(m_verifyAddresses.size()) + 8);
     emit verificationStarted();
     m_save.start(wire::ReadEepromCommand(m_address));
 }
@@ -353,24 +353,26 @@ void DumpFiles::receiveVerify(const QString& chunk) {
     const QString command = wire::ReadEepromCommand(m_address);
     if (engine.SentCommand() != command)
         return;
-    int byte = 0;
-    switch (confirmRead(answer, &byte)) {
-    case ReadOutcome::Wait:
+    // The first character of an answer split over two receive events: wait for the second.
+    if (answer.size() == 1 && wire::HexDigit(answer.at(0)) >= 0)
         return;
-    case ReadOutcome::Again:
-        engine.setPendingCommand(command);
+    // One valid answer decides, as in the table write's verify pass: the expected byte moves
+    // on, any other is written again (harmless when the answer itself was damaged).
+    const std::optional<int> value = settings_map::ByteOfAnswer(answer);
+    if (!value) {
+        if (++m_badAnswers > AttemptLimit) {
+            m_context.journal(kReadError + command.left(2));
+            failTransfer(QStringLiteral("EEPROM-%1 could not be read back: %2 bad answers (last "
+                                        "\"%3\"). The module is not verified.")
+                             .arg(wire::HumanAddress(m_address))
+                             .arg(m_badAnswers)
+                             .arg(answer));
+        } else {
+            engine.setPendingCommand(command);
+        }
         return;
-    case ReadOutcome::GaveUp:
-        m_context.journal(kReadError + command.left(2));
-        failTransfer(QStringLiteral("EEPROM-%1 could not be read back: %2 bad answers (last "
-                                    "\"%3\"). The module is not verified.")
-                         .arg(wire::HumanAddress(m_address))
-                         .arg(m_badAnswers)
-                         .arg(answer));
-        return;
-    case ReadOutcome::Taken:
-        break;
     }
+    const int byte = *value;
     if (byte == expected) {
         verifyNext();
         return;

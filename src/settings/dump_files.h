@@ -25,8 +25,8 @@ public:
     // one answer into another valid byte cannot pass on its own, and a write is read back
     // afterwards, so a byte taken wrongly during the verification is rewritten, not kept.
     static constexpr int AgreeingAnswers = 2;
-    // Bad answers (not two upper-case hex digits, or differing from the one before, or no "!" to
-    // a rewrite) to one address before a save or a verification gives up.
+    // Bad answers to one address before a save or a verification gives up: not two upper-case
+    // hex digits, or (save) differing from the one before, or (rewrite) anything but "!".
     static constexpr int AttemptLimit = 15;
     // Rewrites of one byte that still reads back wrong before the write gives up.
     static constexpr int RewriteLimit = 15;
@@ -55,10 +55,10 @@ public:
     // template or no file at all is refused (SettingsContext::refused naming the file and line;
     // nothing changed, nothing sent). Then copies the template onto the main page, composes the
     // settings, locks the interface and writes. A late "!" can acknowledge the next write and a
-    // write can be lost on the line, so after phase 2 every written byte is read back (two
-    // agreeing answers, on TimerEEPROMSaveToFile) and a byte that differs is rewritten and read
-    // again, up to RewriteLimit times. Text39 and written() only when every byte agrees;
-    // otherwise failed() names the byte.
+    // write can be lost on the line, so after phase 2 every written byte is read back (on
+    // TimerEEPROMSaveToFile) and a byte that reads back different is rewritten and read again,
+    // up to RewriteLimit times, like the table write's verify pass. Text39 and written() only
+    // when every byte agrees; otherwise failed() names the byte.
     StartResult saveToModule();
 
     // The dump file last saved or opened in this run; empty at start.
@@ -90,7 +90,7 @@ signals:
 
 private:
     enum class ReadOutcome { Wait, Again, Taken, GaveUp };
-    // The confirmed read of one byte shared by the save and the verification.
+    // The save's confirmed read of one byte: two agreeing valid answers.
     ReadOutcome confirmRead(const QString& answer, int* byte);
     void resetRead();
     void receiveSave(const QString& chunk);

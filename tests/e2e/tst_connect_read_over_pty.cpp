@@ -1,10 +1,7 @@
-#include "com_port.h"
 #include "connect_read.h"
-#include "journal_sink.h"
 #include "module_settings.h"
-#include "pty_module.h"
+#include "pty_rig.h"
 #include "settings_map.h"
-#include "transaction_engine.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -47,28 +44,12 @@ char* toString(const ModuleSettings& s) {
 
 namespace {
 
-// The simulated module on a pseudo-terminal, the program's port opened on it (19200 8N1), and the
-// connection read with its settings model.
-struct Bench {
-    explicit Bench(double intervalScale) {
-        QString error;
-        started = module.start(&error);
-        if (!started)
-            qWarning() << "simulator:" << error;
-        // Frozen live registers, so the read's register digits can be compared exactly.
-        sim().setEngineEnabled(false);
-        port.setBaudRate(TBaudRate::br19200);
-        port.setPort(module.slavePath());
-        engine.setIntervalScale(intervalScale);
-    }
-    sim::Module& sim() { return module.module(); }
-    bool open() {
-        try {
-            return port.OpenPort();
-        } catch (const EComPort& e) {
-            qWarning() << e.message();
-            return false;
-        }
+// The simulated module on a pseudo-terminal (live registers frozen, so the read's register digits
+// can be compared exactly), the program's port on it, and the connection read with its settings
+// model.
+struct Bench : PtyRig {
+    explicit Bench(double intervalScale, bool fast = false) : PtyRig(QByteArray(), intervalScale) {
+        engine.setFastTransfers(fast);
     }
     QStringList readErrorLines() const {
         QStringList found;
@@ -79,11 +60,6 @@ struct Bench {
         return found;
     }
 
-    sim::PtyModule module;
-    bool started = false;
-    TBComPort port;
-    StringListJournal journal;
-    TransactionEngine engine{port, journal};
     ModuleSettingsModel model;
     ConnectRead read{engine, model};
 };
@@ -158,6 +134,7 @@ QStringList sequenceCommands() {
 class TestConnectReadOverPty : public QObject {
     Q_OBJECT
 private slots:
+    void identifiesTheSimulatedModule_data();
     void identifiesTheSimulatedModule();
     void foreignName();
     void silentModuleIsReportedAndReadLater();
@@ -169,8 +146,15 @@ private slots:
     void cliIdentifyFails();
 };
 
+void TestConnectReadOverPty::identifiesTheSimulatedModule_data() {
+    QTest::addColumn<bool>("fast");
+    QTest::newRow("scaled ticks") << false;
+    QTest::newRow("fast") << true;
+}
+
 void TestConnectReadOverPty::identifiesTheSimulatedModule() {
-    Bench b(0.5);
+    QFETCH(bool, fast);
+    Bench b(0.5, fast);
     QVERIFY(b.started);
     writeWorkedExamples(b.sim());
     QVERIFY(b.open());
@@ -274,25 +258,28 @@ void TestConnectReadOverPty::lineFaultsStillGiveTheRightValues() {
 
 void TestConnectReadOverPty::cliIdentify_data() {
     QTest::addColumn<QByteArray>("name");
-    QTest::newRow("Marvek-2") << QByteArray("Marvek-2");
-    QTest::newRow("foreign module") << QByteArray("Other-01");
+    QTest::addColumn<bool>("fast");
+    // One read at the program's own pace.
+    QTest::newRow("Marvek-2, real intervals") << QByteArray("Marvek-2") << false;
+    QTest::newRow("Marvek-2, fast") << QByteArray("Marvek-2") << true;
+    QTest::newRow("foreign module, fast") << QByteArray("Other-01") << true;
 }
 
 void TestConnectReadOverPty::cliIdentify() {
     QFETCH(QByteArray, name);
+    QFETCH(bool, fast);
     Bench b(1.0);
     QVERIFY(b.started);
     writeWorkedExamples(b.sim());
     b.sim().state().setName(name);
-    QProcess cli;
-    cli.start(QStringLiteral(MARVEK2_CLI),
-              {QStringLiteral("identify"), QStringLiteral("--port"), b.module.slavePath()});
-    // The simulator lives in this event loop: wait without blocking it.
-    QTRY_COMPARE_WITH_TIMEOUT(cli.state(), QProcess::NotRunning, 40000);
-    const QByteArray err = cli.readAllStandardError();
-    QVERIFY2(cli.exitStatus() == QProcess::NormalExit && cli.exitCode() == 0, err.constData());
+    QStringList args{QStringLiteral("identify"), QStringLiteral("--port"), b.module.slavePath()};
+    if (fast)
+        args << QStringLiteral("--fast");
+    CliRun cli;
+    QVERIFY(cli.run(QStringLiteral(MARVEK2_CLI), args, 40000));
+    QVERIFY2(cli.exitCode() == 0, cli.err.constData());
 
-    const QByteArray out = cli.readAllStandardOutput();
+    const QByteArray out = cli.out;
     QVERIFY(out.endsWith('\n'));
     QCOMPARE(int(out.count('\n')), 1); // one JSON object
     QJsonParseError parseError;
@@ -351,15 +338,14 @@ void TestConnectReadOverPty::cliIdentifyFails() {
     } else {
         path = QStringLiteral("/dev/marvek2-no-such-port");
     }
-    QProcess cli;
-    cli.start(QStringLiteral(MARVEK2_CLI),
-              {QStringLiteral("identify"), QStringLiteral("--port"), path,
-               QStringLiteral("--timeout"), QStringLiteral("1.5")});
-    QTRY_COMPARE_WITH_TIMEOUT(cli.state(), QProcess::NotRunning, 20000);
-    QCOMPARE(cli.exitStatus(), QProcess::NormalExit);
+    CliRun cli;
+    QVERIFY(cli.run(QStringLiteral(MARVEK2_CLI),
+                    {QStringLiteral("identify"), QStringLiteral("--port"), path,
+                     QStringLiteral("--timeout"), QStringLiteral("1.5"), QStringLiteral("--fast")},
+                    20000));
     QVERIFY(cli.exitCode() != 0);
-    QCOMPARE(cli.readAllStandardOutput(), QByteArray());
-    QVERIFY(!cli.readAllStandardError().isEmpty());
+    QCOMPARE(cli.out, QByteArray());
+    QVERIFY(!cli.err.isEmpty());
 }
 
 QTEST_GUILESS_MAIN(TestConnectReadOverPty)

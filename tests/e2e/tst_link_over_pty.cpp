@@ -1,6 +1,4 @@
-#include "com_port.h"
-#include "journal_sink.h"
-#include "pty_module.h"
+#include "pty_rig.h"
 #include "transaction.h"
 #include "transaction_engine.h"
 #include "wire_codec.h"
@@ -13,28 +11,13 @@
 
 namespace {
 
-// The simulated module on a pseudo-terminal and the program's port opened on it, 19200 8N1.
-struct Bench {
-    Bench() {
-        QString error;
-        started = module.start(&error);
-        if (!started)
-            qWarning() << "simulator:" << error;
-        module.module().setEngineEnabled(false);
-        port.setBaudRate(TBaudRate::br19200);
-        port.setPort(module.slavePath());
+// The simulated module on a pseudo-terminal and the program's port on it, 19200 8N1, at the
+// engine's real intervals.
+struct Bench : PtyRig {
+    Bench() : PtyRig(QByteArray(), 1.0) {
         engine.setTexts({QStringLiteral(">"), QStringLiteral("<"), QString(), QString()});
     }
-    sim::Module& sim() { return module.module(); }
-    int received(const QString& command) const {
-        return int(const_cast<sim::PtyModule&>(module).module().receivedCommands().count(command));
-    }
-
-    sim::PtyModule module;
-    bool started = false;
-    TBComPort port;
-    StringListJournal journal;
-    TransactionEngine engine{port, journal};
+    int received(const QString& command) { return int(sim().receivedCommands().count(command)); }
 };
 
 // A byte read that accepts the answer only when it is whole within one tick period.

@@ -1,10 +1,7 @@
-#include "com_port.h"
 #include "connect_read.h"
-#include "journal_sink.h"
 #include "module_settings.h"
-#include "pty_module.h"
+#include "pty_rig.h"
 #include "settings_features.h"
-#include "transaction_engine.h"
 
 #include <QSignalSpy>
 #include <QTest>
@@ -13,33 +10,21 @@ namespace {
 
 // The simulated module on a pseudo-terminal, the program's port opened on it, and the settings
 // operations connected the way the program connects them: the page follows the connection read
-// and the view is refreshed when the module is identified.
-struct Bench {
-    Bench() {
-        QString error;
-        started = module.start(&error);
-        if (!started)
-            qWarning() << "simulator:" << error;
-        sim().setEngineEnabled(false);
-        port.setBaudRate(TBaudRate::br19200);
-        port.setPort(module.slavePath());
-        engine.setIntervalScale(0.5);
+// and the view is refreshed when the module is identified. Fast transfers unless a case asks for
+// the real intervals.
+struct Bench : PtyRig {
+    explicit Bench(double scale = 0.5, bool fast = true) : PtyRig(QByteArray(), scale) {
+        engine.setFastTransfers(fast);
         features.follow(read);
         QObject::connect(&read, &ConnectRead::identified, &features,
                          &SettingsFeatures::Btn_Raschet_Marvek_2Click);
     }
-    sim::Module& sim() { return module.module(); }
     int eeprom(int address) { return sim().state().eeprom(address); }
 
     // Opens the port and runs the connection read to the identification.
     bool connectModule() {
-        try {
-            if (!port.OpenPort())
-                return false;
-        } catch (const EComPort& e) {
-            qWarning() << e.message();
+        if (!open())
             return false;
-        }
         QSignalSpy identified(&read, &ConnectRead::identified);
         read.startRead();
         if (!identified.wait(20000))
@@ -58,11 +43,6 @@ struct Bench {
         return out;
     }
 
-    sim::PtyModule module;
-    bool started = false;
-    TBComPort port;
-    StringListJournal journal;
-    TransactionEngine engine{port, journal};
     ModuleSettingsModel model;
     ConnectRead read{engine, model};
     SettingsFeatures features{engine, model};
@@ -73,6 +53,7 @@ struct Bench {
 class TestSettingsChangesOverPty : public QObject {
     Q_OBJECT
 private slots:
+    void systemOffOnFiveWritesEightyFive_data();
     void systemOffOnFiveWritesEightyFive();
     void oprSteppedUpFourTimes();
     void calcWaterSummedOnA1();
@@ -80,8 +61,18 @@ private slots:
     void changesOneAfterAnother();
 };
 
+void TestSettingsChangesOverPty::systemOffOnFiveWritesEightyFive_data() {
+    QTest::addColumn<double>("scale");
+    QTest::addColumn<bool>("fast");
+    // One change at the program's own pace.
+    QTest::newRow("real intervals") << 1.0 << false;
+    QTest::newRow("fast") << 0.5 << true;
+}
+
 void TestSettingsChangesOverPty::systemOffOnFiveWritesEightyFive() {
-    Bench b;
+    QFETCH(double, scale);
+    QFETCH(bool, fast);
+    Bench b(scale, fast);
     QVERIFY(b.started);
     b.sim().state().setEeprom(0x00, 0x05);
     QVERIFY(b.connectModule());

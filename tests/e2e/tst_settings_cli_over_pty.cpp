@@ -1,16 +1,14 @@
 #include "dump_file.h"
-#include "pty_module.h"
+#include "pty_rig.h"
 #include "text_file.h"
 
-#include <QDeadlineTimer>
 #include <QDir>
 #include <QFile>
-#include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
 
 // marvek2-cli dump and restore, run as processes against a simulated module living in this
-// test's event loop (so every wait below lets the loop run).
+// test's event loop (CliRun lets the loop run while it waits).
 namespace {
 
 QByteArray sourceImage() {
@@ -24,20 +22,24 @@ QByteArray sourceImage() {
     e[0x1D] = char(60);
     for (int a = 0x80; a < 0x100; ++a)
         e[a] = char((a * 11 + 3) & 0xFF);
-    const QByteArray name("SRC-0002");
-    for (int i = 0; i < 8; ++i)
-        e[0x78 + i] = name.at(i);
+    e.replace(0x78, 8, "SRC-0002");
     return e;
 }
 
 QByteArray targetImage() {
-    QByteArray e(256, '\0');
-    for (int i = 0; i < 256; ++i)
-        e[i] = char((i * 29 + 7) & 0xFF);
+    QByteArray e = MakeImage([](int i) { return i * 29 + 7; });
     e[0x00] = char(0x11);
-    const QByteArray name("Marvek-2");
-    for (int i = 0; i < 8; ++i)
-        e[0x78 + i] = name.at(i);
+    e.replace(0x78, 8, "Marvek-2");
+    return e;
+}
+
+QByteArray expectedTarget() {
+    QByteArray e = sourceImage();
+    e.replace(0x78, 8, targetImage().mid(0x78, 8));
+    e[0x1A] = 0;
+    e[0x1D] = char(61);
+    e[0x0A] = char(56);
+    e[0x17] = char(32);
     return e;
 }
 
@@ -48,45 +50,19 @@ EepromImage asImage(const QByteArray& bytes) {
     return image;
 }
 
-struct Cli {
-    // Starts marvek2-cli and waits, without blocking the simulator's loop, for it to end.
-    bool run(const QStringList& args, int timeoutMs) {
-        process.start(QStringLiteral(MARVEK2_CLI), args);
-        if (!process.waitForStarted(5000))
-            return false;
-        QDeadlineTimer deadline(timeoutMs);
-        while (process.state() != QProcess::NotRunning && !deadline.hasExpired())
-            QTest::qWait(20); // runs the event loop the simulator lives in
-        if (process.state() != QProcess::NotRunning) {
-            process.kill();
-            process.waitForFinished(5000);
-            return false;
-        }
-        err = process.readAllStandardError();
-        out = process.readAllStandardOutput();
-        return process.exitStatus() == QProcess::NormalExit;
-    }
-    QProcess process;
-    QByteArray err;
-    QByteArray out;
-};
-
-bool startModule(sim::PtyModule& module, const QByteArray& image) {
-    QString error;
-    if (!module.start(&error)) {
-        qWarning() << "simulator:" << error;
-        return false;
-    }
-    module.module().setEngineEnabled(false);
-    return module.module().setEeprom(image);
+QStringList args(std::initializer_list<QString> list) {
+    return QStringList(list);
 }
 
 } // namespace
+
+Q_DECLARE_METATYPE(sim::FaultRates)
 
 class TestSettingsCliOverPty : public QObject {
     Q_OBJECT
 private slots:
     void dumpWritesTheWholeEeprom();
+    void restoreWritesTheFileIntoAModule_data();
     void restoreWritesTheFileIntoAModule();
     void restoreRefusesABadFileAndSendsNothing();
     void restoreRefusesAForeignModule();
@@ -94,50 +70,69 @@ private slots:
 };
 
 void TestSettingsCliOverPty::dumpWritesTheWholeEeprom() {
-    sim::PtyModule module;
-    QVERIFY(startModule(module, sourceImage()));
+    PtyRig rig(sourceImage());
+    QVERIFY(rig.started);
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("module.dump")); // written as named
-    Cli cli;
-    QVERIFY(cli.run({QStringLiteral("dump"), QStringLiteral("--port"), module.slavePath(),
-                     QStringLiteral("--out"), path},
-                    90000));
-    QVERIFY2(cli.process.exitCode() == 0, cli.err.constData());
+    CliRun cli;
+    QVERIFY(cli.run(QStringLiteral(MARVEK2_CLI),
+                    args({"dump", "--fast", "--port", rig.module.slavePath(), "--out", path}),
+                    60000));
+    QVERIFY2(cli.exitCode() == 0, cli.err.constData());
     QVERIFY(cli.err.contains("EEPROM-80")); // progress on standard error
     QVERIFY(!QFile::exists(path + QStringLiteral(".mmr2")));
     const DumpFileContent file = ReadDumpFile(path);
     QVERIFY2(file.ok(), qPrintable(file.error));
     QCOMPARE(file.image, asImage(sourceImage()));
     QCOMPARE(ReadTextFile(path).lines.at(0x1D), QStringLiteral("EEPROM-1D = 3C"));
-    // Nothing but reads reached the module: each byte three times on a clean line.
-    const QStringList received = module.module().receivedCommands();
+    // Nothing but reads reached the module, each byte at least twice.
+    const QStringList received = rig.received();
     for (const QString& command : received)
         QVERIFY2(command.endsWith(QLatin1Char('*')) && command.size() == 3, qPrintable(command));
-    QCOMPARE(received.size(), 3 * 256);
+    QVERIFY(received.size() >= 2 * 256);
+}
+
+void TestSettingsCliOverPty::restoreWritesTheFileIntoAModule_data() {
+    QTest::addColumn<bool>("fast");
+    QTest::addColumn<sim::FaultRates>("rates");
+    // Late answers (in-process tests run the field's 15 % at scaled ticks) and lost commands.
+    sim::FaultRates late;
+    late.delay = 0.05;
+    late.delayMs = 130; // past the next tick of every transfer timer
+    late.lose = 0.05;
+    // One restore at the program's own pace.
+    QTest::newRow("real intervals") << false << sim::FaultRates();
+    QTest::newRow("fast") << true << sim::FaultRates();
+    QTest::newRow("fast, late answers and lost commands") << true << late;
 }
 
 void TestSettingsCliOverPty::restoreWritesTheFileIntoAModule() {
+    QFETCH(bool, fast);
+    QFETCH(sim::FaultRates, rates);
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("source.mmr2"));
     QCOMPARE(WriteDumpFile(path, asImage(sourceImage())), QString());
-    sim::PtyModule module;
-    QVERIFY(startModule(module, targetImage()));
-    Cli cli;
-    QVERIFY(cli.run({QStringLiteral("restore"), QStringLiteral("--port"), module.slavePath(), path},
-                    90000));
-    QVERIFY2(cli.process.exitCode() == 0, cli.err.constData());
+    PtyRig rig(targetImage());
+    QVERIFY(rig.started);
+    rig.setFaults(41, rates);
+    CliRun cli;
+    QStringList command = args({"restore", "--port", rig.module.slavePath(), path});
+    if (fast)
+        command << QStringLiteral("--fast");
+    QVERIFY(cli.run(QStringLiteral(MARVEK2_CLI), command, 120000));
+    const QStringList differences = ImageDifferences(rig.eeprom(), expectedTarget());
+    if (cli.exitCode() != 0) {
+        // Only a faulty line may fail, and then clearly: the byte named, or nothing written.
+        QVERIFY2(rates.delay > 0 || rates.lose > 0, cli.err.constData());
+        QVERIFY2(cli.err.contains("EEPROM-") || cli.err.contains("nothing was written"),
+                 cli.err.constData());
+        return;
+    }
+    QVERIFY2(differences.isEmpty(), qPrintable(differences.join(u", ")));
     QVERIFY(cli.err.contains("identified"));
     QVERIFY(cli.err.contains("writing the settings"));
-
-    QByteArray expected = sourceImage();
-    for (int i = 0x78; i < 0x80; ++i)
-        expected[i] = targetImage().at(i);
-    expected[0x1A] = 0;
-    expected[0x1D] = char(61);
-    expected[0x0A] = char(56);
-    expected[0x17] = char(32);
-    QCOMPARE(module.module().eeprom().toHex(' '), expected.toHex(' '));
-    QCOMPARE(quint8(module.module().eeprom().at(0x09)), quint8(8)); // not the module's old count
+    QVERIFY(cli.err.contains("reading every written byte back"));
+    QCOMPARE(quint8(rig.eeprom().at(0x09)), quint8(8)); // not the module's old count
 }
 
 void TestSettingsCliOverPty::restoreRefusesABadFileAndSendsNothing() {
@@ -146,15 +141,15 @@ void TestSettingsCliOverPty::restoreRefusesABadFileAndSendsNothing() {
     QStringList lines = DumpFileLines(asImage(sourceImage()));
     lines.removeAt(100);
     QCOMPARE(WriteTextFile(path, lines), QString());
-    sim::PtyModule module;
-    QVERIFY(startModule(module, targetImage()));
-    Cli cli;
-    QVERIFY(cli.run({QStringLiteral("restore"), QStringLiteral("--port"), module.slavePath(), path},
-                    20000));
-    QVERIFY(cli.process.exitCode() != 0);
+    PtyRig rig(targetImage());
+    QVERIFY(rig.started);
+    CliRun cli;
+    QVERIFY(cli.run(QStringLiteral(MARVEK2_CLI),
+                    args({"restore", "--fast", "--port", rig.module.slavePath(), path}), 20000));
+    QVERIFY(cli.exitCode() != 0);
     QVERIFY2(cli.err.contains("line 101"), cli.err.constData());
-    QVERIFY(module.module().receivedCommands().isEmpty());
-    QCOMPARE(module.module().eeprom(), targetImage());
+    QVERIFY(rig.received().isEmpty());
+    QCOMPARE(rig.eeprom(), targetImage());
 }
 
 void TestSettingsCliOverPty::restoreRefusesAForeignModule() {
@@ -163,30 +158,30 @@ void TestSettingsCliOverPty::restoreRefusesAForeignModule() {
     QCOMPARE(WriteDumpFile(path, asImage(sourceImage())), QString());
     QByteArray foreign = targetImage();
     foreign.replace(0x78, 8, "Other-01");
-    sim::PtyModule module;
-    QVERIFY(startModule(module, foreign));
-    Cli cli;
-    QVERIFY(cli.run({QStringLiteral("restore"), QStringLiteral("--port"), module.slavePath(), path},
-                    30000));
-    QCOMPARE(cli.process.exitCode(), 4);
+    PtyRig rig(foreign);
+    QVERIFY(rig.started);
+    CliRun cli;
+    QVERIFY(cli.run(QStringLiteral(MARVEK2_CLI),
+                    args({"restore", "--fast", "--port", rig.module.slavePath(), path}), 30000));
+    QCOMPARE(cli.exitCode(), 4);
     QVERIFY2(cli.err.contains("Other-01"), cli.err.constData());
-    QCOMPARE(module.module().eeprom(), foreign);
-    for (const QString& command : module.module().receivedCommands())
+    QCOMPARE(rig.eeprom(), foreign);
+    for (const QString& command : rig.received())
         QVERIFY2(!command.endsWith(QLatin1Char(')')), qPrintable(command));
 }
 
 void TestSettingsCliOverPty::dumpFromASilentModuleFailsWithoutAFile() {
-    sim::PtyModule module;
-    QVERIFY(startModule(module, sourceImage()));
-    module.module().setSilent(true);
+    PtyRig rig(sourceImage());
+    QVERIFY(rig.started);
+    rig.sim().setSilent(true);
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("silent.mmr2"));
-    Cli cli;
-    QVERIFY(
-        cli.run({QStringLiteral("dump"), QStringLiteral("--port"), module.slavePath(),
-                 QStringLiteral("--out"), path, QStringLiteral("--timeout"), QStringLiteral("1.5")},
-                20000));
-    QCOMPARE(cli.process.exitCode(), 3);
+    CliRun cli;
+    QVERIFY(cli.run(QStringLiteral(MARVEK2_CLI),
+                    args({"dump", "--fast", "--port", rig.module.slavePath(), "--out", path,
+                          "--timeout", "1.5"}),
+                    20000));
+    QCOMPARE(cli.exitCode(), 3);
     QCOMPARE(cli.out, QByteArray());
     QVERIFY(!cli.err.isEmpty());
     QVERIFY(!QFile::exists(path));

@@ -4,7 +4,7 @@
 #include "journal_sink.h"
 #include "live_recorder.h"
 #include "module_settings.h"
-#include "pty_module.h"
+#include "pty_rig.h"
 #include "record_file.h"
 #include "text_file.h"
 #include "transaction_engine.h"
@@ -19,30 +19,18 @@ using namespace telemetry;
 
 namespace {
 
-// The simulated module on a pseudo-terminal, the program's port on it (19200 8N1), the
-// connection read and the live chart, all in this thread's event loop.
-struct Bench {
-    Bench() {
-        QString error;
-        started = module.start(&error);
-        if (!started)
-            qWarning() << "simulator:" << error;
-        port.setBaudRate(TBaudRate::br19200);
-        port.setPort(module.slavePath());
+// The simulated module on a pseudo-terminal with its engine model running, the program's port on
+// it (19200 8N1), the connection read and the live chart, all in this thread's event loop. The
+// poll runs at its real interval; the connection read before it is fast.
+struct Bench : PtyRig {
+    Bench() : PtyRig(QByteArray(), 1.0) {
+        sim().setEngineEnabled(true);
+        engine.setFastTransfers(true);
         recorder.setDecimalFormat(DecimalFormat(u','));
         QObject::connect(&sim(), &sim::Module::exchanged,
                          [this](const QString& command, const QByteArray& answer) {
                              exchanges.append({command, answer});
                          });
-    }
-    sim::Module& sim() { return module.module(); }
-    bool open() {
-        try {
-            return port.OpenPort();
-        } catch (const EComPort& e) {
-            qWarning() << e.message();
-            return false;
-        }
     }
     // The connection read, as the program runs it before any recording.
     bool connect() {
@@ -50,17 +38,12 @@ struct Bench {
         read.startRead();
         return identified.wait(30000);
     }
-    QStringList commandsAfter(const QString& first) const {
-        const QStringList all = const_cast<Bench*>(this)->sim().receivedCommands();
+    QStringList commandsAfter(const QString& first) {
+        const QStringList all = sim().receivedCommands();
         const qsizetype at = all.indexOf(first);
         return at < 0 ? QStringList() : all.mid(at);
     }
 
-    sim::PtyModule module;
-    bool started = false;
-    TBComPort port;
-    StringListJournal journal;
-    TransactionEngine engine{port, journal};
     ModuleSettingsModel settings;
     ConnectRead read{engine, settings};
     LiveRecorder recorder{engine, settings};
