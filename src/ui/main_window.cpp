@@ -1,6 +1,8 @@
 #include "main_window.h"
 
 #include "chart_page.h"
+#include "curve_features.h"
+#include "emulator_page.h"
 #include "connect_read.h"
 #include "data_folders.h"
 #include "date_time_text.h"
@@ -73,6 +75,7 @@ TfmMain::TfmMain(const StartOptions& options, QWidget* parent) : QMainWindow(par
     m_recorder = std::make_unique<telemetry::LiveRecorder>(*m_engine, m_moduleSettings);
     m_settingsFeatures = std::make_unique<SettingsFeatures>(*m_engine, m_moduleSettings);
     m_settingsFeatures->follow(*m_connectRead);
+    m_curveFeatures = std::make_unique<curve::CurveFeatures>(*m_engine);
     m_portWatcher = std::make_unique<PortWatcher>([this] {
         QStringList ports;
         TBComPort::ListSerialPorts(ports);
@@ -124,7 +127,7 @@ void TfmMain::buildWorkArea(QWidget* central) {
     m_pages->setObjectName(QStringLiteral("Panel_WorkArea"));
     body->addWidget(m_pages, 1);
     Panel_Parr_Max = new ChartPage(*m_recorder, m_pages);
-    Panel_Emu = new EmulatorPage(m_pages);
+    Panel_Emu = new EmulatorPage(*m_curveFeatures, m_pages);
     Panel_3D = new TablesPage(*m_engine, *m_settingsFeatures, m_pages);
     spnl_2012_Setting = new SettingsPage(*m_settingsFeatures, m_pages);
     Panel_Protocol = new ProtocolPage(m_pages);
@@ -218,6 +221,10 @@ void TfmMain::buildMenu() {
             [recorder] { recorder->stop(); });
     connect(findChild<QAction*>(QStringLiteral("ChartClear")), &QAction::triggered, recorder,
             [recorder] { recorder->deleteCurrent(); });
+    connect(findChild<QAction*>(QStringLiteral("EMUStart")), &QAction::triggered, Panel_Emu,
+            &EmulatorPage::Btn_YellowPointsClick);
+    connect(findChild<QAction*>(QStringLiteral("EMUStop")), &QAction::triggered, Panel_Emu,
+            &EmulatorPage::Btn_YellowPoints_StopClick);
     QAction* about = bar->addAction(QStringLiteral("О программе"));
     about->setObjectName(QStringLiteral("N8"));
     connect(about, &QAction::triggered, this, &TfmMain::N8Click);
@@ -231,6 +238,7 @@ void TfmMain::buildLock() {
         m_lock->add(findChild<QAction*>(QLatin1String(name)));
     m_lock->addUnlockOnly(spnl_2012_Setting->tuning());
     Panel_Parr_Max->addToLock(*m_lock);
+    Panel_Emu->addToLock(*m_lock);
     Panel_3D->addToLock(*m_lock);
     spnl_2012_Setting->addToLock(*m_lock);
 }
@@ -279,6 +287,7 @@ void TfmMain::wireEngine() {
             [this](const QString& t) { StatusBar_Bottom->setPanelText(1, t); });
     connect(Panel_Parr_Max, &ChartPage::lockRequested, this, &TfmMain::Btn_BlockClick);
     connect(Panel_Parr_Max, &ChartPage::unlockRequested, this, &TfmMain::Btn_UnBlockClick);
+    wireCurvePage();
     connect(Panel_Parr_Max, &ChartPage::disconnectAllowed, this, [this](bool allowed) {
         m_left->atb_2012_B_ModuleOff->setEnabled(allowed && !m_lock->isLocked());
     });
@@ -312,6 +321,37 @@ void TfmMain::wireEngine() {
             m_recorder->pause();
     });
     connect(m_about, &TfmAbout::closedWithOk, this, [] { /* the surface view redraws itself */ });
+}
+
+void TfmMain::wireCurvePage() {
+    EmulatorPage* page = Panel_Emu;
+    connect(page, &EmulatorPage::lockRequested, this, &TfmMain::Btn_BlockClick);
+    connect(page, &EmulatorPage::unlockRequested, this, &TfmMain::Btn_UnBlockClick);
+    connect(page, &EmulatorPage::message, this,
+            [this](const QString& m) { showMessage(QMessageBox::Warning, m); });
+    telemetry::LiveRecorder* recorder = m_recorder.get();
+    page->pauseLiveChart = [recorder] { recorder->pause(); };
+    page->askOpenFileName = [this] {
+        return QFileDialog::getOpenFileName(this, QString(), QString(),
+                                            QStringLiteral("Данные Эмулятора (*Emu.txt)"));
+    };
+    page->askSaveFileName = [this] {
+        return QFileDialog::getSaveFileName(this, QString(), QString(),
+                                            QStringLiteral("Данные Эмулятора (*Emu.txt)"));
+    };
+    // The settings side: the lambda emulator range, the training windows and the sensor type.
+    connect(&m_settingsFeatures->engineering(), &EngineeringChange::curveRangeChanged, page,
+            &EmulatorPage::setStretched);
+    connect(&m_settingsFeatures->lambda(), &LambdaTraining::curveChartRefreshRequested, page,
+            &EmulatorPage::Btn_Refresh_2D_GrafClick);
+    connect(&m_settingsFeatures->lambda(), &LambdaTraining::curveSeriesClearRequested, page,
+            &EmulatorPage::clearCurveSeries);
+    connect(&m_settingsFeatures->choices(), &ChoiceChange::started, page,
+            [page](ChoiceOperation operation) {
+                if (operation == ChoiceOperation::DMRV_Type_Sensor_MAF ||
+                    operation == ChoiceOperation::DMRV_Type_Sensor_MAP)
+                    page->bringAcceptForward(operation == ChoiceOperation::DMRV_Type_Sensor_MAP);
+            });
 }
 
 void TfmMain::wirePorts() {
@@ -377,6 +417,7 @@ void TfmMain::startUp(const StartOptions& options) {
     m_info = info.settings;
     problems += info.problems;
     Panel_Parr_Max->applyInfo(m_info);
+    Panel_Emu->applyInfo(m_info);
     Panel_3D->applyInfo(m_info);
     if (auto* surface = findChild<SurfaceView*>())
         surface->loadRememberedViews(m_info);
@@ -467,6 +508,7 @@ void TfmMain::scbx_LangDriverChange() {
             ApplyLanguageEntry(this, entry.control, entry.property, entry.value);
     }
     m_texts.apply(language.entries);
+    Panel_Emu->applyLanguage(language.entries, m_texts);
     m_engine->setTexts({text(4), text(13), text(26), text(49)});
     m_settingsFeatures->context().setTexts(m_texts);
     Panel_3D->setTexts(m_texts, m_left->atb_2012_Water->isChecked() ||
@@ -564,6 +606,10 @@ void TfmMain::btn_WhoIsModuleClick() {
     StatusBar_Bottom->setPanelText(0, text(16) + QStringLiteral(": ") + name);
     setWindowTitle(text(18) + QLatin1Char(' ') + name);
     Btn_Raschet_Marvek_2Click();
+    // The curve page follows the module: its range labels and the sensor type's accept button.
+    if (const std::optional<bool> stretched = m_settingsFeatures->page().main().LDiapazone)
+        Panel_Emu->setStretched(*stretched);
+    Panel_Emu->showAcceptButtons(m_settingsFeatures->page().main().DMRVType.value_or(false));
     Btn_UnBlockClick();
 }
 
@@ -590,6 +636,7 @@ QString TfmMain::storeConfiguration() {
         m_info.portCountAtStart = m_portCountAtStart;
         m_info.portIndex = SavedPortIndex(m_left->cbPort->currentIndex(), m_listedPortsInBox);
         Panel_Parr_Max->storeInfo(m_info);
+        Panel_Emu->storeInfo(m_info);
         Panel_3D->storeInfo(m_info);
         if (const auto* surface = findChild<SurfaceView*>())
             surface->storeRememberedViews(m_info);
@@ -691,6 +738,7 @@ void TfmMain::closeEvent(QCloseEvent* event) {
     m_info.portCountAtStart = m_portCountAtStart;
     m_info.portIndex = SavedPortIndex(m_left->cbPort->currentIndex(), m_listedPortsInBox);
     Panel_Parr_Max->storeInfo(m_info);
+    Panel_Emu->storeInfo(m_info);
     Panel_3D->storeInfo(m_info);
     if (const auto* surface = findChild<SurfaceView*>())
         surface->storeRememberedViews(m_info);

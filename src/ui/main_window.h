@@ -14,6 +14,9 @@
 #include <memory>
 
 class ChartPage;
+namespace curve {
+class CurveFeatures;
+}
 class SettingsFeatures;
 namespace telemetry {
 class LiveRecorder;
@@ -93,6 +96,7 @@ private:
     void buildMenu();
     void buildLock();
     void wireEngine();
+    void wireCurvePage();
     void wirePorts();
     void startUp(const StartOptions& options);
     void fillPortList();
@@ -142,6 +146,7 @@ private:
     std::unique_ptr<ConnectRead> m_connectRead;
     std::unique_ptr<telemetry::LiveRecorder> m_recorder;
     std::unique_ptr<SettingsFeatures> m_settingsFeatures;
+    std::unique_ptr<curve::CurveFeatures> m_curveFeatures;
     std::unique_ptr<PortWatcher> m_portWatcher;
     std::unique_ptr<InterfaceLock> m_lock;
     std::unique_ptr<JournalView> m_journalView;

@@ -5,10 +5,6 @@
 #include <QPlainTextEdit>
 #include <QVBoxLayout>
 
-EmulatorPage::EmulatorPage(QWidget* parent) : QWidget(parent) {
-    setObjectName(QStringLiteral("Panel_Emu"));
-}
-
 namespace {
 
 QWidget* namedWidget(const char* name, QWidget* parent) {

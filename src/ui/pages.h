@@ -8,13 +8,6 @@ class QPlainTextEdit;
 // The work-area pages. Each lies on top of the others and fills the work area; the page shown is
 // the one brought to the front last.
 
-// Emulation curve.
-class EmulatorPage : public QWidget {
-    Q_OBJECT
-public:
-    explicit EmulatorPage(QWidget* parent = nullptr);
-};
-
 // The operations journal.
 class ProtocolPage : public QWidget {
     Q_OBJECT

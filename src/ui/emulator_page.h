@@ -1,0 +1,194 @@
+#pragma once
+
+#include "curve_messages.h"
+#include "curve_proposals.h"
+#include "info_file.h"
+#include "languages.h"
+
+#include <QHash>
+#include <QList>
+#include <QStringList>
+#include <QTimer>
+#include <QWidget>
+
+#include <functional>
+#include <optional>
+
+class InterfaceLock;
+class QCPGraph;
+class QCPItemTracer;
+class QCustomPlot;
+class QGroupBox;
+class QLabel;
+class QLineEdit;
+class QMouseEvent;
+class QRadioButton;
+class QTableWidget;
+class QTableWidgetItem;
+class QToolButton;
+class StatusPanels;
+
+namespace curve {
+class CurveFeatures;
+struct OverlayPoint;
+} // namespace curve
+
+// The emulation curve page Panel_Emu: the grid sgrid_Emu with its step buttons, the chart
+// Chart_Bis with the curve, the smoothing proposals and the live operating-point markers, its
+// status bar, and the groups "Данные", "Фильтр чтения таблиц", "Сглаживание точек Лямбда" and
+// "Динамический вывод". It shows the curve model and hands the user's actions to the curve
+// features.
+class EmulatorPage : public QWidget {
+    Q_OBJECT
+public:
+    static constexpr int MarkerCount = 100;
+    static constexpr int StepRepeatMs = 200;
+    static constexpr int HideStepButtonsMs = 600;
+
+    explicit EmulatorPage(curve::CurveFeatures& features, QWidget* parent = nullptr);
+
+    // The controls the interface lock disables and enables.
+    void addToLock(InterfaceLock& lock);
+    // Info_A.ini: Enum_YellowPoints.
+    void applyInfo(const InfoSettings& info);
+    void storeInfo(InfoSettings& info) const;
+    // The interface language: the message texts and the chart titles from the grid's headers.
+    void applyLanguage(const QList<LanguageFileEntry>& entries, const InterfaceTexts& texts);
+
+    // The air sensor type (DMRVType: MAP when true) that decides the right click's proposal.
+    void setMapSensor(bool map) { m_mapSensor = map; }
+    bool mapSensor() const { return m_mapSensor; }
+    // Identification: both accept buttons shown, the one of the sensor type in front.
+    void showAcceptButtons(bool map);
+    // A change of the sensor type: its accept button is brought forward.
+    void bringAcceptForward(bool map);
+    QToolButton* acceptButtonInFront() const { return m_acceptFront; }
+
+    // The texts of one message in the interface language.
+    QString messageText(const curve::Message& message) const;
+
+    // Asked for a curve file to open or a name to save under; empty cancels. Replaceable so
+    // that tests need no dialog.
+    std::function<QString()> askOpenFileName;
+    std::function<QString()> askSaveFileName;
+    // The file operations pause the live chart first.
+    std::function<void()> pauseLiveChart;
+
+    QCustomPlot* chart() const { return Chart_Bis; }
+    // The markers placed so far: visible ones with their plot position and hint.
+    struct MarkerView {
+        bool visible = false;
+        double x = 0;
+        double u = 0;
+        QString hint;
+    };
+    MarkerView marker(int number) const; // 1 .. 100
+    int proposalGraphCount() const { return int(m_proposalGraphs.size()); }
+    // The colour of proposal graph i (red for the chosen candidates).
+    QColor proposalColour(int i) const;
+    // Runs a right click on point k of the edit series (the chart's mouse handling calls it).
+    void proposeAt(int point);
+
+public slots:
+    void atb_Emu_In_2Click();
+    void atb_Emu_Out_2Click();
+    void atb_Emu_Save_2Click();
+    void atb_Emu_Open_2Click();
+    void atb_Lambda_Filter_OnClick();
+    void atb_Lambda_Filter_OffClick();
+    void atb_Accept_Interpolation_MAFClick();
+    void atb_Accept_Interpolation_MAPClick();
+    void Btn_YellowPointsClick();
+    void Btn_YellowPoints_StopClick();
+    // Btn_Refresh_2D_Graf: redraws the chart (after the lambda training windows).
+    void Btn_Refresh_2D_GrafClick();
+    // The lambda emulator range (LDiapazone) changed: relabel the grid and the chart.
+    void setStretched(bool stretched);
+    // The lambda training was switched off: both curve series are cleared.
+    void clearCurveSeries();
+
+signals:
+    void lockRequested();
+    void unlockRequested();
+    void message(const QString& text);
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    QWidget* buildGridPanel();
+    QWidget* buildChartPanel();
+    QWidget* buildControls();
+    void bind();
+    void showText(int point);
+    void showLabels();
+    void showSeries();
+    void clearProposals();
+    void drawArcs(const curve::ArcProposal& arcs);
+    void drawLine(const curve::LineProposal& line);
+    void showAcceptFor(bool map);
+    void commitRow(QTableWidgetItem* item);
+    void moveToNextRow();
+    void placeStepButtons(int row);
+    bool stepRow(int direction);
+    void writeSteppedRow();
+    void chartPressed(QMouseEvent* event);
+    void chartMoved(QMouseEvent* event);
+    void chartReleased(QMouseEvent* event);
+    int pointAt(const QPointF& pos) const;
+    double voltsAt(const QPointF& pos) const;
+    void showPointStatus(int point);
+    void placeMarker(int number, const curve::OverlayPoint& point);
+    void hideMarkersFrom(int first);
+    void setMarkerCountText(const QString& text);
+    bool stepMarkerCount(int direction);
+    void report(const curve::Message& message);
+    QString text(int number) const { return m_texts.text(number); }
+
+    curve::CurveFeatures& m_features;
+    InterfaceTexts m_texts;
+    QHash<QString, QString> m_messages;
+    bool m_mapSensor = false;
+    bool m_updating = false;
+
+    QWidget* sPanel_Table2D_Emu = nullptr;
+    QLabel* sbtn_sgrid_Emu_Cap_Left = nullptr;
+    QLabel* sbtn_sgrid_Emu_Cap_Right = nullptr;
+    QTableWidget* sgrid_Emu = nullptr;
+    QToolButton* atb_SGrid_Down = nullptr;
+    QToolButton* atb_SGrid_Up = nullptr;
+    QTimer Timer_Hide_Panels;
+    int m_stepRow = 0;
+
+    QLabel* Lbl_Chart_Bis_Caption = nullptr;
+    QLabel* Lbl_Chart_Bis_File = nullptr;
+    QCustomPlot* Chart_Bis = nullptr;
+    QCPGraph* m_curveGraph = nullptr;
+    QCPGraph* m_editGraph = nullptr;
+    QList<QCPGraph*> m_proposalGraphs;
+    QList<QColor> m_proposalColours;
+    std::optional<curve::ArcProposal> m_arcs;
+    std::optional<curve::LineProposal> m_line;
+    int m_selected = -1;
+    bool m_dragging = false;
+    StatusPanels* StatusBar_2D = nullptr;
+
+    QToolButton* atb_Emu_In_2 = nullptr;
+    QToolButton* atb_Emu_Out_2 = nullptr;
+    QToolButton* atb_Emu_Save_2 = nullptr;
+    QToolButton* atb_Emu_Open_2 = nullptr;
+    QToolButton* atb_Lambda_Filter_On = nullptr;
+    QToolButton* atb_Lambda_Filter_Off = nullptr;
+    QRadioButton* srb_Filter_2D = nullptr;
+    QWidget* m_acceptPlace = nullptr;
+    QToolButton* atb_Accept_Interpolation_MAF = nullptr;
+    QToolButton* atb_Accept_Interpolation_MAP = nullptr;
+    QToolButton* m_acceptFront = nullptr;
+    QToolButton* Btn_YellowPoints = nullptr;
+    QToolButton* Btn_YellowPoints_Stop = nullptr;
+    QToolButton* atb_Num_Yellow_Points_Down = nullptr;
+    QToolButton* atb_Num_Yellow_Points_Up = nullptr;
+    QLineEdit* Ed_Num_Yellow_Points = nullptr;
+    QList<QCPItemTracer*> m_markers;
+    QStringList m_markerHints;
+};
