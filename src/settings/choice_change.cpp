@@ -154,6 +154,8 @@ ChoiceChange::ChoiceChange(SettingsContext& context, QObject* parent)
                PortClosedPolicy::SkipWrite, false, this),
       m_control(context.engine(), QStringLiteral("Timer_RegRab_Control"), IntervalMs,
                 PortClosedPolicy::SkipWrite, false, this) {
+    m_regRab.setFastCapable(true);
+    m_control.setFastCapable(true);
     m_regRab.setBranch([this](const QString& chunk) { receiveRegRab(chunk); });
     m_control.setBranch([this](const QString& chunk) { receiveControl(chunk); });
 }

@@ -51,6 +51,7 @@ ConnectRead::ConnectRead(TransactionEngine& engine, ModuleSettingsModel& model, 
                   PortClosedPolicy::SkipWrite, true, parent),
       m_model(model) {
     m_nameChars.fill(QLatin1Char(' '));
+    setFastCapable(true);
     m_stopRead.setObjectName(QStringLiteral("Timer_Stop_Read"));
     m_stopRead.setSingleShot(true);
     connect(&m_stopRead, &QTimer::timeout, this, &ConnectRead::noAnswer);

@@ -80,6 +80,8 @@ EngineeringChange::EngineeringChange(SettingsContext& context, QObject* parent)
               PortClosedPolicy::SkipWrite, false, this),
       m_flags1F(context.engine(), QStringLiteral("Timer_2012_Ingeneer_2"), Flags1FIntervalMs,
                 PortClosedPolicy::SkipWrite, false, this) {
+    m_fixed.setFastCapable(true);
+    m_flags1F.setFastCapable(true);
     m_fixed.setBranch([this](const QString& chunk) { receiveFixed(chunk); });
     m_flags1F.setBranch([this](const QString& chunk) { receiveFlags1F(chunk); });
 }

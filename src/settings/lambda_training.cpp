@@ -29,6 +29,8 @@ LambdaTraining::LambdaTraining(SettingsContext& context, QObject* parent)
            PortClosedPolicy::StopTimer, true, this),
       m_off(context.engine(), QStringLiteral("Timer_Lambda_Ticher_02"), IntervalMs,
             PortClosedPolicy::StopTimer, true, this) {
+    m_on.setFastCapable(true);
+    m_off.setFastCapable(true);
     m_on.setBranch([this](const QString& chunk) { receiveOn(chunk); });
     m_off.setBranch([this](const QString& chunk) { receiveOff(chunk); });
 }
