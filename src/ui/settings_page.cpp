@@ -4,10 +4,13 @@
 #include "interface_lock.h"
 #include "lambda_windows.h"
 #include "module_settings.h"
+#include "options_file.h"
 #include "settings_features.h"
 #include "settings_widgets.h"
+#include "transaction_engine.h"
 
 #include <QButtonGroup>
+#include <QCheckBox>
 #include <QFileDialog>
 #include <QGridLayout>
 #include <QGroupBox>
@@ -350,6 +353,9 @@ void SettingsPage::buildMainTab(QWidget* tab, Side& side) {
         ssb_EEPROM_SaveToFile->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
         ssb_EEPROM_SaveToFile->setMinimumHeight(28);
         left->addWidget(ssb_EEPROM_SaveToFile);
+        cb_FastTransfers = new QCheckBox(QStringLiteral("Быстрый обмен"), tab);
+        cb_FastTransfers->setObjectName(QStringLiteral("cb_FastTransfers"));
+        left->addWidget(cb_FastTransfers);
     } else {
         // Hidden: the file's training bit as a colour.
         atb_Other_TicherEmu_Sh =
@@ -635,6 +641,14 @@ void SettingsPage::bind() {
     connect(&context.model(), &ModuleSettingsModel::settingsChanged, this,
             &SettingsPage::showValues);
     connect(&f, &SettingsFeatures::viewRefreshed, this, &SettingsPage::showView);
+    connect(cb_FastTransfers, &QCheckBox::toggled, this, [this](bool on) {
+        m_features->context().engine().setFastTransfers(on);
+        if (m_optionsPath.isEmpty())
+            return;
+        if (const QString error = WriteOptionsFile(m_optionsPath, ProgramOptions{on});
+            !error.isEmpty())
+            emit message(error);
+    });
     connect(&f.stepper(), &ScaleStepper::stepped, this, [this] { showValues(); });
 
     connect(&f.choices(), &ChoiceChange::started, this, [this](ChoiceOperation operation) {
@@ -818,4 +832,15 @@ void SettingsPage::showTemplate() {
 
 bool SettingsPage::templateShown() const {
     return !spnl_Shablon->isHidden();
+}
+
+void SettingsPage::useOptionsFile(const QString& path) {
+    const OptionsFileContent content = ReadOptionsFile(path);
+    m_optionsPath.clear(); // showing the file's choice does not write it back
+    cb_FastTransfers->setChecked(content.options.fastTransfers);
+    if (m_features)
+        m_features->context().engine().setFastTransfers(content.options.fastTransfers);
+    m_optionsPath = path;
+    if (!content.error.isEmpty())
+        emit message(content.error);
 }

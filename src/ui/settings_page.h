@@ -15,6 +15,7 @@
 class InterfaceLock;
 class LambdaWindow;
 class QButtonGroup;
+class QCheckBox;
 class QGroupBox;
 class QLabel;
 class QLineEdit;
@@ -57,6 +58,12 @@ public:
     QList<QRadioButton*> priorityButtons; // "Низкий", "Норма", "Высокий", "Преобладающий"
     QPushButton* sButton5 = nullptr;
     QLineEdit* sEdit11 = nullptr;
+
+    // "Быстрый обмен": the engine's fast transfer option, kept in Options.ini.
+    QCheckBox* cb_FastTransfers = nullptr;
+    // Reads the option from the file at path (Options.ini beside Info_A.ini), shows and applies
+    // it, and writes the file whenever the user changes it.
+    void useOptionsFile(const QString& path);
 
     // The lambda confirmation windows.
     LambdaWindow* lambdaWindow(LambdaConfirmation which) const;
@@ -121,6 +128,7 @@ private:
     void openFromFile();
 
     SettingsFeatures* m_features = nullptr;
+    QString m_optionsPath; // empty while the file is being applied
     Side m_main;
     Side m_template;
     QList<BoundGroup> m_engineeringGroups;

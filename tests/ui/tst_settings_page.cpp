@@ -5,11 +5,13 @@
 #include "journal_sink.h"
 #include "lambda_windows.h"
 #include "module_settings.h"
+#include "options_file.h"
 #include "pty_module.h"
 #include "settings_features.h"
 #include "settings_page.h"
 #include "transaction_engine.h"
 
+#include <QCheckBox>
 #include <QFile>
 #include <QGroupBox>
 #include <QLabel>
@@ -94,6 +96,7 @@ private slots:
     void oprUpButtonWrites();
     void dumpSavedThroughHook();
     void lambdaWindowAnswersTraining();
+    void fastTransfersKeptInOptionsFile();
 };
 
 void TestSettingsPage::namedControlsExist() {
@@ -299,6 +302,32 @@ void TestSettingsPage::lambdaWindowAnswersTraining() {
     QTRY_COMPARE_WITH_TIMEOUT(on.size(), 1, 10000);
     QCOMPARE(b.eeprom(0x00) & 0x04, 0x04);
     QCOMPARE(b.eeprom(0x1A), 0);
+}
+
+void TestSettingsPage::fastTransfersKeptInOptionsFile() {
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QLatin1String(kOptionsFileName));
+    Bench b;
+    b.page->useOptionsFile(path); // no file yet: off, nothing written
+    auto* box = b.control<QCheckBox>("cb_FastTransfers");
+    QVERIFY(box);
+    QCOMPARE(box->text(), QStringLiteral("Быстрый обмен"));
+    QVERIFY(!box->isChecked());
+    QVERIFY(!b.engine.fastTransfers());
+    QVERIFY(!QFile::exists(path));
+
+    box->click();
+    QVERIFY(b.engine.fastTransfers());
+    QCOMPARE(ReadOptionsFile(path).options.fastTransfers, true);
+
+    // The next start of the program finds the choice again.
+    Bench next;
+    next.page->useOptionsFile(path);
+    QVERIFY(next.control<QCheckBox>("cb_FastTransfers")->isChecked());
+    QVERIFY(next.engine.fastTransfers());
+    next.control<QCheckBox>("cb_FastTransfers")->click();
+    QVERIFY(!next.engine.fastTransfers());
+    QCOMPARE(ReadOptionsFile(path).options.fastTransfers, false);
 }
 
 QTEST_MAIN(TestSettingsPage)
