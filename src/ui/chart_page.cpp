@@ -746,6 +746,11 @@ void ChartPage::openRecordFile() {
 }
 
 void ChartPage::saveRecordFile() {
+    if (!m_recorder.archive().current()) {
+        // Nothing to save: said before the dialog, not after it with nothing written.
+        emit messageKey(QStringLiteral("Msg_NoRecording"));
+        return;
+    }
     const QString chosen = askSaveFileName ? askSaveFileName() : QString();
     if (chosen.isEmpty() || !m_recorder.archive().current())
         return;

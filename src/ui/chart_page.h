@@ -58,6 +58,8 @@ signals:
     void disconnectAllowed(bool allowed);
     void statusPanelClearRequested();
     void message(const QString& text);
+    // A message named by its language-file key ("Msg_...").
+    void messageKey(const QString& key);
 
 private:
     QWidget* buildParameters();

@@ -18,6 +18,7 @@
 #include "raw_console.h"
 #include "settings_features.h"
 #include "settings_page.h"
+#include "settings_view.h"
 #include "small_windows.h"
 #include "status_panels.h"
 #include "surface_view.h"
@@ -295,6 +296,8 @@ void TfmMain::wireEngine() {
             [this] { StatusBar_Top->setPanelText(1, QString()); });
     connect(Panel_Parr_Max, &ChartPage::message, this,
             [this](const QString& m) { showMessage(QMessageBox::Critical, m); });
+    connect(Panel_Parr_Max, &ChartPage::messageKey, this,
+            [this](const QString& key) { showMessage(QMessageBox::Warning, text(key)); });
 
     // The identification shows windows: it runs once the receive event that completed the read
     // has been handled.
@@ -305,6 +308,16 @@ void TfmMain::wireEngine() {
     connect(m_connectRead.get(), &ConnectRead::unidentified, this, &TfmMain::onUnidentified,
             Qt::QueuedConnection);
     connect(m_connectRead.get(), &ConnectRead::noAnswer, this, &TfmMain::onNoAnswer);
+    // The water pressure channel follows bit 0 of EEPROM-00 whenever a read decodes it anew.
+    connect(m_connectRead.get(), &ConnectRead::readStarted, this,
+            [this] { m_shownFlags00.reset(); });
+    connect(&m_moduleSettings, &ModuleSettingsModel::settingsChanged, this, [this] {
+        const ModuleSettings& s = m_moduleSettings.settings();
+        if (!s.isKnown(settings_map::address::Flags00) || m_shownFlags00 == s.Flags00)
+            return;
+        m_shownFlags00 = s.Flags00;
+        Panel_Parr_Max->showWaterPressure(m_moduleSettings.flags00().DP);
+    });
     connect(&BComPort1, &ModulePort::PortLost, this, &TfmMain::onPortLost);
     connect(Panel_3D, &TablesPage::showRequested, this, [this] { showPage(Panel_3D); });
     connect(Panel_3D, &TablesPage::lockRequested, this, &TfmMain::Btn_BlockClick);
@@ -380,6 +393,11 @@ void TfmMain::wirePorts() {
     });
     connect(m_portWatcher.get(), &PortWatcher::listFailed, this,
             [this](const QString& message) { showMessage(QMessageBox::Critical, message); });
+}
+
+QString TfmMain::portErrorText(const EComPort& e) const {
+    const QString text = e.messageKey().isEmpty() ? QString() : m_texts.text(e.messageKey());
+    return text.isEmpty() ? e.message() : text.arg(BComPort1.Port());
 }
 
 QString TfmMain::dateTime() const {
@@ -615,6 +633,12 @@ void TfmMain::btn_WhoIsModuleClick() {
 
 void TfmMain::Btn_Raschet_Marvek_2Click() {
     Panel_3D->applySettingsView(m_settingsFeatures->Btn_Raschet_Marvek_2Click());
+    // The chart parameters of the module's sensor configuration (Config_A.ini), or the selection
+    // kept since the start or the last disconnect.
+    const QString code =
+        m_sensorCode.SensorPairCode(Ed_Type_Datchik_1_RU->text(), Ed_Type_Datchik_2_RU->text());
+    m_parameterFlags = ParameterFlagsAfterRefresh(code, m_flagsTable, m_parameterFlags);
+    m_recorder->setParameterChecks(telemetry::ParameterChecksFromFlags(m_parameterFlags));
 }
 
 void TfmMain::onPortLost(const QString& reason) {
@@ -629,8 +653,8 @@ void TfmMain::onPortLost(const QString& reason) {
 QString TfmMain::storeConfiguration() {
     const QString code =
         m_sensorCode.SensorPairCode(Ed_Type_Datchik_1_RU->text(), Ed_Type_Datchik_2_RU->text());
-    m_flagsTable.storeAtDisconnect(
-        code, telemetry::FlagsFromParameterChecks(m_recorder->parameterChecks()));
+    m_parameterFlags = telemetry::FlagsFromParameterChecks(m_recorder->parameterChecks());
+    m_flagsTable.storeAtDisconnect(code, m_parameterFlags);
     QString error = WriteConfigFile(m_configPath, m_flagsTable);
     if (error.isEmpty()) {
         m_info.portCountAtStart = m_portCountAtStart;

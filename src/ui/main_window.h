@@ -12,6 +12,7 @@
 
 #include <functional>
 #include <memory>
+#include <optional>
 
 class ChartPage;
 namespace curve {
@@ -134,7 +135,11 @@ private:
     SensorPairCodeBuilder m_sensorCode;
     InterfaceTexts m_texts;
     int m_portCountAtStart = 0;
-    int m_listedPortsInBox = 0; // the first entries of cbPort; typed paths follow them
+    int m_listedPortsInBox = 0;        // the first entries of cbPort; typed paths follow them
+    std::optional<int> m_shownFlags00; // EEPROM-00 as last applied to the chart page
+    // The chart parameter selection the view refresh applies when no sensor configuration
+    // matches: every parameter at start, then the selection of the last disconnect.
+    QString m_parameterFlags = QStringLiteral("11111111111");
     QString m_rememberedPort;
     QStringList m_typedPorts; // device paths given by hand; listed while they exist
 

@@ -1,6 +1,11 @@
 #include "recording_chart.h"
 
+#include <QApplication>
+#include <QMouseEvent>
+#include <QSignalSpy>
 #include <QTest>
+
+#include <cmath>
 
 namespace {
 
@@ -26,6 +31,9 @@ private slots:
     void longRecordingsKeepTheirPeaks();
     void narrowWindowShowsEveryPoint();
     void redrawFromValues();
+    void bottomAxisShowsSampleTimes_data();
+    void bottomAxisShowsSampleTimes();
+    void hoverWidthEndsWhenTheMouseLeaves();
 };
 
 void TestRecordingChart::longRecordingsKeepTheirPeaks_data() {
@@ -82,6 +90,57 @@ void TestRecordingChart::redrawFromValues() {
     chart.clearSeries();
     QCOMPARE(chart.pointCount(), 0);
     QCOMPARE(chart.graph(1)->dataCount(), 0);
+}
+
+void TestRecordingChart::bottomAxisShowsSampleTimes_data() {
+    QTest::addColumn<int>("points");
+    QTest::addColumn<QStringList>("labels"); // of the ticks inside the points
+    // Samples 0.25 s apart: ticks only on whole points, each labelled with its time.
+    QTest::newRow("three samples") << 3 << QStringList{"0", "0,25", "0,5"};
+    QTest::newRow("two samples") << 2 << QStringList{"0", "0,25"};
+}
+
+void TestRecordingChart::bottomAxisShowsSampleTimes() {
+    QFETCH(int, points);
+    QFETCH(QStringList, labels);
+    RecordingChart chart(1);
+    chart.resize(600, 300);
+    chart.setPointLabels([](int index) { return QString::number(index * 0.25).replace('.', ','); });
+    for (int i = 0; i < points; ++i)
+        chart.appendPoint(sample(i));
+    chart.replot();
+    QStringList shown;
+    const QVector<double> ticks = chart.xAxis->tickVector();
+    const QVector<QString> texts = chart.xAxis->tickVectorLabels();
+    for (int i = 0; i < ticks.size(); ++i) {
+        QCOMPARE(ticks[i], std::round(ticks[i])); // never between two points
+        if (!texts[i].isEmpty())
+            shown << texts[i];
+    }
+    QCOMPARE(shown, labels);
+}
+
+void TestRecordingChart::hoverWidthEndsWhenTheMouseLeaves() {
+    RecordingChart chart(1);
+    chart.resize(400, 300);
+    chart.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&chart));
+    for (int i = 0; i < 10; ++i)
+        chart.appendPoint(sample(5));
+    chart.replot();
+    QSignalSpy hovered(&chart, &RecordingChart::seriesHovered);
+    const QPoint onLine(int(chart.xAxis->coordToPixel(4)), int(chart.yAxis->coordToPixel(5)));
+    QMouseEvent move(QEvent::MouseMove, onLine, chart.mapToGlobal(onLine), Qt::NoButton,
+                     Qt::NoButton, Qt::NoModifier);
+    QApplication::sendEvent(&chart, &move);
+    QVERIFY(!hovered.isEmpty());
+    const int series = hovered.last().at(0).toInt();
+    QVERIFY(series >= 0);
+    QCOMPARE(chart.graph(series)->pen().width(), 5);
+    QEvent leave(QEvent::Leave);
+    QApplication::sendEvent(&chart, &leave);
+    QCOMPARE(hovered.last().at(0).toInt(), -1);
+    QVERIFY(chart.graph(series)->pen().width() < 5);
 }
 
 QTEST_MAIN(TestRecordingChart)
