@@ -12,6 +12,7 @@
 #include "language_applier.h"
 #include "left_column.h"
 #include "live_recorder.h"
+#include "options_file.h"
 #include "pages.h"
 #include "port_watcher.h"
 #include "process_priority.h"
@@ -410,6 +411,8 @@ void TfmMain::startUp(const StartOptions& options) {
             .absolutePath();
     m_infoPath = QDir(m_workingDirectory).absoluteFilePath(QLatin1String(kInfoFileName));
     m_configPath = QDir(m_workingDirectory).absoluteFilePath(QLatin1String(kConfigFileName));
+    spnl_2012_Setting->useOptionsFile(
+        QDir(m_workingDirectory).absoluteFilePath(QLatin1String(kOptionsFileName)));
     m_languageFolder = FindLanguageFolder(
         LanguageFolderCandidates(m_workingDirectory, QCoreApplication::applicationDirPath(),
                                  QStringLiteral(MARVEK2_INSTALLED_DATA_DIR)));
