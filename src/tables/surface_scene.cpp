@@ -291,7 +291,7 @@ std::optional<ScreenPoint> Project(const SurfaceViewState& view, const ScenePoin
         return std::nullopt;
     const double nx = clip[0] / clip[3];
     const double ny = clip[1] / clip[3];
-    return ScreenPoint{(nx + 1) / 2 * width, (1 - ny) / 2 * height};
+    return ScreenPoint{(nx + 1) / 2 * width, (1 - ny) / 2 * height, -eye[2]};
 }
 
 int LabelPixelSize(const SurfaceViewState& view, int width, int height) {

@@ -79,8 +79,9 @@ struct SceneLabel {
 using SceneMatrix = std::array<double, 16>;
 
 struct ScreenPoint {
-    double x = 0; // pixels from the left
-    double y = 0; // pixels from the top
+    double x = 0;     // pixels from the left
+    double y = 0;     // pixels from the top
+    double depth = 0; // distance from the eye along the view direction (larger is farther)
 };
 
 namespace surface_scene {

@@ -2,14 +2,34 @@
 
 #include <QEvent>
 #include <QGridLayout>
+#include <QGuiApplication>
 #include <QMouseEvent>
+#include <QOpenGLContext>
 #include <QOpenGLFunctions_1_1>
 #include <QOpenGLVersionFunctionsFactory>
+#include <QOpenGLWidget>
 #include <QPainter>
 #include <QSurfaceFormat>
 #include <QToolButton>
+#include <QVBoxLayout>
+
+#include <algorithm>
 
 namespace {
+
+QSurfaceFormat SurfaceFormat() {
+    QSurfaceFormat format;
+    format.setRenderableType(QSurfaceFormat::OpenGL);
+    format.setVersion(2, 1);
+    format.setProfile(QSurfaceFormat::CompatibilityProfile);
+    format.setDepthBufferSize(24);
+    format.setSwapBehavior(QSurfaceFormat::DoubleBuffer);
+    return format;
+}
+
+QColor ToColor(const SceneColour& c) {
+    return QColor::fromRgbF(float(c.red), float(c.green), float(c.blue), float(c.alpha));
+}
 
 void Vertex(QOpenGLFunctions_1_1* gl, const ScenePoint& p) {
     gl->glVertex3d(p.x, p.y, p.z);
@@ -19,96 +39,13 @@ void Colour(QOpenGLFunctions_1_1* gl, const SceneColour& c) {
     gl->glColor4d(c.red, c.green, c.blue, c.alpha);
 }
 
-} // namespace
-
-SurfaceView::SurfaceView(QWidget* parent) : QOpenGLWidget(parent) {
-    setObjectName(QStringLiteral("Panel_Space3D"));
-    QSurfaceFormat format;
-    format.setRenderableType(QSurfaceFormat::OpenGL);
-    format.setVersion(2, 1);
-    format.setProfile(QSurfaceFormat::CompatibilityProfile);
-    format.setDepthBufferSize(24);
-    format.setSwapBehavior(QSurfaceFormat::DoubleBuffer);
-    setFormat(format);
-    setMinimumSize(200, 160);
-    setToolTip(QStringLiteral("Поверните поверхность, перетаскивая её мышью"));
-}
-
-SurfaceView::~SurfaceView() = default;
-
-void SurfaceView::showTable(TableKind table, const SurfaceValues& values, CorrectionBasis basis) {
-    m_scene.setActiveTable(table);
-    m_scene.setValues(values);
-    m_scene.setBasis(basis);
-    update();
-}
-
-void SurfaceView::setValues(const SurfaceValues& values) {
-    m_scene.setValues(values);
-    update();
-}
-
-void SurfaceView::setBasis(CorrectionBasis basis) {
-    m_scene.setBasis(basis);
-    update();
-}
-
-void SurfaceView::loadRememberedViews(const InfoSettings& info) {
-    m_scene.loadRemembered(info);
-}
-
-void SurfaceView::storeRememberedViews(InfoSettings& info) const {
-    m_scene.storeRemembered(info);
-}
-
-void SurfaceView::atb_Default_3DClick() {
-    m_scene.resetAngles();
-    emit tableReselected(m_scene.activeTable());
-    update();
-}
-
-void SurfaceView::atb_Push_3DClick() {
-    m_scene.store();
-}
-
-void SurfaceView::atb_Pop_3DClick() {
-    m_scene.restore();
-    emit tableReselected(m_scene.activeTable());
-    update();
-}
-
-void SurfaceView::zoomIn() {
-    if (m_scene.zoomIn())
-        update();
-}
-
-void SurfaceView::zoomOut() {
-    if (m_scene.zoomOut())
-        update();
-}
-
-void SurfaceView::initializeGL() {
-    // Nothing to build: the scene is drawn in immediate mode and the labels with QPainter.
-}
-
-void SurfaceView::resizeGL(int, int) {
-    // The viewport and the projection are set on every paint.
-}
-
-void SurfaceView::paintGL() {
-    auto* gl = QOpenGLVersionFunctionsFactory::get<QOpenGLFunctions_1_1>(context());
-    QPainter painter(this);
-    if (!gl) {
-        // No fixed-function pipeline: at least show the table's colour.
-        const SceneColour c = m_scene.clearColour();
-        painter.fillRect(rect(), QColor::fromRgbF(float(c.red), float(c.green), float(c.blue)));
-        return;
-    }
-    painter.beginNativePainting();
-    const SurfaceViewState& view = m_scene.currentView();
-    const qreal ratio = devicePixelRatioF();
-    gl->glViewport(0, 0, int(width() * ratio), int(height() * ratio));
-    const SceneColour clear = m_scene.clearColour();
+// Draws the scene in immediate mode: walls, the filled quads blended at their alpha with the
+// depth test on, then their outlines.
+void DrawScene(QOpenGLFunctions_1_1* gl, const SurfaceScene& scene, int width, int height,
+               qreal ratio) {
+    const SurfaceViewState& view = scene.currentView();
+    gl->glViewport(0, 0, int(width * ratio), int(height * ratio));
+    const SceneColour clear = scene.clearColour();
     gl->glClearColor(float(clear.red), float(clear.green), float(clear.blue), 1.0f);
     gl->glClearDepth(1.0);
     gl->glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
@@ -124,7 +61,7 @@ void SurfaceView::paintGL() {
     gl->glDisable(GL_TEXTURE_2D);
 
     gl->glMatrixMode(GL_PROJECTION);
-    gl->glLoadMatrixd(surface_scene::Projection(view, width(), height()).data());
+    gl->glLoadMatrixd(surface_scene::Projection(view, width, height).data());
     gl->glMatrixMode(GL_MODELVIEW);
     gl->glLoadMatrixd(surface_scene::ModelView(view).data());
 
@@ -136,7 +73,7 @@ void SurfaceView::paintGL() {
     }
     gl->glEnd();
 
-    const QList<SurfaceQuad> quads = m_scene.quads();
+    const QList<SurfaceQuad> quads = scene.quads();
     // The fill sits a little behind its outline so the outline is never hidden by it.
     gl->glEnable(GL_POLYGON_OFFSET_FILL);
     gl->glPolygonOffset(1.0f, 1.0f);
@@ -157,6 +94,8 @@ void SurfaceView::paintGL() {
         for (const ScenePoint& p : quad.corners)
             Vertex(gl, p);
     gl->glEnd();
+
+    // Leave the state as the painter expects it for the labels.
     gl->glPolygonMode(GL_FRONT_AND_BACK, GL_FILL);
     gl->glDisable(GL_DEPTH_TEST);
     gl->glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE);
@@ -164,23 +103,205 @@ void SurfaceView::paintGL() {
     gl->glLoadIdentity();
     gl->glMatrixMode(GL_MODELVIEW);
     gl->glLoadIdentity();
-    painter.endNativePainting();
-
-    drawLabels(painter);
 }
 
-void SurfaceView::drawLabels(QPainter& painter) {
+// The same scene with QPainter: walls first, then the quads from the farthest to the nearest,
+// each filled at its alpha and outlined.
+void PaintScene(QPainter& painter, const SurfaceScene& scene, int width, int height) {
+    const SurfaceViewState& view = scene.currentView();
+    painter.fillRect(QRect(0, 0, width, height), ToColor(scene.clearColour()));
+    painter.setPen(QPen(ToColor(surface_scene::GridColour()), 0));
+    for (const SceneLine& line : surface_scene::WallLines()) {
+        const auto from = surface_scene::Project(view, line.from, width, height);
+        const auto to = surface_scene::Project(view, line.to, width, height);
+        if (from && to)
+            painter.drawLine(QPointF(from->x, from->y), QPointF(to->x, to->y));
+    }
+    struct Flat {
+        QPolygonF polygon;
+        double depth = 0;
+        QColor fill;
+    };
+    QList<Flat> flats;
+    for (const SurfaceQuad& quad : scene.quads()) {
+        Flat flat;
+        flat.fill = ToColor(quad.fill);
+        bool visible = true;
+        for (const ScenePoint& p : quad.corners) {
+            const auto at = surface_scene::Project(view, p, width, height);
+            visible = visible && at;
+            if (!at)
+                break;
+            flat.polygon << QPointF(at->x, at->y);
+            flat.depth += at->depth / 4;
+        }
+        if (visible)
+            flats.append(flat);
+    }
+    std::stable_sort(flats.begin(), flats.end(),
+                     [](const Flat& a, const Flat& b) { return a.depth > b.depth; });
+    for (const Flat& flat : flats) {
+        painter.setBrush(flat.fill);
+        painter.drawPolygon(flat.polygon);
+    }
+    painter.setBrush(Qt::NoBrush);
+}
+
+class GlCanvas : public QOpenGLWidget {
+public:
+    explicit GlCanvas(SurfaceView* view) : QOpenGLWidget(view), m_view(view) {
+        setFormat(SurfaceFormat());
+        setAttribute(Qt::WA_TransparentForMouseEvents);
+    }
+
+protected:
+    void paintGL() override {
+        auto* gl = QOpenGLVersionFunctionsFactory::get<QOpenGLFunctions_1_1>(context());
+        QPainter painter(this);
+        if (gl) {
+            painter.beginNativePainting();
+            DrawScene(gl, m_view->scene(), width(), height(), devicePixelRatioF());
+            painter.endNativePainting();
+        } else {
+            // No fixed-function pipeline in this context after all: paint the scene instead.
+            PaintScene(painter, m_view->scene(), width(), height());
+        }
+        m_view->drawLabels(painter, width(), height());
+    }
+
+private:
+    SurfaceView* m_view;
+};
+
+class PainterCanvas : public QWidget {
+public:
+    explicit PainterCanvas(SurfaceView* view) : QWidget(view), m_view(view) {
+        setAttribute(Qt::WA_TransparentForMouseEvents);
+        setAttribute(Qt::WA_OpaquePaintEvent);
+    }
+
+protected:
+    void paintEvent(QPaintEvent*) override {
+        QPainter painter(this);
+        painter.setRenderHint(QPainter::Antialiasing, false);
+        PaintScene(painter, m_view->scene(), width(), height());
+        m_view->drawLabels(painter, width(), height());
+    }
+
+private:
+    SurfaceView* m_view;
+};
+
+} // namespace
+
+bool SurfaceView::OpenGLAvailable() {
+    // QOpenGLWidget brings these platforms down instead of failing.
+    const QString platform = QGuiApplication::platformName();
+    if (platform == QLatin1String("offscreen") || platform == QLatin1String("minimal"))
+        return false;
+    static const bool available = [] {
+        QOpenGLContext context;
+        context.setFormat(SurfaceFormat());
+        return context.create();
+    }();
+    return available;
+}
+
+SurfaceView::SurfaceView(QWidget* parent, SurfaceRenderer renderer) : QWidget(parent) {
+    setObjectName(QStringLiteral("Panel_Space3D"));
+    setMinimumSize(200, 160);
+    setToolTip(QStringLiteral("Поверните поверхность, перетаскивая её мышью"));
+    m_usesOpenGL = renderer == SurfaceRenderer::OpenGL ||
+                   (renderer == SurfaceRenderer::Automatic && OpenGLAvailable());
+    if (m_usesOpenGL)
+        m_canvas = new GlCanvas(this);
+    else
+        m_canvas = new PainterCanvas(this);
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->addWidget(m_canvas);
+}
+
+SurfaceView::~SurfaceView() = default;
+
+QImage SurfaceView::grabPicture() {
+    if (m_usesOpenGL)
+        return static_cast<QOpenGLWidget*>(m_canvas)->grabFramebuffer();
+    return m_canvas->grab().toImage();
+}
+
+void SurfaceView::redraw() {
+    m_canvas->update();
+}
+
+void SurfaceView::paintEvent(QPaintEvent*) {
+    // The OpenGL canvas keeps its last frame when only its parent is repainted.
+    if (m_usesOpenGL)
+        m_canvas->update();
+}
+
+void SurfaceView::showTable(TableKind table, const SurfaceValues& values, CorrectionBasis basis) {
+    m_scene.setActiveTable(table);
+    m_scene.setValues(values);
+    m_scene.setBasis(basis);
+    redraw();
+}
+
+void SurfaceView::setValues(const SurfaceValues& values) {
+    m_scene.setValues(values);
+    redraw();
+}
+
+void SurfaceView::setBasis(CorrectionBasis basis) {
+    m_scene.setBasis(basis);
+    redraw();
+}
+
+void SurfaceView::loadRememberedViews(const InfoSettings& info) {
+    m_scene.loadRemembered(info);
+}
+
+void SurfaceView::storeRememberedViews(InfoSettings& info) const {
+    m_scene.storeRemembered(info);
+}
+
+void SurfaceView::atb_Default_3DClick() {
+    m_scene.resetAngles();
+    emit tableReselected(m_scene.activeTable());
+    redraw();
+}
+
+void SurfaceView::atb_Push_3DClick() {
+    m_scene.store();
+}
+
+void SurfaceView::atb_Pop_3DClick() {
+    m_scene.restore();
+    emit tableReselected(m_scene.activeTable());
+    redraw();
+}
+
+void SurfaceView::zoomIn() {
+    if (m_scene.zoomIn())
+        redraw();
+}
+
+void SurfaceView::zoomOut() {
+    if (m_scene.zoomOut())
+        redraw();
+}
+
+void SurfaceView::drawLabels(QPainter& painter, int width, int height) const {
+    const SurfaceViewState& view = m_scene.currentView();
     QFont font = painter.font();
     font.setBold(true);
-    const SurfaceViewState& view = m_scene.currentView();
-    font.setPixelSize(surface_scene::LabelPixelSize(view, width(), height()));
+    font.setPixelSize(surface_scene::LabelPixelSize(view, width, height));
     painter.setFont(font);
     painter.setPen(Qt::black);
     const QFontMetricsF metrics(font);
     for (const SceneLabel& label : m_scene.labels()) {
-        const std::optional<QRectF> box =
-            surface_scene::LabelBox(view, label, metrics.horizontalAdvance(label.text),
-                                    metrics.height(), width(), height());
+        const std::optional<QRectF> box = surface_scene::LabelBox(
+            view, label, metrics.horizontalAdvance(label.text), metrics.height(), width, height);
         if (box)
             painter.drawText(*box, Qt::AlignCenter, label.text);
     }
@@ -188,7 +309,7 @@ void SurfaceView::drawLabels(QPainter& painter) {
 
 void SurfaceView::mousePressEvent(QMouseEvent* event) {
     if (event->button() != Qt::LeftButton) {
-        QOpenGLWidget::mousePressEvent(event);
+        QWidget::mousePressEvent(event);
         return;
     }
     m_dragging = true;
@@ -200,19 +321,19 @@ void SurfaceView::mousePressEvent(QMouseEvent* event) {
 void SurfaceView::mouseMoveEvent(QMouseEvent* event) {
     if (!m_dragging || !(event->buttons() & Qt::LeftButton)) {
         m_dragging = false;
-        QOpenGLWidget::mouseMoveEvent(event);
+        QWidget::mouseMoveEvent(event);
         return;
     }
     const QPoint p = event->position().toPoint();
     m_scene.dragTo(p.x(), p.y());
-    update();
+    redraw();
     event->accept();
 }
 
 void SurfaceView::mouseReleaseEvent(QMouseEvent* event) {
     if (event->button() == Qt::LeftButton)
         m_dragging = false;
-    QOpenGLWidget::mouseReleaseEvent(event);
+    QWidget::mouseReleaseEvent(event);
 }
 
 SurfaceNavigation::SurfaceNavigation(SurfaceView* view, QWidget* parent)

@@ -3,10 +3,16 @@
 #include "surface_scene.h"
 
 #include <QGroupBox>
-#include <QOpenGLWidget>
+#include <QImage>
+#include <QWidget>
 
 class QPainter;
 class QToolButton;
+
+// How the surface is drawn. OpenGL (a QOpenGLWidget, 2.1 compatibility profile, immediate mode)
+// where the platform offers it; elsewhere (the offscreen platform of the widget tests, a
+// display without OpenGL) the same scene is painted with QPainter instead of crashing.
+enum class SurfaceRenderer { Automatic, OpenGL, Painter };
 
 // The 3D surface of the active injection table (objectName "Panel_Space3D"). Each table keeps its
 // own view (angles, frustum) and one remembered view. Drag with the left button to turn it.
@@ -18,12 +24,13 @@ class QToolButton;
 //   view->setValues(values);                            // after an edit of the active table
 //   view->setBasis(basis);                              // after atb_KorrTab_MAF / atb_KorrTab_VV
 // values[8 x (row - 1) + (column - 1)] in milliseconds, row and column 1..8 of the data table.
-// TfmMain loads the remembered views from Info_A.ini at start-up (loadRememberedViews) and writes
-// them back at shutdown (storeRememberedViews).
-class SurfaceView : public QOpenGLWidget {
+// The remembered views come from Info_A.ini at start-up (loadRememberedViews) and go back at
+// shutdown (storeRememberedViews); TfmMain does both.
+class SurfaceView : public QWidget {
     Q_OBJECT
 public:
-    explicit SurfaceView(QWidget* parent = nullptr);
+    explicit SurfaceView(QWidget* parent = nullptr,
+                         SurfaceRenderer renderer = SurfaceRenderer::Automatic);
     ~SurfaceView() override;
 
     // Makes the table active (its own view, its clear colour), shows its values with the row
@@ -39,6 +46,15 @@ public:
     const SurfaceScene& scene() const { return m_scene; }
     SurfaceScene& scene() { return m_scene; }
 
+    bool usesOpenGL() const { return m_usesOpenGL; }
+    // The picture as it is drawn now (the framebuffer with OpenGL).
+    QImage grabPicture();
+    // Whether this platform can show the OpenGL surface.
+    static bool OpenGLAvailable();
+
+    // Draws the labels and the height scale over the scene; both renderers use it.
+    void drawLabels(QPainter& painter, int width, int height) const;
+
 public slots:
     // The navigation buttons (SurfaceNavigation calls them).
     void atb_Default_3DClick(); // angles to ry 180, rx 0, rz 0; the zoom stays
@@ -52,17 +68,18 @@ signals:
     void tableReselected(TableKind table);
 
 protected:
-    void initializeGL() override;
-    void resizeGL(int width, int height) override;
-    void paintGL() override;
+    // A repaint of the view (update(), exposure) draws the scene afresh.
+    void paintEvent(QPaintEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
 
 private:
-    void drawLabels(QPainter& painter);
+    void redraw();
 
     SurfaceScene m_scene;
+    QWidget* m_canvas = nullptr;
+    bool m_usesOpenGL = false;
     bool m_dragging = false;
 };
 

@@ -2,14 +2,17 @@
 #include "surface_view.h"
 
 #include <QApplication>
+#include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QMouseEvent>
+#include <QOpenGLWidget>
 #include <QSignalSpy>
 #include <QTest>
 #include <QToolButton>
 
 Q_DECLARE_METATYPE(TableKind)
 Q_DECLARE_METATYPE(CorrectionBasis)
+Q_DECLARE_METATYPE(SurfaceRenderer)
 
 namespace {
 
@@ -56,30 +59,44 @@ bool SameView(const SurfaceViewState& a, const SurfaceViewState& b) {
     return true;
 }
 
+class PaintCounter : public QObject {
+public:
+    int paints = 0;
+
+protected:
+    bool eventFilter(QObject*, QEvent* event) override {
+        paints += event->type() == QEvent::Paint;
+        return false;
+    }
+};
+
 } // namespace
 
 class TestSurfaceView : public QObject {
     Q_OBJECT
 private slots:
-    void init();
     void cleanup();
+    void automaticRenderer();
     void drawsSurfaceAndLabels_data();
     void drawsSurfaceAndLabels();
     void sampleTableShowsEveryShade_data();
     void sampleTableShowsEveryShade();
     void dragTurnsTheSurface();
+    void updateRedrawsOnceAndIdleStaysIdle();
     void navigationButtons();
 
 private:
+    void showWindow(SurfaceRenderer renderer);
+
     QWidget* m_window = nullptr;
     SurfaceView* m_view = nullptr;
     SurfaceNavigation* m_navigation = nullptr;
 };
 
-void TestSurfaceView::init() {
+void TestSurfaceView::showWindow(SurfaceRenderer renderer) {
     m_window = new QWidget;
     auto* layout = new QHBoxLayout(m_window);
-    m_view = new SurfaceView(m_window);
+    m_view = new SurfaceView(m_window, renderer);
     m_navigation = new SurfaceNavigation(m_view, m_window);
     layout->addWidget(m_view, 1);
     layout->addWidget(m_navigation);
@@ -96,24 +113,47 @@ void TestSurfaceView::cleanup() {
     m_window = nullptr;
 }
 
+// Run as it is (xcb under xvfb-run) it draws with OpenGL; run on the offscreen platform it paints
+// instead of crashing (the second CTest entry of this test).
+void TestSurfaceView::automaticRenderer() {
+    showWindow(SurfaceRenderer::Automatic);
+    const bool offscreen = QGuiApplication::platformName() == QLatin1String("offscreen");
+    QCOMPARE(m_view->usesOpenGL(), !offscreen);
+    m_view->showTable(TableKind::Fuel, Uniform(25.5), CorrectionBasis::Maf);
+    const QImage image = m_view->grabPicture();
+    const SceneColour clear = surface_scene::ClearColour(TableKind::Fuel);
+    QVERIFY(Close(image.pixel(2, 2), ToColor(clear), 2));
+    const QColor surface = Blended(surface_scene::QuadColour(2.0), clear);
+    QVERIFY(CountClose(image, surface, image.rect(), 3) > image.width() * image.height() / 40);
+}
+
 void TestSurfaceView::drawsSurfaceAndLabels_data() {
+    QTest::addColumn<SurfaceRenderer>("renderer");
     QTest::addColumn<TableKind>("table");
     QTest::addColumn<double>("value");
     QTest::addColumn<CorrectionBasis>("basis");
-    QTest::newRow("water, all 0.01, MAF") << TableKind::Water << 0.01 << CorrectionBasis::Maf;
-    QTest::newRow("fuel, all 5, injection time")
-        << TableKind::Fuel << 5.0 << CorrectionBasis::InjectionTime;
-    QTest::newRow("fuel, all 25.5, MAF") << TableKind::Fuel << 25.5 << CorrectionBasis::Maf;
+    for (const SurfaceRenderer r : {SurfaceRenderer::OpenGL, SurfaceRenderer::Painter}) {
+        const char* name = r == SurfaceRenderer::OpenGL ? "OpenGL" : "painter";
+        QTest::addRow("%s: water, all 0.01, MAF", name)
+            << r << TableKind::Water << 0.01 << CorrectionBasis::Maf;
+        QTest::addRow("%s: fuel, all 5, injection time", name)
+            << r << TableKind::Fuel << 5.0 << CorrectionBasis::InjectionTime;
+        QTest::addRow("%s: fuel, all 25.5, MAF", name)
+            << r << TableKind::Fuel << 25.5 << CorrectionBasis::Maf;
+    }
 }
 
 // The background has the table's colour, the surface its threshold colour, and the row labels
 // are written in black where their anchors project.
 void TestSurfaceView::drawsSurfaceAndLabels() {
+    QFETCH(SurfaceRenderer, renderer);
+    showWindow(renderer);
+    QCOMPARE(m_view->usesOpenGL(), renderer == SurfaceRenderer::OpenGL);
     QFETCH(TableKind, table);
     QFETCH(double, value);
     QFETCH(CorrectionBasis, basis);
     m_view->showTable(table, Uniform(value), basis);
-    const QImage image = m_view->grabFramebuffer();
+    const QImage image = m_view->grabPicture();
     QVERIFY(!image.isNull());
     const qreal ratio = image.devicePixelRatio();
     QCOMPARE(image.width(), qRound(m_view->width() * ratio));
@@ -153,6 +193,7 @@ void TestSurfaceView::sampleTableShowsEveryShade_data() {
 // A table rising from 0.01 ms to 25.2 ms shows the three reds side by side. With
 // MARVEK2_SHOT_DIR set the pictures are kept there.
 void TestSurfaceView::sampleTableShowsEveryShade() {
+    showWindow(SurfaceRenderer::OpenGL);
     QFETCH(TableKind, table);
     QFETCH(CorrectionBasis, basis);
     SurfaceValues values;
@@ -160,7 +201,7 @@ void TestSurfaceView::sampleTableShowsEveryShade() {
         for (int column = 1; column <= 8; ++column)
             values[8 * (row - 1) + (column - 1)] = 0.01 + 1.8 * (row - 1 + column - 1);
     m_view->showTable(table, values, basis);
-    const QImage image = m_view->grabFramebuffer();
+    const QImage image = m_view->grabPicture();
     const SceneColour clear = surface_scene::ClearColour(table);
     for (double m : {0.1, 0.5, 1.0}) {
         const QColor shade = Blended(surface_scene::QuadColour(m), clear);
@@ -177,8 +218,9 @@ void TestSurfaceView::sampleTableShowsEveryShade() {
 }
 
 void TestSurfaceView::dragTurnsTheSurface() {
+    showWindow(SurfaceRenderer::OpenGL);
     m_view->showTable(TableKind::Water, Uniform(12), CorrectionBasis::Maf);
-    const QImage before = m_view->grabFramebuffer();
+    const QImage before = m_view->grabPicture();
     const QPointF press(100, 100);
     QMouseEvent down(QEvent::MouseButtonPress, press, m_view->mapToGlobal(press), Qt::LeftButton,
                      Qt::LeftButton, Qt::NoModifier);
@@ -195,11 +237,30 @@ void TestSurfaceView::dragTurnsTheSurface() {
     QCOMPARE(m_view->scene().currentView().rx, 8.0f); // (300 + 300) / 75
     QCOMPARE(m_view->scene().currentView().rz, 8.0f); // (0 + 600) / 75
     QCOMPARE(m_view->scene().view(TableKind::Fuel), SurfaceViewState{});
-    QVERIFY(m_view->grabFramebuffer() != before);
+    QVERIFY(m_view->grabPicture() != before);
+}
+
+// update() on the view (as the page's refresh does) draws the scene again, and a view left alone
+// does not keep repainting itself.
+void TestSurfaceView::updateRedrawsOnceAndIdleStaysIdle() {
+    showWindow(SurfaceRenderer::OpenGL);
+    auto* canvas = m_view->findChild<QOpenGLWidget*>();
+    QVERIFY(canvas);
+    PaintCounter counter;
+    canvas->installEventFilter(&counter);
+    QTest::qWait(200);
+    counter.paints = 0;
+    QTest::qWait(300);
+    QCOMPARE(counter.paints, 0);
+    m_view->update();
+    QTRY_VERIFY(counter.paints > 0);
+    QTest::qWait(300);
+    QVERIFY2(counter.paints <= 2, qPrintable(QString::number(counter.paints)));
 }
 
 // The four buttons of "Навигация", pressed as the user presses them.
 void TestSurfaceView::navigationButtons() {
+    showWindow(SurfaceRenderer::Painter);
     m_view->showTable(TableKind::Fuel, Uniform(3), CorrectionBasis::InjectionTime);
     auto* zoom = m_navigation->findChild<QToolButton*>(QStringLiteral("atb_3D_Zoom"));
     auto* reset = m_navigation->findChild<QToolButton*>(QStringLiteral("atb_Default_3D"));
@@ -220,7 +281,7 @@ void TestSurfaceView::navigationButtons() {
     for (int i = 0; i < 20; ++i)
         QTest::mouseClick(zoom, Qt::LeftButton);
     QVERIFY(scene.currentView().left < scene.currentView().right);
-    QVERIFY(!m_view->grabFramebuffer().isNull());
+    QVERIFY(!m_view->grabPicture().isNull());
 
     QTest::mouseClick(push, Qt::LeftButton);
     const SurfaceViewState stored = scene.currentView();
