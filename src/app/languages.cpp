@@ -92,7 +92,7 @@ QString InterfaceTexts::text(QStringView key) const {
 }
 
 bool InterfaceTexts::IsMessageKey(QStringView key) {
-    return NumberOfKey(key).has_value() || (key.startsWith(u"Msg_") && key.size() > 4);
+    return NumberOfKey(key).has_value() || (key.startsWith(u"Msg") && key.size() > 3);
 }
 
 void InterfaceTexts::setText(int number, const QString& value) {

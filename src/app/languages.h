@@ -56,7 +56,7 @@ struct LanguageFileContent {
 LanguageFileContent ReadLanguageFile(const QString& path);
 
 // The numbered message texts Text01 .. Text51 the program shows in status bars, dialogs and
-// labels, and the named messages "Msg_..." added since. Empty until a language sets them; a
+// labels, and the named messages "Msg..." added since. Empty until a language sets them; a
 // language that lacks a text leaves the one before.
 class InterfaceTexts {
 public:
@@ -64,7 +64,7 @@ public:
 
     // number 1 .. 51; empty for any other number
     QString text(int number) const;
-    // key "Text01" .. "Text51" or a named message "Msg_..."; empty for any other key
+    // key "Text01" .. "Text51" or a named message "Msg..."; empty for any other key
     QString text(QStringView key) const;
     void setText(int number, const QString& value);
 

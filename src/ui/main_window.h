@@ -122,7 +122,7 @@ private:
     // A named message; its key when no language supplies it, so that nothing shows blank.
     QString text(QStringView key) const {
         const QString t = m_texts.text(key);
-        return t.isEmpty() ? key.toString() + QStringLiteral(" %1") : t;
+        return t.isEmpty() ? key.toString() : t;
     }
 
     QString m_workingDirectory;

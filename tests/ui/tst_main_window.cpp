@@ -102,6 +102,8 @@ private slots:
     void recordSaveAndReload();
     void terminationClosesLikeTheUser_data();
     void terminationClosesLikeTheUser();
+    void helpWithoutADisplay_data();
+    void helpWithoutADisplay();
 };
 
 void TestMainWindow::startsLockedInRussian() {
@@ -397,6 +399,32 @@ void TestMainWindow::terminationClosesLikeTheUser() {
     QCOMPARE(program.exitCode(), 0);
     QCOMPARE(ReadTextFile(place.path("Info_A.ini")).lines.size(), 44);
     QCOMPARE(ReadTextFile(place.path("Config_A.ini")).lines.size(), 18);
+}
+
+void TestMainWindow::helpWithoutADisplay_data() {
+    QTest::addColumn<QStringList>("args");
+    QTest::addColumn<int>("exitCode");
+    QTest::addColumn<QByteArray>("output"); // on standard output (help) or error (mistake)
+    QTest::newRow("--help") << QStringList{"--help"} << 0 << QByteArray("--port");
+    QTest::newRow("unknown option") << QStringList{"--no-such"} << 1 << QByteArray("no-such");
+}
+
+void TestMainWindow::helpWithoutADisplay() {
+    QFETCH(QStringList, args);
+    QFETCH(int, exitCode);
+    QFETCH(QByteArray, output);
+    QProcess program;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"})
+        env.remove(QLatin1String(name));
+    program.setProcessEnvironment(env);
+    program.start(QStringLiteral(MARVEK2_PROGRAM), args);
+    QVERIFY(program.waitForFinished(10000));
+    QCOMPARE(program.exitStatus(), QProcess::NormalExit);
+    QCOMPARE(program.exitCode(), exitCode);
+    const QByteArray text =
+        exitCode == 0 ? program.readAllStandardOutput() : program.readAllStandardError();
+    QVERIFY2(text.contains(output), text.constData());
 }
 
 QTEST_MAIN(TestMainWindow)
