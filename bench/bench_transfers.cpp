@@ -73,7 +73,7 @@ Figure timeTransfer(Station& station, const std::function<void()>& start, QSigna
 Figure identify(bool fast) {
     Station s(sim::ModuleState::defaultEeprom(), fast);
     if (!s.rig.started || !s.rig.open())
-        return {-1, 0, QStringLiteral("no simulator")};
+        return {-1, 0, 0, QStringLiteral("no simulator")};
     QSignalSpy done(&s.read, &ConnectRead::identified);
     QSignalSpy failed(&s.read, &ConnectRead::foreignModule);
     return timeTransfer(
@@ -83,7 +83,7 @@ Figure identify(bool fast) {
 Figure dump(bool fast, const QString& path) {
     Station s(sim::ModuleState::defaultEeprom(), fast);
     if (!s.rig.started || !s.rig.open())
-        return {-1, 0, QStringLiteral("no simulator")};
+        return {-1, 0, 0, QStringLiteral("no simulator")};
     QSignalSpy done(&s.features.dumps(), &DumpFiles::saved);
     QSignalSpy failed(&s.features.dumps(), &DumpFiles::failed);
     return timeTransfer(
@@ -99,14 +99,14 @@ Figure restore(bool fast, const QString& path) {
     }
     Station s(image, fast);
     if (!s.rig.started || !s.rig.open())
-        return {-1, 0, QStringLiteral("no simulator")};
+        return {-1, 0, 0, QStringLiteral("no simulator")};
     QSignalSpy identified(&s.read, &ConnectRead::identified);
     s.read.startRead();
     if (!identified.wait(60000))
-        return {-1, 0, QStringLiteral("the module was not identified")};
+        return {-1, 0, 0, QStringLiteral("the module was not identified")};
     s.features.Btn_Raschet_Marvek_2Click();
     if (!s.features.dumps().openFromFile(path))
-        return {-1, 0, QStringLiteral("the dump file cannot be opened")};
+        return {-1, 0, 0, QStringLiteral("the dump file cannot be opened")};
     QSignalSpy done(&s.features.dumps(), &DumpFiles::written);
     QSignalSpy failed(&s.features.dumps(), &DumpFiles::failed);
     return timeTransfer(
