@@ -82,6 +82,7 @@ void TableTransfer::begin(TableKind kind, TableOperation operation, int progress
     m_samples.clear();
     m_halfAnswer = false;
     m_staleCharacters = 0;
+    m_progressMaximum = progressMaximum;
     m_engine.resetProgress(progressStart, progressMaximum);
     transaction(kind, operation).start(command);
     emit lockRequested();
@@ -136,6 +137,7 @@ bool TableTransfer::advance() {
 
 void TableTransfer::finish() {
     transaction(m_kind, m_operation).stop();
+    m_engine.resetProgress(0, m_progressMaximum); // the bar shows empty again
     emit unlockRequested();
     emit completed(m_kind, m_operation);
 }
@@ -177,6 +179,7 @@ void TableTransfer::receiveRead(const QString& chunk) {
     }
     if (m_badAnswers > BadAnswerLimit) {
         transaction(m_kind, m_operation).stop();
+        m_engine.resetProgress(0, m_progressMaximum);
         emit unlockRequested();
         emit failed(m_kind, m_kind == TableKind::Water ? 5 : 6);
     }

@@ -101,6 +101,7 @@ private:
     bool m_verifyPass = false;
     int m_badAnswers = 0;
     SampleVote m_samples;
+    int m_progressMaximum = ReadProgressMaximum;
     bool m_halfAnswer = false; // the last read answer seen had one character
     int m_staleCharacters = 0; // left out of the answers since the last send
     std::array<int, kTableCells> m_bytes{};

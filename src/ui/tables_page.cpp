@@ -294,6 +294,7 @@ QWidget* TablesPage::buildRightColumn() {
     atb_KorrTab_MAF =
         textButton("atb_KorrTab_MAF", QStringLiteral("Напряжение от MAF"), sgb_KorrTab);
     atb_KorrTab_VV = textButton("atb_KorrTab_VV", QStringLiteral("Время впрыска"), sgb_KorrTab);
+    sgb_KorrTab->setStyleSheet(QStringLiteral("QToolButton:checked { font-weight: bold; }"));
     for (QToolButton* b : {atb_KorrTab_MAF, atb_KorrTab_VV}) {
         b->setCheckable(true);
         basis->addWidget(b);
@@ -423,6 +424,7 @@ void TablesPage::applySettingsView(const SettingsView& view) {
     const CorrectionBasis labelled = view.tableRowLabels == BasisRowLabels(CorrectionBasis::Maf)
                                          ? CorrectionBasis::Maf
                                          : CorrectionBasis::InjectionTime;
+    m_tables.setBasis(labelled); // the buttons already show the module's basis
     Panel_3D_Left->setText(axisCaption(labelled));
     Panel_Space3D->setBasis(labelled);
     btnRefresh3D();
