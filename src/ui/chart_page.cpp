@@ -19,6 +19,7 @@
 #include <QLineEdit>
 #include <QRadioButton>
 #include <QScrollArea>
+#include <QScrollBar>
 #include <QStackedLayout>
 #include <QTabWidget>
 #include <QToolButton>
@@ -91,13 +92,17 @@ ChartPage::ChartPage(LiveRecorder& recorder, QWidget* parent)
     layout->setContentsMargins(2, 2, 2, 2);
     auto* parameters = new QTabWidget(this);
     parameters->setObjectName(QStringLiteral("sPageControl1"));
-    parameters->setFixedWidth(392);
     // On a small screen the rows keep their height and the tab scrolls.
     auto* scroll = new QScrollArea(parameters);
     scroll->setObjectName(QStringLiteral("sts_Parameters"));
     scroll->setWidgetResizable(true);
     scroll->setFrameShape(QFrame::NoFrame);
-    scroll->setWidget(buildParameters());
+    QWidget* rows = buildParameters();
+    scroll->setWidget(rows);
+    // The form's 392 pixels are a minimum: no caption or button of the rows is cut off (the
+    // "Норма"/"Среднее" column among them), and only a vertical scroll bar may appear.
+    parameters->setFixedWidth(std::max(
+        392, rows->sizeHint().width() + scroll->verticalScrollBar()->sizeHint().width() + 12));
     parameters->addTab(scroll, QStringLiteral("Параметры"));
     layout->addWidget(parameters);
 
