@@ -159,9 +159,11 @@ void TableTransfer::receiveRead(const QString& chunk) {
         const QString answer = readAnswer(chunk);
         if (answer.isEmpty())
             return;
-        const int first = answer.isEmpty() ? -1 : wire::HexDigit(answer.at(0));
+        const int first = wire::HexDigit(answer.at(0));
         const int second = answer.size() < 2 ? -1 : wire::HexDigit(answer.at(1));
-        if (first >= 0 && second >= 0) {
+        // More than two characters are two answers, one of them late: which one belongs to
+        // this cell cannot be told, so the cell is read again.
+        if (first >= 0 && second >= 0 && answer.size() == 2) {
             m_tables.setCellValue(m_kind, m_cursor, DecodeCell(first + 16 * second));
             m_badAnswers = 0;
             if (!advance()) {
@@ -192,7 +194,7 @@ void TableTransfer::receiveFiltered(const QString& chunk) {
     if (answer.isEmpty())
         return;
     const auto byte = wire::DecodeByte(answer);
-    if (!byte) {
+    if (!byte || answer.size() > 2) {
         if (answer.size() >= 2 || (!answer.isEmpty() && wire::HexDigit(answer.at(0)) < 0))
             m_engine.setPendingCommand(m_engine.SentCommand());
         return;
@@ -237,7 +239,7 @@ void TableTransfer::receiveWrite(const QString& chunk) {
         if (readBack.isEmpty() || (readBack.size() < 2 && wire::HexDigit(readBack.at(0)) >= 0))
             return;
         const QString swapped = QString(readBack.mid(1, 1)) + readBack.at(0);
-        if (swapped != sentDigits(m_cursor)) {
+        if (swapped != sentDigits(m_cursor) || readBack.size() > 2) {
             m_verifyPass = true;
             m_engine.setPendingCommand(writeCommand());
         } else if (advance()) {

@@ -57,6 +57,8 @@ void TableTransferTest::plainReadAnswers_data() {
                                                << "F8*" << 1;
     QTest::newRow("second not hex") << QStringList{"A?"} << ""
                                     << "F8*" << 1;
+    QTest::newRow("a late answer with this one") << QStringList{"FEA1"} << ""
+                                                 << "F8*" << 1;
 }
 
 void TableTransferTest::plainReadAnswers() {
