@@ -311,9 +311,12 @@ QWidget* EmulatorPage::buildControls() {
     Ed_Num_Yellow_Points->setFixedWidth(44);
     auto* countLabel = new QLabel(QStringLiteral("Точек"), dynamic);
     countLabel->setObjectName(QStringLiteral("Lbl_Num_Yellow_Points"));
-    dynamicLayout->addWidget(Btn_YellowPoints, 0, 0, 1, 2);
-    dynamicLayout->addWidget(Btn_YellowPoints_Stop, 0, 2, 1, 2);
+    auto* run = new QHBoxLayout;
+    run->addWidget(Btn_YellowPoints, 1);
+    run->addWidget(Btn_YellowPoints_Stop, 1);
+    dynamicLayout->addLayout(run, 0, 0, 1, 4);
     dynamicLayout->addWidget(countLabel, 1, 0);
+    dynamicLayout->setColumnStretch(0, 1);
     dynamicLayout->addWidget(atb_Num_Yellow_Points_Down, 1, 1);
     dynamicLayout->addWidget(Ed_Num_Yellow_Points, 1, 2);
     dynamicLayout->addWidget(atb_Num_Yellow_Points_Up, 1, 3);
@@ -403,10 +406,10 @@ void EmulatorPage::storeInfo(InfoSettings& info) const {
 void EmulatorPage::applyLanguage(const QList<LanguageFileEntry>& entries,
                                  const InterfaceTexts& texts) {
     m_texts = texts;
-    for (const LanguageFileEntry& e : entries) {
-        if (e.control.startsWith(QLatin1String("MsgCurve")))
-            m_messages.insert(e.control, e.value);
-    }
+    m_texts.apply(entries); // the named messages of the page, whoever applied them before
+    // What the status bar shows was worded in the language before.
+    for (int panel = 0; panel < 3; ++panel)
+        StatusBar_2D->setPanelText(panel, QString());
     // The chart's axis titles follow the grid's column headers.
     Chart_Bis->yAxis->setLabel(sbtn_sgrid_Emu_Cap_Right->text());
     Chart_Bis->xAxis->setLabel(sbtn_sgrid_Emu_Cap_Left->text());
@@ -414,8 +417,8 @@ void EmulatorPage::applyLanguage(const QList<LanguageFileEntry>& entries,
 }
 
 QString EmulatorPage::messageText(const Message& m) const {
-    const auto found = m_messages.constFind(m.key);
-    return found == m_messages.constEnd() ? EnglishText(m) : FillTemplate(*found, m.args);
+    const QString pattern = m_texts.text(m.key);
+    return pattern.isEmpty() ? EnglishText(m) : FillTemplate(pattern, m.args);
 }
 
 void EmulatorPage::report(const Message& m) {

@@ -5,7 +5,6 @@
 #include "info_file.h"
 #include "languages.h"
 
-#include <QHash>
 #include <QList>
 #include <QStringList>
 #include <QTimer>
@@ -147,7 +146,6 @@ private:
 
     curve::CurveFeatures& m_features;
     InterfaceTexts m_texts;
-    QHash<QString, QString> m_messages;
     bool m_mapSensor = false;
     bool m_updating = false;
 
