@@ -306,6 +306,42 @@ int LabelPixelSize(const SurfaceViewState& view, int width, int height) {
     return std::clamp(int(std::lround(pixelsPerUnit * 0.056)), kSmallest, kLargest);
 }
 
+PlacedLabels PlaceLabels(const SurfaceViewState& view, const QList<SceneLabel>& labels,
+                         const std::function<QSizeF(const QString&, int)>& measure, int width,
+                         int height) {
+    // The digits fill about this much of a text line's height.
+    constexpr double kInkShare = 0.7;
+    PlacedLabels placed;
+    placed.pixelSizes.resize(labels.size());
+    placed.boxes.resize(labels.size());
+    const int start = LabelPixelSize(view, width, height);
+    for (const SceneLabelKind kind :
+         {SceneLabelKind::Speed, SceneLabelKind::Row, SceneLabelKind::HeightScale}) {
+        for (int size = start;; --size) {
+            bool crowded = false;
+            QRectF previousInk;
+            for (qsizetype i = 0; i < labels.size(); ++i) {
+                if (labels[i].kind != kind)
+                    continue;
+                const QSizeF text = measure(labels[i].text, size);
+                const std::optional<QRectF> box =
+                    LabelBox(view, labels[i], text.width(), text.height(), width, height);
+                placed.pixelSizes[i] = size;
+                placed.boxes[i] = box.value_or(QRectF());
+                if (!box)
+                    continue;
+                const double margin = box->height() * (1 - kInkShare) / 2;
+                const QRectF ink = box->adjusted(0, margin, 0, -margin);
+                crowded = crowded || (previousInk.isValid() && previousInk.intersects(ink));
+                previousInk = ink;
+            }
+            if (!crowded || size <= kSmallestLabelPixels)
+                break;
+        }
+    }
+    return placed;
+}
+
 bool FrustumValid(const SurfaceViewState& v) {
     for (double d : {v.left, v.right, v.bottom, v.top, v.zNear, v.zFar})
         if (!std::isfinite(d))

@@ -5,9 +5,11 @@
 
 #include <QList>
 #include <QRectF>
+#include <QSizeF>
 #include <QString>
 
 #include <array>
+#include <functional>
 #include <optional>
 
 // The 3D surface of the active injection table, computed without any drawing API: the view state
@@ -134,6 +136,19 @@ std::optional<QRectF> LabelBox(const SurfaceViewState& view, const SceneLabel& l
 // Pixel height of the label font: in step with the projected size of the base (as text written in
 // the scene would be), so labels grow when zooming in and never crowd a small picture.
 int LabelPixelSize(const SurfaceViewState& view, int width, int height);
+
+// The labels as they are written: each label's font pixel size and box (an empty box for one
+// whose anchor lies behind the eye). Each kind of label starts at LabelPixelSize and shrinks, down
+// to kSmallestLabelPixels, until no two of its neighbouring labels overlap (the line spacing above
+// and below the digits may). measure gives the size of a text at a pixel size.
+struct PlacedLabels {
+    QList<int> pixelSizes; // parallel to the labels
+    QList<QRectF> boxes;   // parallel to the labels
+};
+inline constexpr int kSmallestLabelPixels = 9;
+PlacedLabels PlaceLabels(const SurfaceViewState& view, const QList<SceneLabel>& labels,
+                         const std::function<QSizeF(const QString& text, int pixelSize)>& measure,
+                         int width, int height);
 
 // True when left < right and bottom < top, all finite, with near and far usable.
 bool FrustumValid(const SurfaceViewState& view);

@@ -292,18 +292,23 @@ void SurfaceView::zoomOut() {
 }
 
 void SurfaceView::drawLabels(QPainter& painter, int width, int height) const {
-    const SurfaceViewState& view = m_scene.currentView();
     QFont font = painter.font();
     font.setBold(true);
-    font.setPixelSize(surface_scene::LabelPixelSize(view, width, height));
-    painter.setFont(font);
+    const auto measure = [&font](const QString& text, int pixelSize) {
+        font.setPixelSize(pixelSize);
+        const QFontMetricsF metrics(font);
+        return QSizeF(metrics.horizontalAdvance(text), metrics.height());
+    };
+    const QList<SceneLabel> labels = m_scene.labels();
+    const surface_scene::PlacedLabels placed =
+        surface_scene::PlaceLabels(m_scene.currentView(), labels, measure, width, height);
     painter.setPen(Qt::black);
-    const QFontMetricsF metrics(font);
-    for (const SceneLabel& label : m_scene.labels()) {
-        const std::optional<QRectF> box = surface_scene::LabelBox(
-            view, label, metrics.horizontalAdvance(label.text), metrics.height(), width, height);
-        if (box)
-            painter.drawText(*box, Qt::AlignCenter, label.text);
+    for (qsizetype i = 0; i < labels.size(); ++i) {
+        if (placed.boxes[i].isEmpty())
+            continue;
+        font.setPixelSize(placed.pixelSizes[i]);
+        painter.setFont(font);
+        painter.drawText(placed.boxes[i], Qt::AlignCenter, labels[i].text);
     }
 }
 

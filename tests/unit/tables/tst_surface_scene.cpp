@@ -58,6 +58,8 @@ private slots:
     void storeTurnRestore();
     void resetKeepsZoom();
     void labelsGrowWithZoom();
+    void neighbouringLabelsDoNotOverlap_data();
+    void neighbouringLabelsDoNotOverlap();
     void dragRotatesFromPressPoint();
     void rememberedViewsTimes100_data();
     void rememberedViewsTimes100();
@@ -288,6 +290,47 @@ void TestSurfaceScene::labelsGrowWithZoom() {
     for (int i = 0; i < 9; ++i)
         scene.zoomIn();
     QCOMPARE(LabelPixelSize(scene.currentView(), 500, 400), 16);
+}
+
+void TestSurfaceScene::neighbouringLabelsDoNotOverlap_data() {
+    QTest::addColumn<int>("width");
+    QTest::addColumn<int>("height");
+    QTest::addColumn<int>("turn"); // drag in pixels from the press point, along x and y
+    QTest::newRow("default view") << 500 << 400 << 0;
+    QTest::newRow("wide panel") << 900 << 400 << 0;
+    QTest::newRow("turned") << 500 << 400 << 600;
+}
+
+void TestSurfaceScene::neighbouringLabelsDoNotOverlap() {
+    QFETCH(int, width);
+    QFETCH(int, height);
+    QFETCH(int, turn);
+    SurfaceScene scene;
+    scene.setBasis(CorrectionBasis::InjectionTime);
+    scene.beginDrag(0, 0);
+    scene.dragTo(turn, turn / 3);
+    // A bold sans-serif font: digits about 0.6 of the pixel size wide.
+    const auto measure = [](const QString& text, int px) {
+        return QSizeF(0.6 * px * double(text.size()), 1.2 * px);
+    };
+    const QList<SceneLabel> labels = scene.labels();
+    const PlacedLabels placed = PlaceLabels(scene.currentView(), labels, measure, width, height);
+    QCOMPARE(placed.boxes.size(), labels.size());
+    const int start = LabelPixelSize(scene.currentView(), width, height);
+    for (qsizetype i = 1; i < labels.size(); ++i) {
+        QVERIFY(placed.pixelSizes[i] >= kSmallestLabelPixels && placed.pixelSizes[i] <= start);
+        if (labels[i].kind != labels[i - 1].kind || placed.pixelSizes[i] == kSmallestLabelPixels)
+            continue;
+        QCOMPARE(placed.pixelSizes[i], placed.pixelSizes[i - 1]); // one size per kind
+        // The digits (the middle 70 % of a line) of neighbours never overlap.
+        const auto ink = [](const QRectF& r) {
+            return r.adjusted(0, 0.15 * r.height(), 0, -0.15 * r.height());
+        };
+        QVERIFY2(!ink(placed.boxes[i]).intersects(ink(placed.boxes[i - 1])),
+                 qPrintable(labels[i].text));
+    }
+    // The height scale never needs to shrink: its steps are far apart.
+    QCOMPARE(placed.pixelSizes.last(), start);
 }
 
 // Every move adds its whole displacement from the press point.
