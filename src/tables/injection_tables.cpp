@@ -77,7 +77,9 @@ void InjectionTables::showFlow(TableKind kind, double flow) {
     for (int r = 1; r <= kTableRows; ++r) {
         for (int c = 1; c <= kTableColumns; ++c) {
             if (const auto v = m_format.parse(t.cell(c, r)))
-                m_view.setCell(c, r, text(flow * (*v * 60) / FlowDivisor(c)));
+                // Hundredths of a millilitre per hour are all a fitter can use; fifteen digits
+                // would not fit the cell.
+                m_view.setCell(c, r, text(RoundHalfEven(flow * (*v * 60) / FlowDivisor(c), 2)));
         }
     }
 }

@@ -164,6 +164,9 @@ void TableModelTest::refreshClampsAndShowsUnits_data() {
     QTest::newRow("flow keeps 30") << F << TableUnit::Flow << "200" << 8 << 1 << "30"
                                    << "120000"
                                    << "30";
+    QTest::newRow("flow rounded to 0,01") << F << TableUnit::Flow << "200" << 1 << 1 << "1,4"
+                                          << "375,17"
+                                          << "1,4";
     QTest::newRow("flow empty keeps view")
         << TableKind::Water << TableUnit::Flow << "" << 4 << 1 << "2,5"
         << "2,5"
