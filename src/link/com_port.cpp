@@ -1,5 +1,6 @@
 #include "com_port.h"
 
+#include <QElapsedTimer>
 #include <QFile>
 #include <QScopedValueRollback>
 #include <QSerialPort>
@@ -8,6 +9,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <limits>
 
 #include <unistd.h>
 
@@ -119,11 +121,23 @@ void TBComPort::setOutBufSize(int size) {
         applyQueueSizes();
 }
 
-// Write completion is not awaited with a time limit here: commands are a few characters and the
-// driver queue takes them at once, so the timeouts are kept only as the component's settings.
+// Takes effect with the next transfer: SendText and ReceiveText read them on every call.
 void TBComPort::setTimeouts(const TComTimeouts& timeouts) {
     m_timeouts = timeouts;
 }
+
+namespace {
+
+// A transfer's time limit from its total timeouts: multiplier x characters + constant, or -1
+// (no limit) when either is negative ("maximum").
+int totalTimeoutMs(int multiplier, int constant, qint64 characters) {
+    if (multiplier < 0 || constant < 0)
+        return -1;
+    const qint64 total = qint64(multiplier) * characters + constant;
+    return int(std::min<qint64>(total, std::numeric_limits<int>::max()));
+}
+
+} // namespace
 
 void TBComPort::applyQueueSizes() {
     if (m_inBufSize < 0 || m_outBufSize < 0)
@@ -226,19 +240,54 @@ int TBComPort::SendText(const QString& text) {
     if (!m_connected || text.isEmpty())
         return 0;
     const QByteArray bytes = text.toLatin1();
-    const qint64 written = m_serial->write(bytes);
-    if (written < 0) {
-        loseConnection(QString::fromUtf8(ComPortMessages::WriteFailed));
-        return 0;
+    // The transmit queue takes at most OutBufSize characters at a time; each part must leave
+    // within the write timeouts, or the transfer has failed and the port is closed.
+    const qsizetype part = m_outBufSize > 0 ? m_outBufSize : bytes.size();
+    qint64 sent = 0;
+    for (qsizetype at = 0; at < bytes.size(); at += part) {
+        const QByteArray chunk = bytes.mid(at, part);
+        const qint64 written = m_serial->write(chunk);
+        if (written < 0) {
+            loseConnection(QString::fromUtf8(ComPortMessages::WriteFailed));
+            return 0;
+        }
+        m_serial->flush();
+        if (m_serial->bytesToWrite() > 0 &&
+            !m_serial->waitForBytesWritten(totalTimeoutMs(
+                m_timeouts.WriteTotalMultiplier, m_timeouts.WriteTotalConstant, chunk.size())) &&
+            m_serial && m_serial->bytesToWrite() > 0) {
+            loseConnection(QString::fromUtf8(ComPortMessages::WriteFailed));
+            return int(sent);
+        }
+        if (!m_connected)
+            return int(sent);
+        sent += written;
     }
-    m_serial->flush();
-    return int(written);
+    return int(sent);
 }
 
 int TBComPort::ReceiveText(QString& text, int count) {
     text.clear();
     if (!m_connected || count <= 0)
         return 0;
+    // With ReadInterval "maximum" and both read totals 0 a read returns at once with what is
+    // waiting (the program's setting: reads follow RxChar). Other timeouts wait for the
+    // characters asked for, up to the read totals, outside the receive dispatch.
+    const TComTimeouts& t = m_timeouts;
+    const bool returnsAtOnce =
+        t.ReadInterval < 0 && t.ReadTotalMultiplier == 0 && t.ReadTotalConstant == 0;
+    if (!returnsAtOnce && !m_dispatching && m_serial->bytesAvailable() < count) {
+        const int limit = totalTimeoutMs(t.ReadTotalMultiplier, t.ReadTotalConstant, count);
+        QElapsedTimer clock;
+        clock.start();
+        while (m_serial && m_serial->bytesAvailable() < count) {
+            const int left = limit < 0 ? -1 : int(limit - clock.elapsed());
+            if ((limit >= 0 && left <= 0) || !m_serial->waitForReadyRead(left))
+                break;
+        }
+        if (!m_connected)
+            return 0;
+    }
     text = QString::fromLatin1(m_serial->read(count));
     return int(text.size());
 }
