@@ -139,7 +139,7 @@ void TestSettingsCliOverPty::restoreRefusesABadFileAndSendsNothing() {
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("bad.mmr2"));
     QStringList lines = DumpFileLines(asImage(sourceImage()));
-    lines.removeAt(100);
+    lines[100] = QStringLiteral("EEPROM-64 = ZZ");
     QCOMPARE(WriteTextFile(path, lines), QString());
     PtyRig rig(targetImage());
     QVERIFY(rig.started);
