@@ -137,6 +137,7 @@ void CurveTransfer::sendNextSingle() {
         return;
     }
     m_write.stop();
+    m_engine.resetProgress(0, WriteProgress);
 }
 
 void CurveTransfer::receiveSingle(const QString& answer) {

@@ -35,6 +35,8 @@ const QColor kYellow(255, 215, 0);
 const QColor kCurveRed(220, 0, 0);
 const QColor kEditGreen(0, 150, 0);
 constexpr double kHitPixels = 7;
+constexpr double kVoltsFrom = -0.05;
+constexpr double kVoltsTo = 5.1;
 
 QToolButton* toolButton(const char* name, const QString& caption, QWidget* parent) {
     auto* b = new QToolButton(parent);
@@ -227,7 +229,12 @@ QWidget* EmulatorPage::buildChartPanel() {
     Chart_Bis->setMinimumSize(300, 200);
     Chart_Bis->setMouseTracking(true);
     Chart_Bis->xAxis->setRange(-0.5, 63.5);
-    Chart_Bis->yAxis->setRange(-0.05, 5.1);
+    Chart_Bis->yAxis->setRange(kVoltsFrom, kVoltsTo);
+    // A rectangle dragged over the plot zooms the voltage axis only; a right drag pans it and a
+    // double click shows the whole range again.
+    Chart_Bis->setSelectionRectMode(QCP::srmZoom);
+    Chart_Bis->axisRect()->setRangeZoomAxes(nullptr, Chart_Bis->yAxis);
+    Chart_Bis->axisRect()->setRangeDragAxes(nullptr, Chart_Bis->yAxis);
     Chart_Bis->xAxis->setLabel(
         QStringLiteral("Относительное количество топлива или расход воздуха"));
     Chart_Bis->yAxis->setLabel(QStringLiteral("Напряжение, В или расход воздуха"));
@@ -387,6 +394,10 @@ void EmulatorPage::bind() {
     connect(Chart_Bis, &QCustomPlot::mousePress, this, &EmulatorPage::chartPressed);
     connect(Chart_Bis, &QCustomPlot::mouseMove, this, &EmulatorPage::chartMoved);
     connect(Chart_Bis, &QCustomPlot::mouseRelease, this, &EmulatorPage::chartReleased);
+    connect(Chart_Bis, &QCustomPlot::mouseDoubleClick, this, [this] {
+        Chart_Bis->yAxis->setRange(kVoltsFrom, kVoltsTo);
+        Chart_Bis->replot(QCustomPlot::rpQueuedReplot);
+    });
 }
 
 void EmulatorPage::addToLock(InterfaceLock& lock) {
@@ -653,9 +664,13 @@ void EmulatorPage::showPointStatus(int point) {
 }
 
 void EmulatorPage::chartPressed(QMouseEvent* event) {
+    m_panFrom = event->button() == Qt::RightButton ? event->position().y() : -1;
     const int point = pointAt(event->position());
     if (point < 0 || !sgrid_Emu->isEnabled())
         return;
+    m_panFrom = -1;
+    // A press on a point moves the point, not the zoom rectangle.
+    Chart_Bis->setSelectionRectMode(QCP::srmNone);
     m_selected = point;
     showPointStatus(point);
     if (event->button() == Qt::RightButton) {
@@ -670,6 +685,14 @@ void EmulatorPage::chartMoved(QMouseEvent* event) {
     if (m_dragging && m_selected >= 0) {
         m_features.model().drag(m_selected, voltsAt(event->position()));
         showPointStatus(m_selected);
+        return;
+    }
+    if (m_panFrom >= 0 && (event->buttons() & Qt::RightButton)) {
+        QCPAxis* axis = Chart_Bis->yAxis;
+        const double by = axis->pixelToCoord(m_panFrom) - axis->pixelToCoord(event->position().y());
+        axis->moveRange(by);
+        m_panFrom = event->position().y();
+        Chart_Bis->replot(QCustomPlot::rpQueuedReplot);
         return;
     }
     // The markers' hints.
@@ -689,6 +712,8 @@ void EmulatorPage::chartMoved(QMouseEvent* event) {
 void EmulatorPage::chartReleased(QMouseEvent*) {
     m_dragging = false;
     m_selected = -1;
+    m_panFrom = -1;
+    Chart_Bis->setSelectionRectMode(QCP::srmZoom);
 }
 
 void EmulatorPage::Btn_Refresh_2D_GrafClick() {

@@ -169,6 +169,7 @@ private:
     std::optional<curve::LineProposal> m_line;
     int m_selected = -1;
     bool m_dragging = false;
+    double m_panFrom = -1; // the pixel row a right drag started from; -1: no pan
     StatusPanels* StatusBar_2D = nullptr;
 
     QToolButton* atb_Emu_In_2 = nullptr;

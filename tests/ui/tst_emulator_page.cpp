@@ -234,6 +234,20 @@ void TestEmulatorPage::dragLimitsToTheChart() {
                       Qt::NoModifier);
     QApplication::sendEvent(chart, &after);
     QCOMPARE(b.grid()->item(30, 1)->text(), QStringLiteral("0")); // released: nothing selected
+
+    // A rectangle away from the points zooms the voltage axis only; a double click restores it.
+    const QCPRange bottomRange = chart->xAxis->range();
+    const QPoint a(int(chart->xAxis->coordToPixel(40)), int(chart->yAxis->coordToPixel(1.0)));
+    const QPoint c(int(chart->xAxis->coordToPixel(60)), int(chart->yAxis->coordToPixel(0.2)));
+    QTest::mousePress(chart, Qt::LeftButton, {}, a);
+    QMouseEvent stretch(QEvent::MouseMove, QPointF(c), chart->mapToGlobal(QPointF(c)), Qt::NoButton,
+                        Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(chart, &stretch);
+    QTest::mouseRelease(chart, Qt::LeftButton, {}, c);
+    QVERIFY(std::abs(chart->yAxis->range().upper - 1.0) < 0.05);
+    QCOMPARE(chart->xAxis->range(), bottomRange);
+    QTest::mouseDClick(chart, Qt::LeftButton, {}, c);
+    QVERIFY(chart->yAxis->range().upper > 5);
 }
 
 void TestEmulatorPage::readAndWriteButtons() {
