@@ -360,11 +360,13 @@ void TfmMain::wireCurvePage() {
             &EmulatorPage::Btn_Refresh_2D_GrafClick);
     connect(&m_settingsFeatures->lambda(), &LambdaTraining::curveSeriesClearRequested, page,
             &EmulatorPage::clearCurveSeries);
+    // The type is the main page's: a template twin's click leaves the module's type as it is.
     connect(&m_settingsFeatures->choices(), &ChoiceChange::started, page,
-            [page](ChoiceOperation operation) {
+            [this, page](ChoiceOperation operation) {
                 if (operation == ChoiceOperation::DMRV_Type_Sensor_MAF ||
                     operation == ChoiceOperation::DMRV_Type_Sensor_MAP)
-                    page->bringAcceptForward(operation == ChoiceOperation::DMRV_Type_Sensor_MAP);
+                    page->bringAcceptForward(
+                        m_settingsFeatures->page().main().DMRVType.value_or(false));
             });
 }
 
