@@ -10,6 +10,7 @@
 
 #include <QButtonGroup>
 #include <QEvent>
+#include <QFileDialog>
 #include <QFileInfo>
 #include <QGridLayout>
 #include <QGroupBox>
@@ -93,6 +94,13 @@ EmulatorPage::EmulatorPage(CurveFeatures& features, QWidget* parent)
     right->addWidget(buildControls());
     layout->addLayout(right, 1);
     bind();
+    // The file dialogs; tests replace them.
+    askOpenFileName = [this] {
+        return QFileDialog::getOpenFileName(this, QString(), QString(), fileFilter());
+    };
+    askSaveFileName = [this] {
+        return QFileDialog::getSaveFileName(this, QString(), QString(), fileFilter());
+    };
     showLabels();
     for (int i = 0; i < kPointCount; ++i)
         showText(i);
@@ -432,6 +440,13 @@ QString EmulatorPage::messageText(const Message& m) const {
     return pattern.isEmpty() ? EnglishText(m) : FillTemplate(pattern, m.args);
 }
 
+QString EmulatorPage::fileFilter() const {
+    QString name = m_texts.text(QStringLiteral("MsgCurveFileFilter"));
+    if (name.isEmpty())
+        name = QStringLiteral("Данные Эмулятора");
+    return name + QStringLiteral(" (*") + QLatin1String(kCurveFileSuffix) + QLatin1Char(')');
+}
+
 void EmulatorPage::report(const Message& m) {
     emit message(messageText(m));
 }
@@ -766,6 +781,11 @@ void EmulatorPage::atb_Emu_Open_2Click() {
     Btn_YellowPoints_StopClick();
     if (pauseLiveChart)
         pauseLiveChart();
+    if (m_features.transfer().isRunning()) {
+        // A file loaded now would mix with the points still arriving from the module.
+        report(MakeMessage(kMsgBusy));
+        return;
+    }
     const QString chosen = askOpenFileName ? askOpenFileName() : QString();
     if (chosen.isEmpty())
         return;

@@ -142,6 +142,8 @@ private:
     void setMarkerCountText(const QString& text);
     bool stepMarkerCount(int direction);
     void report(const curve::Message& message);
+    // "Данные Эмулятора (*Emu.txt)": the dialogs' one filter.
+    QString fileFilter() const;
     QString text(int number) const { return m_texts.text(number); }
 
     curve::CurveFeatures& m_features;

@@ -345,14 +345,6 @@ void TfmMain::wireCurvePage() {
             [this](const QString& m) { showMessage(QMessageBox::Warning, m); });
     telemetry::LiveRecorder* recorder = m_recorder.get();
     page->pauseLiveChart = [recorder] { recorder->pause(); };
-    page->askOpenFileName = [this] {
-        return QFileDialog::getOpenFileName(this, QString(), QString(),
-                                            QStringLiteral("Данные Эмулятора (*Emu.txt)"));
-    };
-    page->askSaveFileName = [this] {
-        return QFileDialog::getSaveFileName(this, QString(), QString(),
-                                            QStringLiteral("Данные Эмулятора (*Emu.txt)"));
-    };
     // The settings side: the lambda emulator range, the training windows and the sensor type.
     connect(&m_settingsFeatures->engineering(), &EngineeringChange::curveRangeChanged, page,
             &EmulatorPage::setStretched);

@@ -263,6 +263,13 @@ void TestEmulatorPage::readAndWriteButtons() {
     QSignalSpy read(&b.features.transfer(), &CurveTransfer::readFinished);
     b.find<QToolButton>("atb_Emu_In_2")->click();
     QVERIFY(!b.grid()->isEnabled());
+    // A file is not loaded over a read under way.
+    int asked = 0;
+    b.page->askOpenFileName = [&] { return ++asked, QString(); };
+    QSignalSpy messages(b.page.get(), &EmulatorPage::message);
+    b.find<QToolButton>("atb_Emu_Open_2")->click();
+    QCOMPARE(asked, 0);
+    QCOMPARE(messages.count(), 1);
     QVERIFY(read.wait(60000));
     QVERIFY(b.grid()->isEnabled());
     QCOMPARE(b.grid()->item(29, 1)->text(), QStringLiteral("1,74"));
