@@ -184,7 +184,8 @@ void TransactionEngine::OnRxChar(int count) {
     m_offered = nullptr;
     m_inReceive = false;
 
-    const QString sent = sentCommandText();
+    const QString sent = m_commandPanelOverride.value_or(sentCommandText());
+    m_commandPanelOverride.reset();
     emit sentCommandShown(sent);
     m_receiveBuffer += chunk;
     const QString received = receivedText();

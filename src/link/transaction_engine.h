@@ -5,6 +5,7 @@
 #include <QStringList>
 
 #include <array>
+#include <optional>
 
 class ModulePort;
 class JournalSink;
@@ -77,6 +78,9 @@ public:
 
     // Status texts as the upper status bar shows them.
     QString sentCommandText() const;
+    // For the receive event being handled: the command panel (and the journal line) shows text
+    // instead of the command sent, e.g. why a transfer stopped.
+    void showInCommandPanel(const QString& text) { m_commandPanelOverride = text; }
     QString receivedText() const;
 
 signals:
@@ -107,6 +111,7 @@ private:
     QString m_pendingCommand;
     QString m_sentCommand;
     QString m_receiveBuffer;
+    std::optional<QString> m_commandPanelOverride;
     bool m_portSelected = true;
     double m_intervalScale = 1.0;
     bool m_automaticTicks = true;

@@ -182,6 +182,7 @@ void TableTransfer::receiveRead(const QString& chunk) {
     if (m_badAnswers > BadAnswerLimit) {
         transaction(m_kind, m_operation).stop();
         m_engine.resetProgress(0, m_progressMaximum);
+        m_engine.showInCommandPanel(m_failureTexts[size_t(tableIndex(m_kind))]);
         emit unlockRequested();
         emit failed(m_kind, m_kind == TableKind::Water ? 5 : 6);
     }

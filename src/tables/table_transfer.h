@@ -56,6 +56,12 @@ public:
 
     Transaction& transaction(TableKind kind, TableOperation operation);
 
+    // Text05 and Text06: what the command panel and the journal line show when a plain read of
+    // the water or the fuel table gives up.
+    void setFailureTexts(const QString& water, const QString& fuel) {
+        m_failureTexts = {water, fuel};
+    }
+
 signals:
     void started(TableKind kind, TableOperation operation);
     // The whole table was read, or written and read back equal.
@@ -102,6 +108,7 @@ private:
     int m_badAnswers = 0;
     SampleVote m_samples;
     int m_progressMaximum = ReadProgressMaximum;
+    std::array<QString, 2> m_failureTexts;
     bool m_halfAnswer = false; // the last read answer seen had one character
     int m_staleCharacters = 0; // left out of the answers since the last send
     std::array<int, kTableCells> m_bytes{};

@@ -410,6 +410,7 @@ void TablesPage::setTexts(const InterfaceTexts& texts, bool tablePageButtonDown)
     m_waterTitle = texts.text(33);
     m_fuelTitle = texts.text(34);
     m_failureTexts = {texts.text(5), texts.text(6)};
+    m_transfer.setFailureTexts(texts.text(5), texts.text(6));
     if (tablePageButtonDown) {
         spnl_Name_Table_3D->setText(m_tables.active() == TableKind::Water ? m_waterTitle
                                                                           : m_fuelTitle);

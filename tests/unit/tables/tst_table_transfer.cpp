@@ -75,6 +75,8 @@ void TableTransferTest::badAnswersEndTheRead() {
     Rig rig;
     QSignalSpy failed(&rig.transfer, &TableTransfer::failed);
     QSignalSpy unlock(&rig.transfer, &TableTransfer::unlockRequested);
+    rig.transfer.setFailureTexts(QStringLiteral("Ошибка чтения таблицы воды"),
+                                 QStringLiteral("Ошибка чтения таблицы топлива"));
     QVERIFY(!rig.transfer.startRead(TableKind::Fuel, false));
     QCOMPARE(rig.engine.progress(), 10);
     rig.exchange(TableKind::Fuel, TableOperation::Read, {"51"});
@@ -85,6 +87,8 @@ void TableTransferTest::badAnswersEndTheRead() {
     rig.exchange(TableKind::Fuel, TableOperation::Read, {"!"});
     QCOMPARE(failed.size(), 1);
     QCOMPARE(failed.at(0).at(1).toInt(), 6);
+    // The command panel part of that event's journal line names the failure.
+    QVERIFY(rig.journal.lines().last().startsWith(QStringLiteral("Ошибка чтения таблицы топлива")));
     QCOMPARE(unlock.size(), 1);
     QVERIFY(!rig.transfer.isRunning());
     // The cell read before the failure keeps its value; the next one was never skipped.
