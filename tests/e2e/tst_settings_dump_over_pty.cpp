@@ -136,7 +136,6 @@ void TestSettingsDumpOverPty::faultRows() {
     // Fast rows time only the resends on silence; a split answer's pieces (5 ms apart) need the
     // longer tick.
     QTest::newRow("clean line, fast") << 0.2 << true << 1u << clean;
-    QTest::newRow("clean line, scaled ticks") << 0.2 << false << 2u << clean;
     QTest::newRow("drops, fast") << 0.2 << true << 21u << drops;
     QTest::newRow("splits, fast") << 0.4 << true << 22u << splits;
     QTest::newRow("corruption, fast") << 0.2 << true << 23u << corruption;

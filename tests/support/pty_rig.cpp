@@ -2,8 +2,9 @@
 
 #include "wire_codec.h"
 
-#include <QDeadlineTimer>
+#include <QEventLoop>
 #include <QTest>
+#include <QTimer>
 
 PtyRig::PtyRig(const QByteArray& image, double intervalScale) {
     QString error;
@@ -57,9 +58,17 @@ bool CliRun::run(const QString& program, const QStringList& args, int timeoutMs)
     process.start(program, args);
     if (!process.waitForStarted(5000))
         return false;
-    QDeadlineTimer deadline(timeoutMs);
-    while (process.state() != QProcess::NotRunning && !deadline.hasExpired())
-        QTest::qWait(20); // runs the event loop the simulator lives in
+    // The simulator lives in this thread's event loop: run the loop until the program ends.
+    // (QTest::qWait sleeps between its rounds, which would hold every answer back by up to 10 ms.)
+    QEventLoop loop;
+    QTimer deadline;
+    deadline.setSingleShot(true);
+    QObject::connect(&deadline, &QTimer::timeout, &loop, &QEventLoop::quit);
+    QObject::connect(&process, &QProcess::finished, &loop, &QEventLoop::quit);
+    if (process.state() != QProcess::NotRunning) {
+        deadline.start(timeoutMs);
+        loop.exec();
+    }
     if (process.state() != QProcess::NotRunning) {
         process.kill();
         process.waitForFinished(5000);
