@@ -1,15 +1,20 @@
 // The long transfers against the simulated module on a pseudo-terminal, at the program's real
 // intervals, once with the default timing (one command per tick) and once with the fast
 // transfer option (the next command as soon as the answer is handled): the connection read
-// (identify), the dump of the whole EEPROM and the restore of a dump file with its read-back.
+// (identify), the dump of the whole EEPROM and the restore of a dump file with its read-back, the
+// water table's read and write and the emulation curve's read and write.
 //
 // The simulator answers at wire speed, so the fast figures are what the line and the program
 // allow; a real module must accept a command as soon as it has answered the previous one.
 #include "connect_read.h"
+#include "curve_model.h"
+#include "curve_transfer.h"
 #include "dump_file.h"
+#include "injection_tables.h"
 #include "module_settings.h"
 #include "pty_rig.h"
 #include "settings_features.h"
+#include "table_transfer.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
@@ -113,6 +118,74 @@ Figure restore(bool fast, const QString& path) {
         s, [&] { s.features.dumps().saveToModule(); }, done, failed, 240000);
 }
 
+// The table and curve transfers on one simulated module.
+struct TableStation {
+    explicit TableStation(bool fast) : rig(sim::ModuleState::defaultEeprom(), 1.0) {
+        rig.engine.setFastTransfers(fast);
+    }
+    PtyRig rig;
+    InjectionTables tables;
+    TableTransfer tableTransfer{rig.engine, tables};
+    curve::CurveModel curve;
+    curve::CurveTransfer curveTransfer{rig.engine, curve};
+};
+
+// A read, then a write of what was read (the write includes its verify pass).
+std::pair<Figure, Figure> tableReadWrite(bool fast) {
+    TableStation s(fast);
+    if (!s.rig.started || !s.rig.open())
+        return {{-1, 0, 0, QStringLiteral("no simulator")}, {}};
+    auto run = [&](const std::function<void()>& start) {
+        QSignalSpy done(&s.tableTransfer, &TableTransfer::completed);
+        QSignalSpy failed(&s.tableTransfer, &TableTransfer::failed);
+        s.rig.sim().clearReceivedCommands();
+        QElapsedTimer clock;
+        clock.start();
+        start();
+        while (done.isEmpty() && failed.isEmpty() && clock.elapsed() < 60000)
+            QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);
+        Figure f;
+        f.commands = s.rig.received().size();
+        f.lineSeconds = lineSeconds(s.rig.received());
+        if (!done.isEmpty())
+            f.seconds = double(clock.nsecsElapsed()) / 1e9;
+        else
+            f.note = QStringLiteral("the table transfer did not complete");
+        return f;
+    };
+    const Figure read = run([&] { s.tableTransfer.startRead(TableKind::Water, false); });
+    const Figure write = run([&] { s.tableTransfer.startWrite(TableKind::Water); });
+    return {read, write};
+}
+
+std::pair<Figure, Figure> curveReadWrite(bool fast) {
+    TableStation s(fast);
+    if (!s.rig.started || !s.rig.open())
+        return {{-1, 0, 0, QStringLiteral("no simulator")}, {}};
+    auto run = [&](const std::function<void()>& start, bool write) {
+        QSignalSpy read(&s.curveTransfer, &curve::CurveTransfer::readFinished);
+        QSignalSpy written(&s.curveTransfer, &curve::CurveTransfer::writeFinished);
+        s.rig.sim().clearReceivedCommands();
+        QElapsedTimer clock;
+        clock.start();
+        start();
+        QSignalSpy& done = write ? written : read;
+        while (done.isEmpty() && clock.elapsed() < 60000)
+            QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);
+        Figure f;
+        f.commands = s.rig.received().size();
+        f.lineSeconds = lineSeconds(s.rig.received());
+        if (!done.isEmpty() && (write || done.first().at(0).toBool()))
+            f.seconds = double(clock.nsecsElapsed()) / 1e9;
+        else
+            f.note = QStringLiteral("the curve transfer did not complete");
+        return f;
+    };
+    const Figure read = run([&] { s.curveTransfer.startRead(); }, false);
+    const Figure write = run([&] { s.curveTransfer.startWrite(); }, true);
+    return {read, write};
+}
+
 QByteArray cell(const Figure& f) {
     if (f.seconds < 0)
         return QByteArray("failed");
@@ -158,6 +231,14 @@ int main(int argc, char* argv[]) {
     // Both restores write the same file (the default dump's; the fast one's if that failed).
     const QString file = dumpNormal.seconds >= 0 ? normalFile : fastFile;
     row("restore", restore(false, file), restore(true, file));
+    const auto [tableReadNormal, tableWriteNormal] = tableReadWrite(false);
+    const auto [tableReadFast, tableWriteFast] = tableReadWrite(true);
+    row("table in", tableReadNormal, tableReadFast);
+    row("table out", tableWriteNormal, tableWriteFast);
+    const auto [curveReadNormal, curveWriteNormal] = curveReadWrite(false);
+    const auto [curveReadFast, curveWriteFast] = curveReadWrite(true);
+    row("curve in", curveReadNormal, curveReadFast);
+    row("curve out", curveWriteNormal, curveWriteFast);
     std::printf("restore: connection read not included; the write, the settings and the "
                 "read-back of every written byte are.\n"
                 "fast on line: the fast run's characters at 19200 bit/s, the floor of a real "
