@@ -113,22 +113,18 @@ template <std::size_t N> QJsonArray digitsJson(const std::array<int, N>& digits)
 }
 
 QJsonObject settingsJson(const ModuleSettings& s, const QStringList& readErrors) {
+    namespace a = settings_map::address;
+    // A byte the read could not take is null, never a number the module does not hold.
+    auto known = [&](int address, const QJsonValue& value) {
+        return s.isKnown(address) ? value : QJsonValue(QJsonValue::Null);
+    };
     QJsonObject o;
     o.insert(QStringLiteral("name"), s.ModuleName);
-    o.insert(QStringLiteral("Flags00"), s.Flags00);
-    o.insert(QStringLiteral("Flags01"), s.Flags01);
-    o.insert(QStringLiteral("Flags1F"), s.Flags1F);
-    o.insert(QStringLiteral("KFuel"), s.KFuel);
-    o.insert(QStringLiteral("PTN"), s.PTN);
-    o.insert(QStringLiteral("NumBurn"), s.NumBurn);
-    o.insert(QStringLiteral("Porog_T"), s.Porog_T);
-    o.insert(QStringLiteral("VolEng"), s.VolEng);
-    o.insert(QStringLiteral("ZdK"), s.ZdK);
-    o.insert(QStringLiteral("UKZ"), s.UKZ);
-    o.insert(QStringLiteral("OPR"), s.OPR);
-    o.insert(QStringLiteral("UPL"), s.UPL);
-    o.insert(QStringLiteral("LUup"), s.LUup);
-    o.insert(QStringLiteral("LUdown"), s.LUdown);
+    o.insert(QStringLiteral("Flags00"), known(a::Flags00, s.Flags00));
+    o.insert(QStringLiteral("Flags01"), known(a::Flags01, s.Flags01));
+    o.insert(QStringLiteral("Flags1F"), known(a::Flags1F, s.Flags1F));
+    for (const NumericSettingField& field : NumericSettingFields())
+        o.insert(QLatin1String(field.name), known(field.address, s.*(field.value)));
     o.insert(QStringLiteral("fuelFlowDigits"), digitsJson(s.FuelFlowDigits));
     o.insert(QStringLiteral("fuelCounterDigits"), digitsJson(s.FuelCounterDigits));
     o.insert(QStringLiteral("readErrors"), QJsonArray::fromStringList(readErrors));

@@ -15,35 +15,6 @@ namespace {
 const QString ReadErrorText = QStringLiteral("Ошибка чтения. Адрес ");
 const QString FamilyName = QStringLiteral("Marvek-2");
 
-double* numericField(ModuleSettings& s, ReadTarget target) {
-    switch (target) {
-    case ReadTarget::KFuel:
-        return &s.KFuel;
-    case ReadTarget::NumBurn:
-        return &s.NumBurn;
-    case ReadTarget::ZdK:
-        return &s.ZdK;
-    case ReadTarget::PTN:
-        return &s.PTN;
-    case ReadTarget::Porog_T:
-        return &s.Porog_T;
-    case ReadTarget::VolEng:
-        return &s.VolEng;
-    case ReadTarget::UKZ:
-        return &s.UKZ;
-    case ReadTarget::OPR:
-        return &s.OPR;
-    case ReadTarget::UPL:
-        return &s.UPL;
-    case ReadTarget::LUup:
-        return &s.LUup;
-    case ReadTarget::LUdown:
-        return &s.LUdown;
-    default:
-        return nullptr;
-    }
-}
-
 } // namespace
 
 ConnectRead::ConnectRead(TransactionEngine& engine, ModuleSettingsModel& model, QObject* parent)
@@ -186,9 +157,11 @@ void ConnectRead::decode(const ReadStep& step, int byte) {
     case ReadTarget::Last:
         return;
     default: {
-        const double value = *settings_map::NumericSettingFromByte(step.target, byte);
+        const NumericSettingField* field = NumericSettingFieldOf(step.target);
+        if (!field)
+            return;
         m_model.edit([&](ModuleSettings& s) {
-            *numericField(s, step.target) = value;
+            s.*(field->value) = field->fromByte(byte);
             s.setKnown(step.address);
         });
         emit byteDecoded(step.address, byte);

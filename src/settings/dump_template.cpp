@@ -11,21 +11,9 @@ namespace address = settings_map::address;
 namespace {
 
 double templateValue(NumericSetting setting, int b) {
-    switch (setting) {
-    case NumericSetting::OPR:
-        return settings_map::OPRFromByte(b);
-    case NumericSetting::PTN:
+    if (setting == NumericSetting::PTN)
         return b / 100.0; // two decimals on the template, unlike the connection read
-    case NumericSetting::Porog_T:
-        return settings_map::Porog_TFromByte(b);
-    case NumericSetting::ZdK:
-        return settings_map::ZdKFromByte(b);
-    case NumericSetting::VolEng:
-        return settings_map::VolEngFromByte(b);
-    case NumericSetting::KFuel:
-        return settings_map::KFuelFromByte(b);
-    }
-    return 0;
+    return NumericSettingFieldAt(RowOf(setting).address)->fromByte(b);
 }
 
 QString write(int value, int at) {
@@ -61,7 +49,7 @@ void ShowImageOnTemplate(TemplatePage& page, const EepromImage& image, const Int
             ScaleViewOf(row.setting, value, CaptionPrefix(row.setting, texts), format);
         page.scales[IndexOf(row.setting)] = ScaleDisplay{view.window, view.caption};
     }
-    page.UKZ = settings_map::UKZFromByte(image[address::UKZ]);
+    page.UKZ = NumericSettingFieldAt(address::UKZ)->fromByte(image[address::UKZ]);
     QString name;
     for (int i = 0; i < settings_map::ModuleNameLength; ++i)
         name += settings_map::NameCharFromByte(image[address::ModuleName + i]);

@@ -7,6 +7,7 @@
 
 #include <array>
 #include <bitset>
+#include <optional>
 #include <utility>
 
 // The program's copy of the module's settings, filled by the connection read and changed by the
@@ -50,6 +51,24 @@ struct ModuleSettings {
 
     bool operator==(const ModuleSettings&) const = default;
 };
+
+// The numeric settings of the module, one row each: the one table the connection read, the
+// settings page, the template and marvek2-cli take their names, addresses, fields and decodings
+// from, so that no second switch over the same names exists.
+struct NumericSettingField {
+    const char* name;                // "KFuel": the ModuleSettings field, the CLI's key
+    int address;                     // EEPROM byte
+    settings_map::ReadTarget target; // the step of the connection read that takes it
+    double ModuleSettings::*value;   // where the program keeps it
+    double (*fromByte)(int b);       // the connection read's decoding
+};
+inline constexpr int NumericSettingFieldCount = 11;
+const std::array<NumericSettingField, NumericSettingFieldCount>& NumericSettingFields();
+// The row of a read step or of an EEPROM address; null for anything that is not a number.
+const NumericSettingField* NumericSettingFieldOf(settings_map::ReadTarget target);
+const NumericSettingField* NumericSettingFieldAt(int address);
+// The value a read step's byte decodes to; nothing for steps that are not numeric settings.
+std::optional<double> NumericSettingFromByte(settings_map::ReadTarget target, int b);
 
 // Holds the one ModuleSettings of the program. Transactions write into it; widgets bind to it and
 // redraw on settingsChanged.

@@ -40,44 +40,11 @@ const NumericSettingRow& RowOf(NumericSetting setting) {
 }
 
 double ValueOf(const ModuleSettings& s, NumericSetting setting) {
-    switch (setting) {
-    case NumericSetting::OPR:
-        return s.OPR;
-    case NumericSetting::PTN:
-        return s.PTN;
-    case NumericSetting::Porog_T:
-        return s.Porog_T;
-    case NumericSetting::ZdK:
-        return s.ZdK;
-    case NumericSetting::VolEng:
-        return s.VolEng;
-    case NumericSetting::KFuel:
-        return s.KFuel;
-    }
-    return 0;
+    return s.*(NumericSettingFieldAt(RowOf(setting).address)->value);
 }
 
 void SetValue(ModuleSettings& s, NumericSetting setting, double value) {
-    switch (setting) {
-    case NumericSetting::OPR:
-        s.OPR = value;
-        return;
-    case NumericSetting::PTN:
-        s.PTN = value;
-        return;
-    case NumericSetting::Porog_T:
-        s.Porog_T = value;
-        return;
-    case NumericSetting::ZdK:
-        s.ZdK = value;
-        return;
-    case NumericSetting::VolEng:
-        s.VolEng = value;
-        return;
-    case NumericSetting::KFuel:
-        s.KFuel = value;
-        return;
-    }
+    s.*(NumericSettingFieldAt(RowOf(setting).address)->value) = value;
 }
 
 double TruncDecimal(double x) {

@@ -92,44 +92,6 @@ Flags1FBits DecodeFlags1F(int byte) {
 
 namespace {
 
-int withBit(int byte, int n, bool on) {
-    return on ? byte | (1 << n) : byte & ~(1 << n);
-}
-
-} // namespace
-
-int ComposeFlags00(const Flags00Bits& bits, int previous) {
-    int byte = previous & 0xFF;
-    byte = withBit(byte, 0, bits.DP);
-    byte = withBit(byte, 1, bits.KorrTab);
-    byte = withBit(byte, 2, bits.TicherEmu);
-    byte = withBit(byte, 3, bits.PInBurn);
-    byte = withBit(byte, 4, bits.PumpType == PumpTypeChoice::Auto);
-    byte = withBit(byte, 5, bits.PumpType == PumpTypeChoice::Ignore);
-    byte = withBit(byte, 7, bits.System);
-    return byte;
-}
-
-int ComposeFlags01(const Flags01Bits& bits, int previous) {
-    int byte = previous & 0xFF;
-    byte = withBit(byte, 0, bits.Lambda_2);
-    byte = withBit(byte, 1, bits.Language);
-    byte = withBit(byte, 2, bits.DMRVType);
-    byte = withBit(byte, 7, bits.ASinc);
-    return byte;
-}
-
-int ComposeFlags1F(const Flags1FBits& bits, int previous) {
-    int byte = previous & 0xFF;
-    byte = withBit(byte, 0, bits.LDiapazone);
-    byte = withBit(byte, 5, bits.VidBloka);
-    byte = withBit(byte, 6, bits.Use_L);
-    byte = withBit(byte, 7, bits.CalcWater);
-    return byte;
-}
-
-namespace {
-
 QString bitsText(int byte) {
     QString text;
     for (int n = 0; n < 8; ++n) {
@@ -215,35 +177,6 @@ int ConnectReadStepOf(QStringView command) {
             return i;
     }
     return -1;
-}
-
-std::optional<double> NumericSettingFromByte(ReadTarget target, int b) {
-    switch (target) {
-    case ReadTarget::KFuel:
-        return KFuelFromByte(b);
-    case ReadTarget::NumBurn:
-        return NumBurnFromByte(b);
-    case ReadTarget::ZdK:
-        return ZdKFromByte(b);
-    case ReadTarget::PTN:
-        return PTNFromByte(b);
-    case ReadTarget::Porog_T:
-        return Porog_TFromByte(b);
-    case ReadTarget::VolEng:
-        return VolEngFromByte(b);
-    case ReadTarget::UKZ:
-        return UKZFromByte(b);
-    case ReadTarget::OPR:
-        return OPRFromByte(b);
-    case ReadTarget::UPL:
-        return UPLFromByte(b);
-    case ReadTarget::LUup:
-        return LUupFromByte(b);
-    case ReadTarget::LUdown:
-        return LUdownFromByte(b);
-    default:
-        return std::nullopt;
-    }
 }
 
 } // namespace settings_map

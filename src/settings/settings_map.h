@@ -95,10 +95,7 @@ struct Flags1FBits {
 Flags00Bits DecodeFlags00(int byte);
 Flags01Bits DecodeFlags01(int byte);
 Flags1FBits DecodeFlags1F(int byte);
-// The byte with the named bits replaced and the unnamed bits of previous kept.
-int ComposeFlags00(const Flags00Bits& bits, int previous);
-int ComposeFlags01(const Flags01Bits& bits, int previous);
-int ComposeFlags1F(const Flags1FBits& bits, int previous);
+// The bytes written are composed from what the settings page shows (page_selection.h).
 
 // Journal line of a decoded bit-field byte: "EEPROM-00 =  " (two blanks for 00 and 01, one for
 // 1F), bits 0..3, a blank, bits 4..7. 0x81 at 00 gives "EEPROM-00 =  1000 0001".
@@ -145,7 +142,7 @@ const std::array<ReadStep, ConnectReadLength>& ConnectReadSequence();
 // Position of a command in the sequence, or -1.
 int ConnectReadStepOf(QStringView command);
 
-// The numeric setting of a step's byte; nothing for steps that are not numeric settings.
-std::optional<double> NumericSettingFromByte(ReadTarget target, int b);
+// The numeric settings' fields and decodings are one table: NumericSettingFields()
+// (module_settings.h).
 
 } // namespace settings_map

@@ -48,8 +48,6 @@ private slots:
     void flags00_data();
     void flags00();
     void flags01AndFlags1F();
-    void composeKeepsUnnamedBits_data();
-    void composeKeepsUnnamedBits();
     void flagsJournalLine_data();
     void flagsJournalLine();
     void nameCharacters_data();
@@ -190,28 +188,6 @@ void TestSettingsMap::flags01AndFlags1F() {
     QVERIFY(f1f.CalcWater);
     const Flags1FBits stretched = DecodeFlags1F(0x41);
     QVERIFY(stretched.LDiapazone && stretched.Use_L && !stretched.VidBloka && !stretched.CalcWater);
-}
-
-void TestSettingsMap::composeKeepsUnnamedBits_data() {
-    QTest::addColumn<int>("byte");
-    for (const int byte : {0x00, 0x40, 0x81, 0x11, 0x2E, 0x7F, 0xFF, 0x9C})
-        QTest::newRow(qPrintable(QStringLiteral("0x%1").arg(byte, 2, 16, QLatin1Char('0'))))
-            << byte;
-}
-
-void TestSettingsMap::composeKeepsUnnamedBits() {
-    QFETCH(int, byte);
-    // Decoding and composing give the byte back, except that bits 4 and 5 of EEPROM-00 come back
-    // as one pump choice (both set reads as "ignore", which is written as bit 5 alone).
-    const int pumpBits = byte & 0x30;
-    const int expected00 = pumpBits == 0x30 ? byte & ~0x10 : byte;
-    QCOMPARE(ComposeFlags00(DecodeFlags00(byte), byte), expected00);
-    QCOMPARE(ComposeFlags01(DecodeFlags01(byte), byte), byte);
-    QCOMPARE(ComposeFlags1F(DecodeFlags1F(byte), byte), byte);
-    // Named bits come from the bits, unnamed bits from the previous byte.
-    QCOMPARE(ComposeFlags00(Flags00Bits{}, byte), byte & 0x40);
-    QCOMPARE(ComposeFlags01(Flags01Bits{}, byte), byte & 0x78);
-    QCOMPARE(ComposeFlags1F(Flags1FBits{}, byte), byte & 0x1E);
 }
 
 void TestSettingsMap::flagsJournalLine_data() {
