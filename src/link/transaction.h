@@ -38,8 +38,9 @@ public:
     // that receive event, the same command again included; a branch that waits for more
     // characters sets nothing and the timer stays in charge. The timer remains the resend on
     // silence: it is restarted at every send, so a silent module gets the command again one
-    // interval after the last send. After a resend on silence the next step waits for the tick,
-    // which gives a late answer to the repeated command time to arrive before anything else
+    // interval after the last send. After a resend on silence the next steps wait for the tick
+    // until as many answers have come as the command was sent, which gives late answers to the
+    // repeats time to arrive (and be seen as answers to the old command) before anything else
     // is sent.
     void setFastCapable(bool capable) { m_fastCapable = capable; }
     bool fastCapable() const { return m_fastCapable; }

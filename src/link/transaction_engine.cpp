@@ -170,7 +170,14 @@ void TransactionEngine::OnRxChar(int count) {
 
     // Each branch is tested when its turn comes, so a branch that hands over to a later timer
     // lets that timer's branch see the same characters.
+    // Answers still owed to the resends on silence of the last command: until they have come
+    // (or a later tick has taken over), an answer that arrives may belong to an older send, so
+    // the fast option leaves the next send to the timer.
     const bool resentOnSilence = m_sendsSinceChoice > 1;
+    if (resentOnSilence)
+        m_lateAnswersOwed = std::min(m_sendsSinceChoice - 1, kMaxLateAnswersOwed);
+    else if (m_lateAnswersOwed > 0)
+        --m_lateAnswersOwed;
     m_inReceive = true;
     m_chosen = false;
     m_chooser = nullptr;
@@ -199,7 +206,7 @@ void TransactionEngine::OnRxChar(int count) {
     }
     // The fast option: the next command goes out now, after this event's journal line, and the
     // transaction's timer starts a new period from this send.
-    if (Transaction* t = fastSender(); t && !resentOnSilence) {
+    if (Transaction* t = fastSender(); t && m_lateAnswersOwed == 0) {
         tick(*t);
         t->restartTimer();
     }

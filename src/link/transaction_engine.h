@@ -126,6 +126,8 @@ private:
     // Sends of SentCommand since a branch last chose a command; more than one means the timer
     // resent it on silence, and a late answer to the repeat may still be on its way.
     int m_sendsSinceChoice = 0;
+    static constexpr int kMaxLateAnswersOwed = 3;
+    int m_lateAnswersOwed = 0;
     int m_progress = 0;
     int m_progressMaximum = 100;
     std::array<Transaction*, BranchCount> m_branches{};

@@ -54,6 +54,8 @@ private slots:
     void timersTickByThemselves();
     void fastTransfers_data();
     void fastTransfers();
+    void fastWaitsForTheAnswersToResends_data();
+    void fastWaitsForTheAnswersToResends();
     void fastHandOverSendsTheNewTransactionsCommand();
     void timersArePrecise();
 };
@@ -342,6 +344,38 @@ void TestTransactionEngine::fastTransfers() {
     QCOMPARE(rig.port.writes, writes);
     // The traffic line of the answer is written before the next command goes out.
     QCOMPARE(rig.journal.lines().last(), "Sent: 00*   Got: " + chunks.join(QString()));
+}
+
+void TestTransactionEngine::fastWaitsForTheAnswersToResends_data() {
+    // "00*" is taken at its second answer, then "10*" follows.
+    QTest::addColumn<int>("sends");
+    QTest::addColumn<QStringList>("writes");
+    QTest::newRow("sent once: at once") << 1 << QStringList{"00*", "00*", "10*"};
+    QTest::newRow("resent once: both answers came") << 2 << QStringList{"00*", "00*", "10*"};
+    QTest::newRow("resent twice: one answer still owed") << 3 << QStringList{"00*", "00*", "00*"};
+}
+
+void TestTransactionEngine::fastWaitsForTheAnswersToResends() {
+    QFETCH(int, sends);
+    QFETCH(QStringList, writes);
+    Rig rig;
+    rig.engine.setFastTransfers(true);
+    auto read = rig.transaction("TimerEEPROMSaveToFile");
+    read->setFastCapable(true);
+    int answers = 0;
+    read->setBranch([&](const QString&) {
+        if (rig.engine.SentCommand() == QLatin1String("00*"))
+            rig.engine.setPendingCommand(++answers < 2 ? QStringLiteral("00*")
+                                                       : QStringLiteral("10*"));
+    });
+    read->start(QStringLiteral("00*"));
+    for (int i = 0; i < sends; ++i)
+        read->tick();
+    rig.port.feed(QStringLiteral("50"));
+    if (sends == 1)
+        QCOMPARE(rig.port.writes.size(), 2); // the first answer asked again at once
+    rig.port.feed(QStringLiteral("50"));
+    QCOMPARE(rig.port.writes.mid(0, 3), writes);
 }
 
 void TestTransactionEngine::fastHandOverSendsTheNewTransactionsCommand() {
