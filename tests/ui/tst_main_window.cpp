@@ -14,6 +14,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
+#include <QPalette>
 #include <QPlainTextEdit>
 #include <QProcess>
 #include <QStackedWidget>
@@ -95,6 +96,7 @@ private slots:
     void connectIdentifiesAndUnlocks();
     void foreignModuleStaysLocked();
     void silentModuleReportsThenCompletes();
+    void reconnectShowsNothingOfTheModuleBefore();
     void disconnectRewritesBothFiles();
     void moduleErrorThenConnectAgain();
     void closeSavesJournalAndInfo();
@@ -260,8 +262,27 @@ void TestMainWindow::silentModuleReportsThenCompletes() {
     rig.connectModule();
     // Five seconds, sped up five times.
     QTRY_COMPARE(panel(rig.window.get(), "StatusBar_Top", 0), QStringLiteral("Модуль не отвечает"));
+    auto* top = control<QWidget>(rig.window.get(), "StatusBar_Top");
+    QCOMPARE(top->palette().color(QPalette::Window), QColor(Qt::red));
     rig.module.module().setSilent(false);
     QTRY_VERIFY_WITH_TIMEOUT(rig.identified(), 8000);
+    // A module connected is no alarm: the bar is red no longer.
+    QCOMPARE(panel(rig.window.get(), "StatusBar_Top", 0), QStringLiteral("Подключен модуль"));
+    QVERIFY(top->palette().color(QPalette::Window) != QColor(Qt::red));
+}
+
+void TestMainWindow::reconnectShowsNothingOfTheModuleBefore() {
+    Rig rig;
+    rig.connectModule();
+    QTRY_VERIFY_WITH_TIMEOUT(rig.identified(), 8000);
+    control<QToolButton>(rig.window.get(), "atb_2012_B_ModuleOff")->click();
+    // Another module, silent for now: while it is read, nothing of the first one is shown.
+    rig.module.module().setSilent(true);
+    rig.connectModule();
+    QCOMPARE(panel(rig.window.get(), "StatusBar_Bottom", 0), QString());
+    QVERIFY(!rig.window->windowTitle().contains(QLatin1String("service")));
+    QCOMPARE(rig.window->moduleSettings().settings().ModuleName, QString());
+    QVERIFY(!rig.window->moduleSettings().settings().isKnown(0x04));
 }
 
 void TestMainWindow::disconnectRewritesBothFiles() {
