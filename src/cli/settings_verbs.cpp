@@ -81,17 +81,16 @@ public:
         }
         m_portPath = path;
         QObject::connect(&port, &ModulePort::PortLost, &m_app, [this](const QString& reason) {
-            finish(::fail(m_portPath + QStringLiteral(": ") + reason));
+            fail(m_portPath + QStringLiteral(": ") + reason);
         });
         QObject::connect(&engine, &TransactionEngine::moduleError, &m_app, [this] {
-            finish(::fail(QStringLiteral("the module refused a command (answer \"*\")"), 2));
+            fail(QStringLiteral("the module refused a command (answer \"*\")"), 2);
         });
-        QObject::connect(&features.context(), &SettingsContext::refused, &m_app,
-                         [this](const QString&, StartResult, const QString& message) {
-                             finish(::fail(message));
-                         });
+        QObject::connect(
+            &features.context(), &SettingsContext::refused, &m_app,
+            [this](const QString&, StartResult, const QString& message) { fail(message); });
         QObject::connect(&features.dumps(), &DumpFiles::failed, &m_app,
-                         [this](const QString& message) { finish(::fail(message)); });
+                         [this](const QString& message) { fail(message); });
         return true;
     }
 
@@ -99,8 +98,7 @@ public:
         QTimer deadline;
         deadline.setSingleShot(true);
         QObject::connect(&deadline, &QTimer::timeout, &m_app, [&] {
-            finish(::fail(QStringLiteral("the transfer did not complete within %1 s").arg(timeoutS),
-                          3));
+            fail(QStringLiteral("the transfer did not complete within %1 s").arg(timeoutS), 3);
         });
         deadline.start(int(timeoutS * 1000));
         QTimer::singleShot(0, &m_app, start);
@@ -118,7 +116,12 @@ public:
         engine.stopAll();
         m_app.quit();
     }
-    void fail(const QString& message) { finish(::fail(message)); }
+    // The first outcome is the one reported: stopping the transfer makes it report a stop of its
+    // own, which would otherwise follow as a second, wrong cause.
+    void fail(const QString& message, int status = 1) {
+        if (!m_done)
+            finish(::fail(message, status));
+    }
 
     // "EEPROM-40" lines on standard error as the transfer moves on.
     void reportAddresses(const QString& verb) {

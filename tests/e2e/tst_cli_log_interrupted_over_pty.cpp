@@ -1,5 +1,5 @@
-// marvek2-cli log cut short by the module or the port: what was recorded is saved, and the cause
-// is reported with a non-zero exit.
+// marvek2-cli cut short: log saves what was recorded and reports the cause with a non-zero exit;
+// a verb that runs out of time reports that cause alone.
 #include "decimal_format.h"
 #include "pty_rig.h"
 #include "record_file.h"
@@ -14,6 +14,8 @@ class TestCliLogInterrupted : public QObject {
 private slots:
     void savesWhatWasRecorded_data();
     void savesWhatWasRecorded();
+    void timeoutIsTheOnlyCause_data();
+    void timeoutIsTheOnlyCause();
 };
 
 void TestCliLogInterrupted::savesWhatWasRecorded_data() {
@@ -62,6 +64,38 @@ void TestCliLogInterrupted::savesWhatWasRecorded() {
     const telemetry::RecordFileContent content = telemetry::ReadRecordFile(out, DecimalFormat());
     QVERIFY2(content.ok(), qPrintable(content.error));
     QVERIFY(content.grid.rowCount() >= 1);
+}
+
+void TestCliLogInterrupted::timeoutIsTheOnlyCause_data() {
+    QTest::addColumn<QString>("verb");
+    QTest::newRow("identify") << "identify";
+    QTest::newRow("dump") << "dump";
+}
+
+void TestCliLogInterrupted::timeoutIsTheOnlyCause() {
+    QFETCH(QString, verb);
+    PtyRig rig;
+    QVERIFY(rig.started);
+    sim::FaultRates rates;
+    rates.drop = 1.0; // the module never answers
+    rig.sim().setFaults(rates);
+    QTemporaryDir dir;
+    QStringList args{verb, QStringLiteral("--port"), rig.module.slavePath(),
+                     QStringLiteral("--timeout"), QStringLiteral("1")};
+    if (verb == QLatin1String("dump"))
+        args << QStringLiteral("--out") << dir.filePath(QStringLiteral("x.mmr2"));
+    CliRun cli;
+    QVERIFY(cli.run(QStringLiteral(MARVEK2_CLI), args, 30000));
+    QCOMPARE(cli.exitCode(), 3);
+    QStringList causes;
+    for (const QByteArray& line : cli.err.split('\n')) {
+        // Progress lines ("reading EEPROM-00", "still trying") are no causes.
+        if (!line.isEmpty() && !line.contains("reading EEPROM") && !line.contains("still trying"))
+            causes << QString::fromUtf8(line);
+    }
+    QCOMPARE(causes.size(), 1);
+    QVERIFY2(causes.first().contains(QLatin1String("did not complete within 1 s")),
+             qPrintable(causes.first()));
 }
 
 QTEST_MAIN(TestCliLogInterrupted)
