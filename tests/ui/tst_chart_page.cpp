@@ -5,6 +5,7 @@
 #include "live_recorder.h"
 #include "memory_port.h"
 #include "module_settings.h"
+#include "recording_chart.h"
 #include "transaction_engine.h"
 
 #include <QCheckBox>
@@ -50,6 +51,7 @@ private slots:
     void saveWithoutRecordingSaysSoBeforeTheDialog();
     void waterPressureChannel_data();
     void waterPressureChannel();
+    void hoverHintIsTheRowsCaption();
 };
 
 void TestChartPage::averagingButtons_data() {
@@ -146,6 +148,19 @@ void TestChartPage::waterPressureChannel() {
     QCOMPARE(panel20->isEnabled(), present);
     QCOMPARE(panel20->text(), present ? caption : QString());
     QVERIFY(!radio->isChecked()); // unchecked in both cases
+}
+
+void TestChartPage::hoverHintIsTheRowsCaption() {
+    Rig rig;
+    // As a language file leaves it.
+    rig.control<QLabel>("Lbl_T_Caption")->setText(QStringLiteral("Temperature, deg. C "));
+    QVERIFY(rig.recorder.start());
+    auto* chart = rig.page.findChild<RecordingChart*>(QStringLiteral("ChartM_1"));
+    QVERIFY(chart);
+    emit chart->seriesHovered(int(telemetry::Channel::T));
+    QCOMPARE(chart->toolTip(), QStringLiteral("Temperature, deg. C"));
+    emit chart->seriesHovered(-1);
+    QCOMPARE(chart->toolTip(), QString());
 }
 
 QTEST_MAIN(TestChartPage)
