@@ -526,8 +526,11 @@ void TfmMain::scbx_LangDriverChange() {
     Panel_Emu->applyLanguage(language.entries, m_texts);
     m_engine->setTexts({text(4), text(13), text(26), text(49)});
     m_settingsFeatures->context().setTexts(m_texts);
-    Panel_3D->setTexts(m_texts, m_left->atb_2012_Water->isChecked() ||
-                                    m_left->atb_2012_Fuel->isChecked());
+    // The language gave the water pressure caption back: without the channel it stays empty.
+    if (m_shownFlags00)
+        Panel_Parr_Max->showWaterPressure(settings_map::Bit(*m_shownFlags00, 0));
+    Panel_3D->setTexts(m_texts,
+                       m_left->atb_2012_Water->isChecked() || m_left->atb_2012_Fuel->isChecked());
     m_info.language = name;
 }
 
