@@ -340,11 +340,10 @@ void DumpFiles::receiveVerify(const QString& chunk) {
             resetRead();
             engine.setPendingCommand(wire::ReadEepromCommand(m_address));
         } else if (++m_badAnswers > AttemptLimit) {
-            failTransfer(QStringLiteral("EEPROM-%1 did not acknowledge its rewrite: %2 bad "
-                                        "answers (last \"%3\"). The module is not verified.")
-                             .arg(wire::HumanAddress(m_address))
-                             .arg(m_badAnswers)
-                             .arg(answer));
+            failTransfer(verifyFailureText(u"Msg_RestoreNoAck",
+                                           QStringLiteral("EEPROM-%1 did not acknowledge its "
+                                                          "rewrite. The module is not verified."))
+                             .arg(wire::HumanAddress(m_address)));
         } else {
             engine.setPendingCommand(command);
         }
@@ -362,11 +361,10 @@ void DumpFiles::receiveVerify(const QString& chunk) {
     if (!value) {
         if (++m_badAnswers > AttemptLimit) {
             m_context.journal(kReadError + command.left(2));
-            failTransfer(QStringLiteral("EEPROM-%1 could not be read back: %2 bad answers (last "
-                                        "\"%3\"). The module is not verified.")
-                             .arg(wire::HumanAddress(m_address))
-                             .arg(m_badAnswers)
-                             .arg(answer));
+            failTransfer(verifyFailureText(u"Msg_RestoreUnreadable",
+                                           QStringLiteral("EEPROM-%1 could not be read back. The "
+                                                          "module is not verified."))
+                             .arg(wire::HumanAddress(m_address)));
         } else {
             engine.setPendingCommand(command);
         }
@@ -378,16 +376,23 @@ void DumpFiles::receiveVerify(const QString& chunk) {
         return;
     }
     if (++m_rewrites > RewriteLimit) {
-        failTransfer(QStringLiteral("EEPROM-%1 holds %2 after %3 rewrites where the file has %4. "
-                                    "The module is not verified.")
-                         .arg(wire::HumanAddress(m_address), wire::HumanAddress(byte))
-                         .arg(RewriteLimit)
-                         .arg(wire::HumanAddress(expected)));
+        failTransfer(verifyFailureText(u"Msg_RestoreDiffers",
+                                       QStringLiteral("EEPROM-%1 holds %2 after %4 rewrites where "
+                                                      "the file has %3. The module is not "
+                                                      "verified."))
+                         .arg(wire::HumanAddress(m_address), wire::HumanAddress(byte),
+                              wire::HumanAddress(expected), QString::number(RewriteLimit)));
         return;
     }
     m_rewriting = true;
     m_badAnswers = 0;
     engine.setPendingCommand(wire::WriteEepromCommand(expected, m_address));
+}
+
+QString DumpFiles::verifyFailureText(QStringView key, const QString& withoutLanguage) const {
+    // The language's text when one is applied; the command-line program has none.
+    const QString text = m_context.texts().text(key);
+    return text.contains(QLatin1String("%1")) ? text : withoutLanguage;
 }
 
 void DumpFiles::verifyNext() {

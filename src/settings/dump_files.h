@@ -97,6 +97,7 @@ private:
     void receiveVerify(const QString& chunk);
     void startVerification();
     void verifyNext();
+    QString verifyFailureText(QStringView key, const QString& withoutLanguage) const;
     void finishWrite();
     void receiveWrite1(const QString& chunk);
     void receiveWrite2(const QString& chunk);
