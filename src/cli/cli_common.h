@@ -21,3 +21,4 @@ int RunRestore(QCoreApplication& app, const QStringList& args);
 int RunLog(QCoreApplication& app, const QStringList& args);
 int RunTable(QCoreApplication& app, const QStringList& args);
 int RunCurve(QCoreApplication& app, const QStringList& args);
+int RunDiff(QCoreApplication& app, const QStringList& args);

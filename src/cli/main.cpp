@@ -48,7 +48,10 @@ const char* const usage =
     "                             (Emu.txt appended)\n"
     "  curve write FILE --port PATH\n"
     "                             write a curve file into the module and read\n"
-    "                             every point back [--timeout S] [--fast]\n";
+    "                             every point back [--timeout S] [--fast]\n"
+    "  diff FILE_A FILE_B         compare two table, curve or dump files; print\n"
+    "                             the differences; exit 0 when equal, 1 when\n"
+    "                             they differ, 2 on an error\n";
 
 int listPorts() {
     QStringList ports;
@@ -219,6 +222,8 @@ int main(int argc, char* argv[]) {
         return RunTable(app, args);
     if (command == QLatin1String("curve"))
         return RunCurve(app, args);
+    if (command == QLatin1String("diff"))
+        return RunDiff(app, args);
 
     QCommandLineParser parser;
     parser.addHelpOption();

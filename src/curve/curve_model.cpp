@@ -124,6 +124,19 @@ void CurveModel::setText(int point, const QString& text) {
     emit textChanged(point);
 }
 
+void CurveModel::restore(const QStringList& texts, const QVector<double>& curve,
+                         const QVector<double>& edit) {
+    m_curve = curve;
+    m_edit = edit;
+    for (int i = 0; i < kPointCount && i < texts.size(); ++i) {
+        if (m_texts.at(i) != texts.at(i)) {
+            m_texts[i] = texts.at(i);
+            emit textChanged(i);
+        }
+    }
+    emit seriesChanged();
+}
+
 void CurveModel::setValueText(int point, double value) {
     m_texts[point] = m_format.format(value);
     emit textChanged(point);

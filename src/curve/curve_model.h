@@ -72,6 +72,9 @@ public:
     void acceptValues(int from, int to, const QVector<double>& valuesByPoint);
     // Sets the text only (the arcs' accept puts "0" behind the curve's maximum).
     void setText(int point, const QString& text);
+    // Undo and redo: the texts and both series as they were, all at once.
+    void restore(const QStringList& texts, const QVector<double>& curve,
+                 const QVector<double>& edit);
 
     // The bytes a write sends: every text converted and limited to 0..5 V. Nothing and a message
     // naming the point when a text is not a number.

@@ -1,0 +1,230 @@
+#include "table_range_ops.h"
+
+#include <QSignalBlocker>
+
+#include <algorithm>
+#include <cmath>
+
+namespace msg = table_messages;
+
+CellRange CellRange::spanning(CellPosition a, CellPosition b) {
+    auto column = [](int c) { return std::clamp(c, 1, kTableColumns); };
+    auto row = [](int r) { return std::clamp(r, 1, kTableRows); };
+    return {column(std::min(a.column, b.column)), row(std::min(a.row, b.row)),
+            column(std::max(a.column, b.column)), row(std::max(a.row, b.row))};
+}
+
+namespace {
+
+double lerp(double from, double to, int step, int steps) {
+    return steps <= 0 ? from : from + (to - from) * step / steps;
+}
+
+} // namespace
+
+RangeValues ComputeRange(const TableGrid& view, const DecimalFormat& format, CellRange range,
+                         RangeOperation operation, double argument) {
+    RangeValues result;
+    // Smoothing reads one cell beyond the range on each side.
+    const int margin = operation == RangeOperation::Smooth ? 1 : 0;
+    const CellRange read = CellRange::spanning({range.left - margin, range.top - margin},
+                                               {range.right + margin, range.bottom + margin});
+    double shown[kTableColumns + 1][kTableRows + 1] = {};
+    for (int r = read.top; r <= read.bottom; ++r) {
+        for (int c = read.left; c <= read.right; ++c) {
+            const auto v = format.parse(view.cell(c, r));
+            if (!v || !std::isfinite(*v)) {
+                result.error =
+                    TableMessage{QLatin1String(msg::RangeNotANumber),
+                                 {QString::number(c), QString::number(r), view.cell(c, r)}};
+                return result;
+            }
+            shown[c][r] = *v;
+        }
+    }
+    const int w = range.width() - 1;
+    const int h = range.height() - 1;
+    for (int r = range.top; r <= range.bottom; ++r) {
+        for (int c = range.left; c <= range.right; ++c) {
+            const double v = shown[c][r];
+            const int i = c - range.left;
+            const int j = r - range.top;
+            double out = v;
+            switch (operation) {
+            case RangeOperation::Set:
+                out = argument;
+                break;
+            case RangeOperation::Add:
+                out = v + argument;
+                break;
+            case RangeOperation::Scale:
+                out = v * argument / 100;
+                break;
+            case RangeOperation::InterpolateRows:
+                out = lerp(shown[range.left][r], shown[range.right][r], i, w);
+                break;
+            case RangeOperation::InterpolateColumns:
+                out = lerp(shown[c][range.top], shown[c][range.bottom], j, h);
+                break;
+            case RangeOperation::InterpolateBilinear: {
+                const double top =
+                    lerp(shown[range.left][range.top], shown[range.right][range.top], i, w);
+                const double bottom =
+                    lerp(shown[range.left][range.bottom], shown[range.right][range.bottom], i, w);
+                out = lerp(top, bottom, j, h);
+                break;
+            }
+            case RangeOperation::Smooth: {
+                double sum = 0;
+                int n = 0;
+                for (int rr = std::max(1, r - 1); rr <= std::min(kTableRows, r + 1); ++rr) {
+                    for (int cc = std::max(1, c - 1); cc <= std::min(kTableColumns, c + 1); ++cc) {
+                        sum += shown[cc][rr];
+                        ++n;
+                    }
+                }
+                out = sum / n;
+                break;
+            }
+            }
+            result.values.append({CellPosition{c, r}, RoundHalfEven(out, 2)});
+        }
+    }
+    return result;
+}
+
+namespace {
+
+std::optional<TableMessage> commitAll(InjectionTables& tables,
+                                      const QVector<std::pair<CellPosition, double>>& values) {
+    {
+        // One refresh of the view for the whole range, not one per cell.
+        const QSignalBlocker quiet(tables);
+        for (const auto& [cell, value] : values) {
+            if (auto error = tables.commit(cell, tables.format().format(value))) {
+                tables.refreshActive();
+                return error;
+            }
+        }
+    }
+    tables.refreshActive();
+    return std::nullopt;
+}
+
+} // namespace
+
+std::optional<TableMessage> ApplyRange(InjectionTables& tables, CellRange range,
+                                       RangeOperation operation, double argument) {
+    if (tables.unit() == TableUnit::Flow)
+        return TableMessage{QLatin1String(msg::RangeFlowUnit), {}};
+    if (!std::isfinite(argument))
+        return TableMessage{QLatin1String(msg::NotANumber), {QString::number(argument)}};
+    RangeValues computed = ComputeRange(tables.view(), tables.format(), range, operation, argument);
+    if (computed.error)
+        return computed.error;
+    return commitAll(tables, computed.values);
+}
+
+QString CopyRange(const TableGrid& view, CellRange range) {
+    QString text;
+    for (int r = range.top; r <= range.bottom; ++r) {
+        for (int c = range.left; c <= range.right; ++c) {
+            if (c > range.left)
+                text += QLatin1Char('\t');
+            text += view.cell(c, r).trimmed();
+        }
+        text += QLatin1Char('\n');
+    }
+    return text;
+}
+
+PastedBlock ParsePastedText(const QString& text, const DecimalFormat& format) {
+    PastedBlock block;
+    QString normalised = text;
+    normalised.replace(QLatin1String("\r\n"), QLatin1String("\n")).replace(u'\r', u'\n');
+    QStringList lines = normalised.split(QLatin1Char('\n'));
+    while (!lines.isEmpty() && lines.last().trimmed().isEmpty())
+        lines.removeLast();
+    if (lines.isEmpty()) {
+        block.error = TableMessage{QLatin1String(msg::PasteEmpty), {}};
+        return block;
+    }
+    qsizetype width = -1;
+    for (int l = 0; l < lines.size(); ++l) {
+        const QStringList fields = lines.at(l).split(QLatin1Char('\t'));
+        if (width >= 0 && fields.size() != width) {
+            block = {};
+            block.error = TableMessage{QLatin1String(msg::PasteRagged), {QString::number(l + 1)}};
+            return block;
+        }
+        width = fields.size();
+        QVector<double> row;
+        for (int f = 0; f < fields.size(); ++f) {
+            const auto v = format.parse(fields.at(f));
+            if (!v || !std::isfinite(*v)) {
+                block = {};
+                block.error =
+                    TableMessage{QLatin1String(msg::PasteNotANumber),
+                                 {QString::number(l + 1), QString::number(f + 1), fields.at(f)}};
+                return block;
+            }
+            row.append(*v);
+        }
+        block.rows.append(row);
+    }
+    return block;
+}
+
+std::optional<TableMessage> PasteRange(InjectionTables& tables, CellRange selection,
+                                       const QString& text) {
+    if (tables.unit() == TableUnit::Flow)
+        return TableMessage{QLatin1String(msg::RangeFlowUnit), {}};
+    const PastedBlock block = ParsePastedText(text, tables.format());
+    if (block.error)
+        return block.error;
+    QVector<std::pair<CellPosition, double>> values;
+    const int rows = int(block.rows.size());
+    const int columns = int(block.rows.first().size());
+    if (rows == 1 && columns == 1) {
+        for (int r = selection.top; r <= selection.bottom; ++r)
+            for (int c = selection.left; c <= selection.right; ++c)
+                values.append({CellPosition{c, r}, block.rows[0][0]});
+    } else {
+        if (selection.left + columns - 1 > kTableColumns || selection.top + rows - 1 > kTableRows)
+            return TableMessage{QLatin1String(msg::PasteTooLarge),
+                                {QString::number(rows), QString::number(columns)}};
+        for (int r = 0; r < rows; ++r)
+            for (int c = 0; c < columns; ++c)
+                values.append(
+                    {CellPosition{selection.left + c, selection.top + r}, block.rows[r][c]});
+    }
+    return commitAll(tables, values);
+}
+
+QVector<CellDifference> CompareTables(const QStringList& left, const QStringList& right,
+                                      const DecimalFormat& format) {
+    QVector<CellDifference> out;
+    for (int i = 0; i < kTableCells; ++i) {
+        const QString a = left.value(i);
+        const QString b = right.value(i);
+        const auto va = format.parse(a);
+        const auto vb = format.parse(b);
+        const bool same = va && vb ? *va == *vb : a.trimmed() == b.trimmed();
+        if (!same)
+            out.append({CellPosition{i % kTableColumns + 1, i / kTableColumns + 1}, a, b});
+    }
+    return out;
+}
+
+TableSnapshot TakeSnapshot(const InjectionTables& tables, TableKind kind) {
+    return {kind, tables.data(kind).cells()};
+}
+
+void RestoreSnapshot(InjectionTables& tables, const TableSnapshot& snapshot) {
+    {
+        const QSignalBlocker quiet(tables);
+        tables.loadCells(snapshot.kind, snapshot.cells);
+    }
+    if (snapshot.kind == tables.active())
+        tables.refreshActive();
+}
