@@ -116,6 +116,8 @@ private:
     // Disconnect steps 2 to 5: the chart selection and both configuration files. Returns an error.
     QString storeConfiguration();
     QString dateTime() const;
+    // A port error as the interface language words it.
+    QString portErrorText(const EComPort& e) const;
     // Information, warning or error boxes that do not block the event loop.
     void showMessage(int icon, const QString& text);
     QString text(int number) const { return m_texts.text(number); }
