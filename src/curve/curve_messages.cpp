@@ -29,6 +29,19 @@ QString EnglishText(const Message& message) {
         {QLatin1String(kMsgFileNotNumber),
          QStringLiteral("%1, line %2: \"%3\" is not a number. Nothing was changed.")},
         {QLatin1String(kMsgFileError), QStringLiteral("%1")},
+        {QStringLiteral("MsgCurvePasteEmpty"),
+         QStringLiteral("The clipboard holds no numbers to paste.")},
+        {QStringLiteral("MsgCurvePasteShape"),
+         QStringLiteral("Nothing was pasted: line %1 holds more than one value; the curve takes "
+                        "one column.")},
+        {QStringLiteral("MsgCurvePasteTooLong"),
+         QStringLiteral("Nothing was pasted: %1 values do not fit into the curve from the "
+                        "selected point.")},
+        {QStringLiteral("MsgCurvePasteNotNumber"),
+         QStringLiteral("Nothing was pasted: line %1 holds \"%2\", which is not a number.")},
+        {QStringLiteral("MsgCurveRangeNotNumber"),
+         QStringLiteral("Point %1 of the curve holds \"%2\", which is not a number; nothing was "
+                        "changed.")},
         {QLatin1String(kMsgGridNotNumber),
          QStringLiteral("Point %1 of the curve, \"%2\", is not a number; nothing was sent.")},
         {QLatin1String(kMsgArcSegment),

@@ -1,5 +1,7 @@
 #include "emulator_page.h"
 
+#include "curve_grid_tools.h"
+
 #include "curve_features.h"
 #include "curve_file.h"
 #include "hold_repeat.h"
@@ -345,6 +347,19 @@ void EmulatorPage::bind() {
     OverlayPoll& overlay = m_features.overlay();
 
     connect(&model, &CurveModel::textChanged, this, &EmulatorPage::showText);
+    m_tools = new CurveGridTools(sgrid_Emu, model, this);
+    connect(m_tools, &CurveGridTools::message, this, &EmulatorPage::message);
+    // A held step button and a whole transfer are one undo step each.
+    for (QToolButton* b : {atb_SGrid_Down, atb_SGrid_Up}) {
+        connect(b, &QToolButton::pressed, m_tools, &CurveGridTools::hold);
+        connect(b, &QToolButton::released, m_tools, &CurveGridTools::release);
+    }
+    connect(&transfer, &CurveTransfer::lockRequested, m_tools, &CurveGridTools::hold);
+    connect(&transfer, &CurveTransfer::unlockRequested, m_tools, &CurveGridTools::release);
+    connect(&transfer, &CurveTransfer::readFinished, m_tools, [this](bool complete) {
+        if (complete)
+            m_tools->rememberRead();
+    });
     connect(&model, &CurveModel::seriesChanged, this, &EmulatorPage::showSeries);
     connect(&model, &CurveModel::labelsChanged, this, &EmulatorPage::showLabels);
     connect(sgrid_Emu, &QTableWidget::itemChanged, this, &EmulatorPage::commitRow);
@@ -426,6 +441,7 @@ void EmulatorPage::applyLanguage(const QList<LanguageFileEntry>& entries,
                                  const InterfaceTexts& texts) {
     m_texts = texts;
     m_texts.apply(entries); // the named messages of the page, whoever applied them before
+    m_tools->setTexts(m_texts);
     // What the status bar shows was worded in the language before.
     for (int panel = 0; panel < 3; ++panel)
         StatusBar_2D->setPanelText(panel, QString());
@@ -694,6 +710,8 @@ void EmulatorPage::chartPressed(QMouseEvent* event) {
         return;
     }
     m_dragging = event->button() == Qt::LeftButton;
+    if (m_dragging)
+        m_tools->hold(); // the whole drag is one undo step
 }
 
 void EmulatorPage::chartMoved(QMouseEvent* event) {
@@ -725,6 +743,8 @@ void EmulatorPage::chartMoved(QMouseEvent* event) {
 }
 
 void EmulatorPage::chartReleased(QMouseEvent*) {
+    if (m_dragging)
+        m_tools->release();
     m_dragging = false;
     m_selected = -1;
     m_panFrom = -1;

@@ -26,6 +26,7 @@ class QTableWidget;
 class QTableWidgetItem;
 class QToolButton;
 class StatusPanels;
+class CurveGridTools;
 
 namespace curve {
 class CurveFeatures;
@@ -74,6 +75,8 @@ public:
     std::function<void()> pauseLiveChart;
 
     QCustomPlot* chart() const { return Chart_Bis; }
+    // sgrid_Emu's context menu, keys, undo and compare.
+    CurveGridTools* gridTools() const { return m_tools; }
     // The markers placed so far: visible ones with their plot position and hint.
     struct MarkerView {
         bool visible = false;
@@ -173,6 +176,7 @@ private:
     bool m_dragging = false;
     double m_panFrom = -1; // the pixel row a right drag started from; -1: no pan
     StatusPanels* StatusBar_2D = nullptr;
+    CurveGridTools* m_tools = nullptr;
 
     QToolButton* atb_Emu_In_2 = nullptr;
     QToolButton* atb_Emu_Out_2 = nullptr;

@@ -1,0 +1,247 @@
+#include "grid_tools.h"
+
+#include <QAbstractItemView>
+#include <QAction>
+#include <QApplication>
+#include <QClipboard>
+#include <QFileDialog>
+#include <QInputDialog>
+#include <QKeyEvent>
+#include <QMenu>
+
+namespace {
+
+struct CommandInfo {
+    GridTools::Command command;
+    const char* name;
+    const char* key;     // language key of the menu text
+    const char* russian; // the text before a language is applied
+    const char* english;
+    QKeySequence shortcut;
+    bool tableOnly;
+};
+
+const QList<CommandInfo>& Commands() {
+    using C = GridTools::Command;
+    static const QList<CommandInfo> commands = {
+        {C::Set, "Set", "MsgTune_Set", "Установить значение...", "Set to a value...",
+         QKeySequence(QStringLiteral("=")), false},
+        {C::Add, "Add", "MsgTune_Add", "Прибавить...", "Add...", QKeySequence(QStringLiteral("+")),
+         false},
+        {C::Subtract, "Subtract", "MsgTune_Subtract", "Вычесть...", "Subtract...",
+         QKeySequence(QStringLiteral("-")), false},
+        {C::Scale, "Scale", "MsgTune_Scale", "Умножить на процент...", "Scale by a percentage...",
+         QKeySequence(QStringLiteral("*")), false},
+        {C::InterpolateRows, "InterpolateRows", "MsgTune_InterpolateRows",
+         "Интерполировать по строкам", "Interpolate along rows", QKeySequence(), true},
+        {C::InterpolateColumns, "InterpolateColumns", "MsgTune_InterpolateColumns",
+         "Интерполировать по столбцам", "Interpolate along columns", QKeySequence(), true},
+        {C::Interpolate, "Interpolate", "MsgTune_Interpolate", "Интерполировать", "Interpolate",
+         QKeySequence(Qt::CTRL | Qt::Key_I), false},
+        {C::Smooth, "Smooth", "MsgTune_Smooth", "Сгладить", "Smooth",
+         QKeySequence(Qt::CTRL | Qt::Key_L), false},
+        {C::Copy, "Copy", "MsgTune_Copy", "Копировать", "Copy", QKeySequence::Copy, false},
+        {C::Paste, "Paste", "MsgTune_Paste", "Вставить", "Paste", QKeySequence::Paste, false},
+        {C::Undo, "Undo", "MsgTune_Undo", "Отменить", "Undo", QKeySequence(Qt::CTRL | Qt::Key_Z),
+         false},
+        {C::Redo, "Redo", "MsgTune_Redo", "Повторить", "Redo", QKeySequence(Qt::CTRL | Qt::Key_Y),
+         false},
+        {C::CompareFile, "CompareFile", "MsgTune_CompareFile", "Сравнить с файлом...",
+         "Compare with a file...", QKeySequence(), false},
+        {C::CompareRead, "CompareRead", "MsgTune_CompareRead", "Сравнить с прочитанным из модуля",
+         "Compare with the last read from the module", QKeySequence(), false},
+        {C::CompareOff, "CompareOff", "MsgTune_CompareOff", "Снять сравнение", "Stop comparing",
+         QKeySequence(), false},
+    };
+    return commands;
+}
+
+} // namespace
+
+GridTools::GridTools(QAbstractItemView* grid, bool table, QObject* parent)
+    : QObject(parent), m_grid(grid), m_table(table) {
+    askValue = [this](const QString& prompt) -> std::optional<QString> {
+        bool ok = false;
+        const QString typed =
+            QInputDialog::getText(m_grid, QString(), prompt, QLineEdit::Normal, QString(), &ok);
+        if (!ok)
+            return std::nullopt;
+        return typed;
+    };
+    askReferenceFile = [this] {
+        return QFileDialog::getOpenFileName(m_grid, QString(), QString(), fileFilter());
+    };
+    for (const CommandInfo& info : Commands()) {
+        if (info.tableOnly && !m_table)
+            continue;
+        auto* a = new QAction(QString::fromUtf8(info.russian), m_grid);
+        a->setObjectName(QStringLiteral("act_Tune_") + QLatin1String(info.name));
+        // Ctrl keys act while the grid itself has the focus; an open cell editor keeps its own.
+        if (!info.shortcut.isEmpty() && info.shortcut[0].keyboardModifiers() != Qt::NoModifier) {
+            a->setShortcut(info.shortcut);
+            a->setShortcutContext(Qt::WidgetShortcut);
+            m_grid->addAction(a);
+        }
+        const Command c = info.command;
+        connect(a, &QAction::triggered, this, [this, c] { run(c); });
+        m_actions.append(a);
+    }
+    // "=", "+", "-", "*" are typed characters: taken from the grid's key presses before they
+    // would open a cell editor.
+    m_grid->installEventFilter(this);
+    m_grid->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(m_grid, &QWidget::customContextMenuRequested, this, [this](const QPoint& at) {
+        contextMenu()->popup(m_grid->viewport()->mapToGlobal(at));
+    });
+    retext();
+}
+
+QAction* GridTools::action(Command command) const {
+    for (QAction* a : m_actions) {
+        for (const CommandInfo& info : Commands()) {
+            if (info.command == command &&
+                a->objectName() == QStringLiteral("act_Tune_") + QLatin1String(info.name))
+                return a;
+        }
+    }
+    return nullptr;
+}
+
+QMenu* GridTools::contextMenu() {
+    if (!m_menu) {
+        m_menu = new QMenu(m_grid);
+        m_menu->setObjectName(QStringLiteral("pm_Tune"));
+        for (QAction* a : m_actions) {
+            m_menu->addAction(a);
+            const QString name = a->objectName();
+            if (name.endsWith(QLatin1String("Scale")) || name.endsWith(QLatin1String("Smooth")) ||
+                name.endsWith(QLatin1String("Paste")) || name.endsWith(QLatin1String("Redo")))
+                m_menu->addSeparator();
+        }
+    }
+    action(Command::Undo)->setEnabled(m_undo.canUndo());
+    action(Command::Redo)->setEnabled(m_undo.canRedo());
+    return m_menu;
+}
+
+void GridTools::setTexts(const InterfaceTexts& texts) {
+    m_texts = texts;
+    retext();
+}
+
+QString GridTools::text(const char* key, const char* russian) const {
+    const QString t = m_texts.text(QString::fromLatin1(key));
+    return t.isEmpty() ? QString::fromUtf8(russian) : t;
+}
+
+void GridTools::retext() {
+    for (const CommandInfo& info : Commands()) {
+        if (QAction* a = action(info.command)) {
+            a->setText(text(info.key, info.russian));
+            // The typed keys are shown beside their items though they are no shortcuts.
+            if (!info.shortcut.isEmpty())
+                a->setShortcutVisibleInContextMenu(true);
+            if (!info.shortcut.isEmpty() && a->shortcut().isEmpty())
+                a->setText(a->text() + QLatin1Char('\t') + info.shortcut.toString());
+        }
+    }
+}
+
+void GridTools::ask(Command command, const char* key, const char* russian) {
+    const std::optional<QString> typed = askValue(text(key, russian));
+    if (!typed)
+        return;
+    const std::optional<double> value = parse(*typed);
+    if (!value) {
+        QString pattern = text("MsgTune_NotANumber", "«%1» - не число; ничего не изменено.");
+        emit message(pattern.replace(QLatin1String("%1"), *typed));
+        return;
+    }
+    operate(command, command == Command::Subtract ? -*value : *value);
+}
+
+void GridTools::run(Command command) {
+    if (!m_grid->isEnabled())
+        return; // locked during a transfer
+    switch (command) {
+    case Command::Set:
+        ask(command, "MsgTune_AskSet", "Новое значение:");
+        break;
+    case Command::Add:
+        ask(command, "MsgTune_AskAdd", "Прибавить:");
+        break;
+    case Command::Subtract:
+        ask(command, "MsgTune_AskSubtract", "Вычесть:");
+        break;
+    case Command::Scale:
+        ask(command, "MsgTune_AskScale",
+            "Процент от показанного значения (110 - на десятую больше):");
+        break;
+    case Command::InterpolateRows:
+    case Command::InterpolateColumns:
+    case Command::Interpolate:
+    case Command::Smooth:
+        operate(command, 0);
+        break;
+    case Command::Copy:
+        QApplication::clipboard()->setText(copySelection());
+        break;
+    case Command::Paste:
+        paste(QApplication::clipboard()->text());
+        break;
+    case Command::Undo:
+        settleUndo();
+        m_undo.undo();
+        break;
+    case Command::Redo:
+        settleUndo();
+        m_undo.redo();
+        break;
+    case Command::CompareFile: {
+        const QString path = askReferenceFile();
+        if (!path.isEmpty())
+            compareWithFile(path);
+        break;
+    }
+    case Command::CompareRead:
+        compareWithRead();
+        break;
+    case Command::CompareOff:
+        compareOff();
+        break;
+    }
+}
+
+bool GridTools::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == m_grid && event->type() == QEvent::KeyPress) {
+        const auto* key = static_cast<QKeyEvent*>(event);
+        const QString typed = key->text();
+        const Command* c = nullptr;
+        static const Command set = Command::Set, add = Command::Add, sub = Command::Subtract,
+                             scale = Command::Scale;
+        if (typed == QLatin1String("="))
+            c = &set;
+        else if (typed == QLatin1String("+"))
+            c = &add;
+        else if (typed == QLatin1String("-"))
+            c = &sub;
+        else if (typed == QLatin1String("*"))
+            c = &scale;
+        if (c) {
+            run(*c);
+            return true;
+        }
+        // The Ctrl keys reach here when their shortcut did not fire (the window is not the
+        // active one); the grid would otherwise copy only its current cell.
+        const QKeySequence pressed(key->keyCombination());
+        for (const CommandInfo& info : Commands()) {
+            QAction* a = action(info.command);
+            if (a && !a->shortcut().isEmpty() &&
+                a->shortcut().matches(pressed) == QKeySequence::ExactMatch) {
+                run(info.command);
+                return true;
+            }
+        }
+    }
+    return QObject::eventFilter(watched, event);
+}
