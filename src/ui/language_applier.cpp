@@ -2,7 +2,6 @@
 
 #include <QAbstractButton>
 #include <QAction>
-#include <QCheckBox>
 #include <QComboBox>
 #include <QGroupBox>
 #include <QLabel>
@@ -29,8 +28,6 @@ bool setCaption(QObject* target, const QString& value) {
         menu->setTitle(value);
         return true;
     }
-    if (qobject_cast<QCheckBox*>(target))
-        return false;
     if (auto* button = qobject_cast<QAbstractButton*>(target)) {
         button->setText(value);
         return true;
