@@ -39,6 +39,11 @@ public:
         if (m_state->held > 0 && --m_state->held == 0)
             m_state->settle();
     }
+    // Takes the model's present state as the start, without a step (after start-up filling).
+    void rebase() {
+        m_state->timer.stop();
+        m_state->last = m_state->take();
+    }
     // Closes a pending step now: before an undo or a redo, so a change not yet taken becomes its
     // own step first.
     void settle() { m_state->settle(); }

@@ -1,0 +1,196 @@
+#include "table_grid_tools.h"
+
+#include "dump_file.h"
+#include "table_codec.h"
+#include "table_file.h"
+
+#include <QSignalBlocker>
+#include <QTableWidget>
+
+namespace {
+
+const QColor kDifferentColour(255, 196, 120);
+
+TablesSnapshot TakeBoth(const InjectionTables& t) {
+    return {TakeSnapshot(t, TableKind::Water), TakeSnapshot(t, TableKind::Fuel)};
+}
+
+void RestoreBoth(InjectionTables& t, const TablesSnapshot& s) {
+    for (const TableSnapshot& one : {s.water, s.fuel}) {
+        if (t.data(one.kind).cells() != one.cells)
+            RestoreSnapshot(t, one);
+    }
+}
+
+int key(CellPosition p) {
+    return p.row * 16 + p.column;
+}
+
+} // namespace
+
+TableGridTools::TableGridTools(QTableWidget* grid, InjectionTables& tables, QObject* parent)
+    : GridTools(grid, true, parent), m_table(grid), m_tables(tables),
+      m_recorder(
+          m_undo, [&tables] { return TakeBoth(tables); },
+          [&tables](const TablesSnapshot& s) { RestoreBoth(tables, s); }) {
+    m_table->setSelectionMode(QAbstractItemView::ContiguousSelection);
+    connect(&tables, &InjectionTables::viewChanged, this, [this] {
+        m_recorder.changed();
+        mark(true);
+    });
+    connect(&tables, &InjectionTables::viewCellChanged, this, [this] {
+        m_recorder.changed();
+        mark(false);
+    });
+}
+
+CellRange TableGridTools::selection() const {
+    const QList<QTableWidgetSelectionRange> ranges = m_table->selectedRanges();
+    if (ranges.isEmpty()) {
+        const CellPosition p{m_table->currentColumn(), m_table->currentRow()};
+        return CellRange::spanning(p, p);
+    }
+    QTableWidgetSelectionRange r = ranges.first();
+    int left = r.leftColumn(), right = r.rightColumn(), top = r.topRow(), bottom = r.bottomRow();
+    for (const QTableWidgetSelectionRange& x : ranges) {
+        left = std::min(left, x.leftColumn());
+        right = std::max(right, x.rightColumn());
+        top = std::min(top, x.topRow());
+        bottom = std::max(bottom, x.bottomRow());
+    }
+    return CellRange::spanning({left, top}, {right, bottom});
+}
+
+void TableGridTools::report(const std::optional<TableMessage>& m) {
+    if (!m)
+        return;
+    const QString pattern = m_texts.text(m->key);
+    emit message(pattern.isEmpty() ? EnglishText(*m) : FillMessage(pattern, m->args));
+}
+
+void TableGridTools::operate(Command command, double argument) {
+    RangeOperation op = RangeOperation::Set;
+    switch (command) {
+    case Command::Add:
+    case Command::Subtract:
+        op = RangeOperation::Add;
+        break;
+    case Command::Scale:
+        op = RangeOperation::Scale;
+        break;
+    case Command::InterpolateRows:
+        op = RangeOperation::InterpolateRows;
+        break;
+    case Command::InterpolateColumns:
+        op = RangeOperation::InterpolateColumns;
+        break;
+    case Command::Interpolate:
+        op = RangeOperation::InterpolateBilinear;
+        break;
+    case Command::Smooth:
+        op = RangeOperation::Smooth;
+        break;
+    default:
+        break;
+    }
+    report(ApplyRange(m_tables, selection(), op, argument));
+}
+
+QString TableGridTools::copySelection() const {
+    return CopyRange(m_tables.view(), selection());
+}
+
+void TableGridTools::paste(const QString& text) {
+    report(PasteRange(m_tables, selection(), text));
+}
+
+void TableGridTools::compareWithFile(const QString& path) {
+    const TableKind kind = m_tables.active();
+    if (path.endsWith(QLatin1String(kDumpFileSuffix), Qt::CaseInsensitive)) {
+        const DumpFileContent dump = ReadDumpFile(path);
+        if (!dump.ok()) {
+            emit message(dump.error);
+            return;
+        }
+        QStringList cells;
+        for (int r = 1; r <= kTableRows; ++r)
+            for (int c = 1; c <= kTableColumns; ++c)
+                cells << m_tables.format().format(
+                    DecodeCell(dump.image[size_t(CellEepromAddress(kind, c, r))]));
+        m_reference[index(kind)] = cells;
+    } else {
+        const TableFileContent file = ReadTableFile(path, m_tables.format());
+        if (!file.ok()) {
+            report(file.error);
+            return;
+        }
+        m_reference[index(kind)] = file.cells;
+    }
+    mark(false);
+}
+
+void TableGridTools::compareWithRead() {
+    const int i = index(m_tables.active());
+    if (!m_lastRead[i]) {
+        emit message(
+            text("MsgTune_NothingRead", "Из модуля ещё ничего не прочитано: сравнивать не с чем."));
+        return;
+    }
+    m_reference[i] = m_lastRead[i];
+    mark(false);
+}
+
+void TableGridTools::compareOff() {
+    m_reference[index(m_tables.active())].reset();
+    mark(false);
+}
+
+std::optional<double> TableGridTools::parse(const QString& text) const {
+    return m_tables.format().parse(text);
+}
+
+QString TableGridTools::fileFilter() const {
+    const bool water = m_tables.active() == TableKind::Water;
+    const QString name = water ? text("Msg_Table_WaterFiles", "Данные Вода")
+                               : text("Msg_Table_FuelFiles", "Данные Топливо");
+    return name + QStringLiteral(" (*") + TableFileSuffix(m_tables.active()) +
+           QStringLiteral(");;EEPROM (*") + QLatin1String(kDumpFileSuffix) + QLatin1Char(')');
+}
+
+void TableGridTools::mark(bool viewRepainted) {
+    if (viewRepainted)
+        m_plainBrush.clear(); // the page has painted every cell in its own colour again
+    const TableKind kind = m_tables.active();
+    const std::optional<QStringList>& reference = m_reference[index(kind)];
+    QList<CellPosition> marked;
+    QHash<int, CellDifference> differences;
+    if (reference) {
+        for (const CellDifference& d :
+             CompareTables(m_tables.data(kind).cells(), *reference, m_tables.format())) {
+            marked << d.cell;
+            differences.insert(key(d.cell), d);
+        }
+    }
+    const QSignalBlocker quiet(m_table);
+    const QString tip = text("MsgTune_CompareTip", "Сейчас: %1; образец: %2");
+    for (int r = 1; r <= kTableRows; ++r) {
+        for (int c = 1; c <= kTableColumns; ++c) {
+            QTableWidgetItem* item = m_table->item(r, c);
+            if (!item)
+                continue;
+            const int k = key({c, r});
+            if (differences.contains(k)) {
+                if (!m_plainBrush.contains(k))
+                    m_plainBrush.insert(k, item->background());
+                item->setBackground(kDifferentColour);
+                const CellDifference& d = differences[k];
+                item->setToolTip(FillMessage(tip, {d.left, d.right}));
+            } else {
+                if (m_plainBrush.contains(k))
+                    item->setBackground(m_plainBrush.take(k));
+                item->setToolTip(QString());
+            }
+        }
+    }
+    m_marked = marked;
+}

@@ -1,0 +1,65 @@
+#pragma once
+
+#include "grid_tools.h"
+#include "snapshot_undo.h"
+#include "table_range_ops.h"
+
+#include <QBrush>
+#include <QHash>
+#include <QStringList>
+
+#include <array>
+#include <optional>
+
+class QTableWidget;
+
+// Both data tables at once: what one undo step restores.
+struct TablesSnapshot {
+    TableSnapshot water;
+    TableSnapshot fuel;
+    bool operator==(const TablesSnapshot&) const = default;
+};
+
+// sgrid_Table_3D's context menu and keys: range operations on the selected rectangle in the
+// view's unit, copy and paste, undo and redo of every change to both data tables, and the compare
+// of the active table with a table file, a dump or the table as last read from the module.
+class TableGridTools : public GridTools {
+    Q_OBJECT
+public:
+    TableGridTools(QTableWidget* grid, InjectionTables& tables, QObject* parent);
+
+    void hold() { m_recorder.hold(); }
+    void release() { m_recorder.release(); }
+    void settleUndo() override { m_recorder.settle(); }
+    // The tables as they are now are the start of the undo history (after start-up).
+    void rebase() { m_recorder.rebase(); }
+    // A complete read or verified write of a table: the reference of "compare with the last read".
+    void rememberRead(TableKind kind) { m_lastRead[index(kind)] = m_tables.data(kind).cells(); }
+
+    CellRange selection() const;
+    // The view cells marked as different from the active table's reference.
+    QList<CellPosition> markedCells() const { return m_marked; }
+
+protected:
+    void operate(Command command, double argument) override;
+    QString copySelection() const override;
+    void paste(const QString& text) override;
+    void compareWithFile(const QString& path) override;
+    void compareWithRead() override;
+    void compareOff() override;
+    std::optional<double> parse(const QString& text) const override;
+    QString fileFilter() const override;
+
+private:
+    static int index(TableKind kind) { return kind == TableKind::Water ? 0 : 1; }
+    void report(const std::optional<TableMessage>& m);
+    void mark(bool viewRepainted);
+
+    QTableWidget* m_table;
+    InjectionTables& m_tables;
+    SnapshotUndo<TablesSnapshot> m_recorder;
+    std::array<std::optional<QStringList>, 2> m_reference;
+    std::array<std::optional<QStringList>, 2> m_lastRead;
+    QList<CellPosition> m_marked;
+    QHash<int, QBrush> m_plainBrush; // the page's colour of a marked cell
+};
