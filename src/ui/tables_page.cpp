@@ -109,6 +109,15 @@ protected:
         return QStyledItemDelegate::eventFilter(object, event);
     }
 
+    // The editor closes another way (a click elsewhere, Tab, another page): what was typed is
+    // committed by the same rules rather than left on show without reaching the table.
+    void setModelData(QWidget* editor, QAbstractItemModel*,
+                      const QModelIndex& index) const override {
+        if (auto* line = qobject_cast<QLineEdit*>(editor);
+            line && index.row() > 0 && index.column() > 0 && !m_page->m_destroying)
+            m_page->sgrid_Table_3DKeyDown(0, {index.column(), index.row()}, line->text());
+    }
+
 private:
     TablesPage* m_page;
     QTableWidget* m_grid;
@@ -169,6 +178,13 @@ TablesPage::TablesPage(TransactionEngine& engine, SettingsFeatures& settings, QW
     showView();
     showBasisButtons();
     showUnit(m_tables.unit());
+}
+
+TablesPage::~TablesPage() {
+    // An editor still open closes with the grid; the tables it would commit into go first.
+    m_destroying = true;
+    delete sgrid_Table_3D;
+    sgrid_Table_3D = nullptr;
 }
 
 void TablesPage::build() {

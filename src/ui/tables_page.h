@@ -32,6 +32,7 @@ class TablesPage : public QWidget {
     Q_OBJECT
 public:
     TablesPage(TransactionEngine& engine, SettingsFeatures& settings, QWidget* parent = nullptr);
+    ~TablesPage() override;
 
     InjectionTables& tables() { return m_tables; }
     TableTransfer& transfer() { return m_transfer; }
@@ -156,5 +157,5 @@ private:
     QString m_waterTitle;
     QString m_fuelTitle;
     std::array<QString, 2> m_failureTexts; // Text05, Text06
-    bool m_filling = false;
+    bool m_destroying = false;
 };

@@ -92,6 +92,8 @@ void TablesPageTest::editing_data() {
         << 8 << 8 << "30" << int(Qt::Key_Return) << "25.5" << 1 << 1;
     QTest::newRow("0 Up") << 3 << 4 << "0" << int(Qt::Key_Up) << "0.01" << 3 << 3;
     QTest::newRow("7 Right") << 3 << 4 << "7" << int(Qt::Key_Right) << "7" << 4 << 4;
+    QTest::newRow("40 Tab: committed all the same")
+        << 3 << 4 << "40" << int(Qt::Key_Tab) << "25.5" << 4 << 4;
 }
 
 void TablesPageTest::editing() {
