@@ -1,0 +1,161 @@
+// Pictures of the tuning tools for review: the grids' context menus over a selection and the
+// compare marks, on a simulated module at 1280 x 800, in Russian and English.
+// Run under a real X server: xvfb-run -a -s "-screen 0 1280x1024x24" tune_screenshots OUTDIR
+#include "curve_features.h"
+#include "curve_file.h"
+#include "curve_grid_tools.h"
+#include "emulator_page.h"
+#include "main_window.h"
+#include "pty_module.h"
+#include "table_file.h"
+#include "transaction_engine.h"
+
+#include <QApplication>
+#include <QComboBox>
+#include <QDialog>
+#include <QDir>
+#include <QMenu>
+#include <QPainter>
+#include <QTableWidget>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QToolButton>
+
+#include <cmath>
+#include <functional>
+
+namespace {
+
+template <typename T> T* control(QObject* root, const char* name) {
+    T* found = root->findChild<T*>(QLatin1String(name));
+    if (!found)
+        qFatal("no control %s", name);
+    return found;
+}
+
+bool waitFor(const std::function<bool()>& condition, int ms) {
+    QElapsedTimer t;
+    t.start();
+    while (!condition()) {
+        if (t.elapsed() > ms)
+            return false;
+        QTest::qWait(50);
+    }
+    return true;
+}
+
+void save(const QPixmap& picture, const QString& path) {
+    if (!picture.save(path))
+        qFatal("cannot write %s", qPrintable(path));
+    qInfo("%s", qPrintable(path));
+}
+
+// The window with a context menu opened at a point of a grid drawn into it.
+QPixmap withMenu(QWidget* window, QTableWidget* grid, QMenu* menu, const QPoint& atGrid) {
+    QTest::qWait(200);
+    QPixmap picture = window->grab();
+    const QPoint at = grid->viewport()->mapTo(window, atGrid);
+    menu->popup(grid->viewport()->mapToGlobal(atGrid));
+    QTest::qWait(300);
+    const QPixmap menuPicture = menu->grab();
+    menu->hide();
+    QPainter painter(&picture);
+    painter.drawPixmap(at, menuPicture);
+    painter.setPen(QColor(80, 80, 80));
+    painter.drawRect(QRect(at, menuPicture.size()).adjusted(0, 0, -1, -1));
+    return picture;
+}
+
+} // namespace
+
+int main(int argc, char* argv[]) {
+    QApplication app(argc, argv);
+    const QString out = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QDir::currentPath();
+    QDir().mkpath(out);
+
+    QTemporaryDir place;
+    QDir().mkpath(place.filePath(QStringLiteral("Language")));
+    for (const QString& f : QDir(QStringLiteral(MARVEK2_LANGUAGE_DIR)).entryList(QDir::Files))
+        QFile::copy(QStringLiteral(MARVEK2_LANGUAGE_DIR "/") + f,
+                    place.filePath(QStringLiteral("Language/") + f));
+
+    sim::PtyModule module;
+    if (!module.start())
+        qFatal("the simulator did not start");
+    QByteArray image = module.module().eeprom();
+    for (int i = 0; i < curve::kPointCount; ++i) {
+        const double v = i <= 52
+                             ? 0.4 + 4.2 * (1 - std::exp(-i / 14.0)) / (1 - std::exp(-52 / 14.0))
+                             : 4.6 - 0.02 * (i - 52);
+        image[curve::kFirstAddress + i] = char(curve::EncodeVolts(v));
+    }
+    module.module().setEeprom(image);
+    module.module().setEngineEnabled(false);
+
+    StartOptions options;
+    options.workingDirectory = place.path();
+    options.port = module.slavePath();
+    options.intervalScale = 0.3;
+    TfmMain window(options);
+    window.resize(1280, 800);
+    window.show();
+    QTest::qWait(300);
+
+    control<QToolButton>(&window, "atb_2012_B_ModuleOn")->click();
+    QDialog* notice = nullptr;
+    if (!waitFor(
+            [&] {
+                for (QDialog* d : window.findChildren<QDialog*>()) {
+                    if (d->isVisible())
+                        notice = d;
+                }
+                return notice != nullptr;
+            },
+            30000))
+        qFatal("the module was not identified");
+    notice->accept();
+    QTest::qWait(300);
+
+    control<QToolButton>(&window, "atb_2012_Emulator")->click();
+    auto* page = control<EmulatorPage>(&window, "Panel_Emu");
+    control<QToolButton>(&window, "atb_Emu_In_2")->click();
+    QTest::qWait(200);
+    if (!waitFor([&] { return !window.engine().anyEnabled(); }, 60000))
+        qFatal("the curve was not read");
+
+    auto* grid = control<QTableWidget>(&window, "sgrid_Emu");
+    CurveGridTools* tools = page->gridTools();
+    auto* languages = control<QComboBox>(&window, "scbx_LangDriver");
+    for (const char* language : {"Russian", "English"}) {
+        languages->setCurrentIndex(languages->findText(QLatin1String(language)));
+        emit languages->activated(languages->currentIndex());
+        const QString suffix = QLatin1String(language) == QLatin1String("Russian")
+                                   ? QStringLiteral("ru")
+                                   : QStringLiteral("en");
+        // A selection of points 8..15 and the menu over it.
+        grid->setFocus();
+        grid->scrollToTop();
+        grid->setCurrentCell(8, 1);
+        grid->setRangeSelected(QTableWidgetSelectionRange(8, 1, 15, 1), true);
+        const QRect cell = grid->visualItemRect(grid->item(12, 1));
+        save(withMenu(&window, grid, tools->contextMenu(), cell.center()),
+             out + QStringLiteral("/tune_curve_menu_%1.png").arg(suffix));
+
+        // The same points compared with a file where a few differ.
+        QTemporaryDir dir;
+        QStringList reference;
+        for (int i = 0; i < curve::kPointCount; ++i)
+            reference << grid->item(i, 1)->text();
+        for (int i : {3, 9, 10, 11, 20})
+            reference[i] = QStringLiteral("2");
+        const QString path = dir.filePath(QStringLiteral("refEmu.txt"));
+        curve::WriteCurveFile(path, reference);
+        tools->askReferenceFile = [&] { return path; };
+        tools->run(GridTools::Command::CompareFile);
+        grid->clearSelection();
+        QTest::qWait(300);
+        save(window.grab(), out + QStringLiteral("/tune_curve_compare_%1.png").arg(suffix));
+        tools->run(GridTools::Command::CompareOff);
+    }
+    return 0;
+}
