@@ -78,16 +78,26 @@ void TablesOverPty::read_data() {
     QTest::addColumn<bool>("filtered");
     QTest::addColumn<double>("lower");
     QTest::addColumn<double>("corrupt");
-    QTest::newRow("water plain") << TableKind::Water << false << 0.0 << 0.0;
-    QTest::newRow("fuel plain, lower case and splits") << TableKind::Fuel << false << 0.1 << 0.0;
-    QTest::newRow("water filtered, corrupted answers") << TableKind::Water << true << 0.05 << 0.1;
+    QTest::addColumn<bool>("fast");
+    QTest::addColumn<double>("intervalScale");
+    // A plain read takes whatever answer comes first, so it runs at the real interval; the
+    // filtered read's vote outweighs a late sample.
+    QTest::newRow("water plain") << TableKind::Water << false << 0.0 << 0.0 << false << 1.0;
+    QTest::newRow("fuel plain, lower case and splits, fast")
+        << TableKind::Fuel << false << 0.1 << 0.0 << true << 1.0;
+    QTest::newRow("water filtered, corrupted answers")
+        << TableKind::Water << true << 0.05 << 0.1 << false << 0.4;
 }
 
 void TablesOverPty::read() {
     QFETCH(TableKind, kind);
     QFETCH(bool, filtered);
+    QFETCH(bool, fast);
+    QFETCH(double, intervalScale);
     TableRig rig;
     QVERIFY(rig.started && rig.open());
+    rig.engine.setFastTransfers(fast);
+    rig.engine.setIntervalScale(intervalScale);
     sim::FaultRates rates;
     QFETCH(double, lower);
     QFETCH(double, corrupt);
@@ -97,7 +107,7 @@ void TablesOverPty::read() {
     rig.setFaults(7, rates);
     const QByteArray before = rig.eeprom();
     QVERIFY(!rig.transfer.startRead(kind, filtered));
-    QVERIFY(rig.runToEnd(filtered ? 60000 : 20000));
+    QVERIFY(rig.runToEnd(60000));
     for (int r = 1; r <= kTableRows; ++r) {
         for (int c = 1; c <= kTableColumns; ++c) {
             const int byte = quint8(before.at(CellEepromAddress(kind, c, r)));
@@ -113,16 +123,20 @@ void TablesOverPty::read() {
 void TablesOverPty::writeUnderFaults_data() {
     QTest::addColumn<TableKind>("kind");
     QTest::addColumn<quint32>("seed");
-    QTest::newRow("water, clean line") << TableKind::Water << 0u;
-    QTest::newRow("water, faults seed 3") << TableKind::Water << 3u;
-    QTest::newRow("fuel, faults seed 11") << TableKind::Fuel << 11u;
+    QTest::addColumn<bool>("fast");
+    QTest::newRow("water, clean line") << TableKind::Water << 0u << false;
+    QTest::newRow("water, faults seed 3") << TableKind::Water << 3u << false;
+    QTest::newRow("fuel, faults seed 11") << TableKind::Fuel << 11u << false;
+    QTest::newRow("fuel, faults seed 5, fast") << TableKind::Fuel << 5u << true;
 }
 
 void TablesOverPty::writeUnderFaults() {
     QFETCH(TableKind, kind);
     QFETCH(quint32, seed);
+    QFETCH(bool, fast);
     TableRig rig;
     QVERIFY(rig.started && rig.open());
+    rig.engine.setFastTransfers(fast);
     if (seed)
         rig.setFaults(seed, lineFaults());
     const QStringList cells = someTable(int(seed));
