@@ -36,7 +36,7 @@ set(CPACK_PACKAGE_VENDOR "Marvek")
 set(CPACK_PACKAGE_CONTACT "Marvek-2 service program maintainers <maintainers@marvek2.example.com>")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "service program for the Marvek-2 engine module")
 set(CPACK_DEBIAN_PACKAGE_DESCRIPTION
-    "Reads and changes the settings of the Marvek-2 water injection and fuel\n correction module over a serial port, saves and restores its EEPROM, edits its\n injection tables and emulation curve, and records live engine values.\n Includes a command-line tool and a module simulator.")
+    "Reads and changes the settings of the Marvek-2 water injection and fuel\ncorrection module over a serial port, saves and restores its EEPROM, edits its\ninjection tables and emulation curve, and records live engine values.\nIncludes a command-line tool and a module simulator.")
 set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION electronics)
