@@ -106,3 +106,9 @@ std::optional<double> DecimalFormat::parse(const QString& text) const {
         return std::nullopt;
     return value;
 }
+
+QLocale DecimalFormat::locale() const {
+    QLocale locale(m_separator == QLatin1Char(',') ? QLocale::German : QLocale::C);
+    locale.setNumberOptions(QLocale::OmitGroupSeparator);
+    return locale;
+}

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QChar>
+#include <QLocale>
 #include <QString>
 
 #include <optional>
@@ -27,6 +28,10 @@ public:
     std::optional<double> parse(const QString& text) const;
 
     QString normalised(const QString& text) const;
+
+    // A locale that writes numbers with this separator and no digit grouping, for widgets that
+    // format their own numbers (chart axes), so they agree with the rest of the display.
+    QLocale locale() const;
 
 private:
     QChar m_separator;

@@ -1,5 +1,6 @@
 #include "chart_page.h"
 
+#include "decimal_format.h"
 #include "file_names.h"
 #include "hold_repeat.h"
 #include "interface_lock.h"
@@ -28,6 +29,12 @@
 using namespace telemetry;
 
 namespace {
+
+// What a value label shows before the first value: the digits' room, with the separator the
+// values will have.
+QString ValuePlaceholder() {
+    return QStringLiteral("XXX") + DecimalFormat().separator() + QStringLiteral("XX");
+}
 
 // Channel rows of the "Параметры" tab, top to bottom, with their Info_A.ini colour index.
 struct Row {
@@ -247,7 +254,7 @@ QWidget* ChartPage::buildParameters() {
         check->setObjectName(QLatin1String(info.checkBox));
         auto* colour = button(info.colourButton, QString(), tab);
         paintColourButton(colour, m_colours[size_t(row.colourIndex)]);
-        auto* value = new QLabel(QStringLiteral("ХХХ,ХХ"), tab);
+        auto* value = new QLabel(ValuePlaceholder(), tab);
         value->setObjectName(QLatin1String(info.label));
         value->setMinimumWidth(60);
         auto* caption = new QLabel(QString::fromUtf8(info.caption), tab);
@@ -307,7 +314,7 @@ QWidget* ChartPage::buildParameters() {
     atb_digDMRV_Output_Color->hide();
     atb_KRT_Color = button("atb_KRT_Color", QString(), tab);
     paintColourButton(atb_KRT_Color, m_fuelUsedColour);
-    Lbl_KRT = new QLabel(QStringLiteral("ХХХ,ХХ"), tab);
+    Lbl_KRT = new QLabel(ValuePlaceholder(), tab);
     Lbl_KRT->setObjectName(QStringLiteral("Lbl_KRT"));
     atb_Get_0 = button("atb_Get_0", QStringLiteral("обнулить"), tab);
     rows->addWidget(atb_KRT_Color, r, 1);
@@ -450,12 +457,16 @@ QWidget* ChartPage::buildParameters() {
     auto* intervalLayout = new QHBoxLayout(interval);
     cb_Int_Graf_In = new QComboBox(interval);
     cb_Int_Graf_In->setObjectName(QStringLiteral("cb_Int_Graf_In"));
-    cb_Int_Graf_In->addItems({QStringLiteral("0,2"), QStringLiteral("0,25"), QStringLiteral("0,5"),
-                              QStringLiteral("1,0"), QStringLiteral("1,5"), QStringLiteral("2,0")});
+    // The intervals in seconds, written with the separator of every other number shown.
+    for (const char* seconds : {"0.2", "0.25", "0.5", "1.0", "1.5", "2.0"})
+        cb_Int_Graf_In->addItem(
+            QString::fromLatin1(seconds).replace(QLatin1Char('.'), DecimalFormat().separator()));
     connect(cb_Int_Graf_In, &QComboBox::activated, this,
             [this](int item) { m_recorder.setGraphIntervalItem(item); });
     intervalLayout->addWidget(cb_Int_Graf_In);
-    intervalLayout->addWidget(new QLabel(QStringLiteral("с"), interval));
+    auto* seconds = new QLabel(QStringLiteral("с"), interval);
+    seconds->setObjectName(QStringLiteral("Lbl_Interval_Seconds"));
+    intervalLayout->addWidget(seconds);
     intervalLayout->addStretch(1);
     outer->addWidget(interval);
     outer->addStretch(1);
@@ -474,7 +485,9 @@ QWidget* ChartPage::buildAxisPanel(ValueAxis axis) {
     auto addEnd = [&](AxisEnd end) {
         const bool top = end == AxisEnd::Maximum;
         const QString part = top ? QStringLiteral("Top") : QStringLiteral("Bottom");
-        layout->addWidget(new QLabel(top ? QStringLiteral("Верх") : QStringLiteral("Низ"), panel));
+        auto* endCaption = new QLabel(top ? QStringLiteral("Верх") : QStringLiteral("Низ"), panel);
+        endCaption->setObjectName(QStringLiteral("Lbl_Ax%1_%2").arg(side, part));
+        layout->addWidget(endCaption);
         auto* edit = new QLineEdit(panel);
         edit->setObjectName(QStringLiteral("sEd_Ax%1_%2")
                                 .arg(side, top ? QStringLiteral("Max") : QStringLiteral("Min")));

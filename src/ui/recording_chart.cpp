@@ -1,5 +1,7 @@
 #include "recording_chart.h"
 
+#include "decimal_format.h"
+
 #include <cmath>
 
 namespace {
@@ -34,6 +36,8 @@ private:
 
 RecordingChart::RecordingChart(int recordingNumber, QWidget* parent) : QCustomPlot(parent) {
     setObjectName(QStringLiteral("ChartM_%1").arg(recordingNumber));
+    // The axis numbers use the decimal separator of the value labels beside the chart.
+    setLocale(DecimalFormat().locale());
     setNoAntialiasingOnDrag(true);
     setPlottingHint(QCP::phFastPolylines, true);
     // Antialiased lines cost several times more to draw, and the series are dense.

@@ -1,5 +1,7 @@
 #include "settings_page.h"
 
+#include "languages.h"
+
 #include "file_names.h"
 #include "interface_lock.h"
 #include "lambda_windows.h"
@@ -278,12 +280,17 @@ void SettingsPage::buildMainTab(QWidget* tab, Side& side) {
                                 {ChoiceOperation::PInBurn_Water, ChoiceOperation::PInBurn_Fuel},
                                 tab));
 
-    // The pump type group is cut to its height, so the pump current threshold group inside it
-    // shows only for "Простой".
+    // The pump type group holds the pump current threshold group below its buttons; the
+    // threshold shows only for "Простой", and the group grows to hold it whole.
     side.pumpType = new QGroupBox(QStringLiteral("Тип насоса"), tab);
     side.pumpType->setObjectName(QStringLiteral("sgb_PumpType") + side.suffix);
+    side.pumpType->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Fixed);
     {
+        auto* column = new QVBoxLayout(side.pumpType);
+        column->setContentsMargins(6, 4, 6, 4);
+        column->setSpacing(2);
         auto* inner = new QWidget(side.pumpType);
+        column->addWidget(inner);
         auto* row = new QHBoxLayout(inner);
         row->setContentsMargins(0, 0, 0, 0);
         BoundGroup& group = newGroup(side.groups, side.pumpType);
@@ -308,11 +315,9 @@ void SettingsPage::buildMainTab(QWidget* tab, Side& side) {
                 showTemplatePage();
             });
         }
-        inner->setGeometry(6, 16, 300, 22);
-        QGroupBox* ptn = scaleGroup(side, NumericSetting::PTN, side.pumpType);
-        ptn->setGeometry(6, 40, 300, 56);
+        column->addWidget(scaleGroup(side, NumericSetting::PTN, side.pumpType));
         side.pumpType->setMinimumWidth(312);
-        side.pumpType->setFixedHeight(PumpTypeHeightShort);
+        side.pumpType->setMinimumHeight(PumpTypeHeightShort);
     }
     left->addWidget(side.pumpType);
 
@@ -437,8 +442,10 @@ void SettingsPage::buildEngineeringTab() {
     engLayout->setContentsMargins(4, 4, 4, 4);
 
     m_engineeringCaption =
-        new QLabel(QStringLiteral("Только для опытных\nпользователей"), spnl_2012_Ingener);
+        new QLabel(QStringLiteral("Только для опытных пользователей"), spnl_2012_Ingener);
+    m_engineeringCaption->setObjectName(QStringLiteral("Lbl_Ingener_Caption"));
     m_engineeringCaption->setAlignment(Qt::AlignCenter);
+    m_engineeringCaption->setWordWrap(true);
     QFont captionFont = m_engineeringCaption->font();
     captionFont.setPointSizeF(captionFont.pointSizeF() * 1.4);
     captionFont.setBold(true);
@@ -595,6 +602,7 @@ void SettingsPage::buildTemplatePanel() {
 
     auto* nameRow = new QHBoxLayout;
     auto* nameCaption = new QLabel(QStringLiteral("Наименование модуля:"), spnl_Shablon);
+    nameCaption->setObjectName(QStringLiteral("Lbl_Shablon_Name"));
     sPanel29 = new QLabel(spnl_Shablon);
     sPanel29->setObjectName(QStringLiteral("sPanel29"));
     sPanel29->setFrameShape(QFrame::Panel);
@@ -617,13 +625,22 @@ void SettingsPage::buildTemplatePanel() {
     auto* files = new QHBoxLayout;
     ssb_EEPROM_OpenFromFile = toolButton(QStringLiteral("ssb_EEPROM_OpenFromFile"),
                                          QStringLiteral("Открыть из файла"), spnl_Shablon);
+    // The write button sits in a holder that the interface lock disables, so unlocking never
+    // enables it while there is no file to write: the button itself follows the file.
+    auto* writeHolder = new QWidget(spnl_Shablon);
+    auto* writeLayout = new QHBoxLayout(writeHolder);
+    writeLayout->setContentsMargins(0, 0, 0, 0);
     ssb_EEPROM_SaveToModule = toolButton(QStringLiteral("ssb_EEPROM_SaveToModule"),
-                                         QStringLiteral("Записать в модуль"), spnl_Shablon);
+                                         QStringLiteral("Записать в модуль"), writeHolder);
+    ssb_EEPROM_SaveToModule->setEnabled(false);
+    writeLayout->addWidget(ssb_EEPROM_SaveToModule);
     for (QToolButton* b : {ssb_EEPROM_OpenFromFile, ssb_EEPROM_SaveToModule}) {
         b->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
         b->setMinimumHeight(28);
-        files->addWidget(b);
     }
+    writeHolder->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
+    files->addWidget(ssb_EEPROM_OpenFromFile);
+    files->addWidget(writeHolder);
     templateLayout->addLayout(files);
     spnl_Shablon->hide();
 }
@@ -723,10 +740,15 @@ void SettingsPage::setPumpTypeHeight(QGroupBox* group,
     if (!pump)
         return;
     const bool simple = *pump == settings_map::PumpTypeChoice::Simple;
-    group->setFixedHeight(simple ? simpleHeight : PumpTypeHeightShort);
-    // The pump current threshold group lies inside and shows only in the tall group.
+    // The pump current threshold group lies inside and shows only in the tall group; the
+    // group's old heights are minimums, never a cut through the threshold's scale.
     const Side& side = group == m_main.pumpType ? m_main : m_template;
     side.scales[IndexOf(NumericSetting::PTN)].group->setVisible(simple);
+    group->layout()->invalidate();
+    group->setMinimumHeight(0);
+    const int needed = group->layout()->minimumSize().height();
+    group->setMinimumHeight(std::max(simple ? simpleHeight : PumpTypeHeightShort, needed));
+    group->setMaximumHeight(group->minimumHeight());
 }
 
 void SettingsPage::showMain() {
@@ -754,6 +776,7 @@ void SettingsPage::showTemplatePage() {
             c.group->setTitle(t.scales[i].caption);
     }
     sPanel29->setText(t.moduleName);
+    ssb_EEPROM_SaveToModule->setEnabled(t.loaded);
     if (t.TicherEmu) {
         atb_Other_TicherEmu_Sh->setText(QString());
         atb_Other_TicherEmu_Sh->setStyleSheet(
@@ -770,6 +793,19 @@ void SettingsPage::showScale(NumericSetting setting) {
     c.chart->setWindow(display.window);
     if (!display.caption.isEmpty())
         c.group->setTitle(display.caption);
+}
+
+void SettingsPage::applyLanguage(const InterfaceTexts& texts) {
+    for (const NumericSettingRow& row : NumericSettingRows()) {
+        const QString prefix = texts.text(row.captionText);
+        if (prefix.isEmpty())
+            continue;
+        for (const Side* side : {&m_main, &m_template}) {
+            const ScaleControls& c = side->scales[IndexOf(row.setting)];
+            if (c.group)
+                c.group->setTitle(prefix + c.value->text());
+        }
+    }
 }
 
 void SettingsPage::showValues() {
@@ -822,7 +858,7 @@ void SettingsPage::openFromFile() {
 }
 
 void SettingsPage::addToLock(InterfaceLock& lock) {
-    lock.add(ssb_EEPROM_SaveToModule);
+    lock.add(ssb_EEPROM_SaveToModule->parentWidget());
     lock.add(ssb_EEPROM_SaveToFile);
 }
 

@@ -32,6 +32,8 @@ struct SettingsView;
 // template panel at its right once it has been asked for. The controls show the settings page
 // model and the module settings and call the settings operations; nothing here talks to the
 // module.
+class InterfaceTexts;
+
 class SettingsPage : public QWidget {
     Q_OBJECT
 public:
@@ -44,6 +46,9 @@ public:
     QWidget* engineeringTab() const { return stsIngeneer; }
     void showTemplate();
     bool templateShown() const;
+    // After a language change: the scale groups' captions take the language's prefixes before
+    // the value they show.
+    void applyLanguage(const InterfaceTexts& texts);
 
     // The controls of this page that the interface lock disables during long transfers.
     void addToLock(InterfaceLock& lock);

@@ -22,13 +22,19 @@ void ScaleBar::paintEvent(QPaintEvent*) {
     p.fillRect(area, Qt::white);
     p.setPen(palette().color(QPalette::Mid));
     p.drawRect(area);
-    if (!m_window || m_window->maximum <= m_window->minimum)
+    const QRectF plot(area.left() + 4, area.top() + 2, area.width() - 8, 16);
+    if (!m_window || m_window->maximum <= m_window->minimum) {
+        // No value yet: the scale's frame and axis, greyed, so the box reads as an empty scale.
+        p.setPen(palette().color(QPalette::Disabled, QPalette::WindowText));
+        p.drawRect(plot);
+        p.drawLine(QPointF(plot.left(), plot.bottom() + 3),
+                   QPointF(plot.right(), plot.bottom() + 3));
         return;
+    }
 
     const NumericSettingRow& row = RowOf(m_setting);
     const double lo = m_window->minimum;
     const double hi = m_window->maximum;
-    const QRectF plot(area.left() + 4, area.top() + 2, area.width() - 8, 16);
     auto xOf = [&](double v) { return plot.left() + (v - lo) / (hi - lo) * plot.width(); };
 
     // Beyond the limits the scale cannot go.
