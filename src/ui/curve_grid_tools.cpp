@@ -137,7 +137,7 @@ void CurveGridTools::mark() {
         return;
     // Colours and hints are no edits: the grid must not commit them.
     const QSignalBlocker quiet(m_table);
-    const QString tip = text("MsgTune_CompareTip", "Сейчас: %1\nОбразец: %2");
+    const QString tip = text("MsgTune_CompareTip", "Сейчас: %1; образец: %2");
     for (int i = 0; i < kPointCount; ++i) {
         QTableWidgetItem* item = m_table->item(i, 1);
         if (!item)
@@ -152,4 +152,17 @@ void CurveGridTools::mark() {
     }
     m_table->viewport()->update();
     m_marked = marked;
+}
+
+void CurveGridTools::openFile(const QString& path) {
+    const CurveFileContent file = ReadCurveFile(path, m_model.format());
+    if (!file.ok()) {
+        report(file.error);
+        return;
+    }
+    m_model.load(file.texts, file.values);
+}
+
+void CurveGridTools::keepInHistory(const QString& what) {
+    keep(historyKind(), what, QLatin1String(kCurveFileSuffix), m_model.texts());
 }

@@ -38,6 +38,12 @@ protected:
     void compareOff() override;
     std::optional<double> parse(const QString& text) const override;
     QString fileFilter() const override;
+    QString historyKind() const override { return QStringLiteral("curve"); }
+    void openFile(const QString& path) override;
+
+public:
+    // A complete read or a verified write: a copy into the history.
+    void keepInHistory(const QString& what);
 
 private:
     curve::PointRange selection() const;

@@ -357,9 +357,13 @@ void EmulatorPage::bind() {
     connect(&transfer, &CurveTransfer::lockRequested, m_tools, &CurveGridTools::hold);
     connect(&transfer, &CurveTransfer::unlockRequested, m_tools, &CurveGridTools::release);
     connect(&transfer, &CurveTransfer::readFinished, m_tools, [this](bool complete) {
-        if (complete)
+        if (complete) {
             m_tools->rememberRead();
+            m_tools->keepInHistory(QStringLiteral("read"));
+        }
     });
+    connect(&transfer, &CurveTransfer::writeFinished, m_tools,
+            [this] { m_tools->keepInHistory(QStringLiteral("write")); });
     connect(&model, &CurveModel::seriesChanged, this, &EmulatorPage::showSeries);
     connect(&model, &CurveModel::labelsChanged, this, &EmulatorPage::showLabels);
     connect(sgrid_Emu, &QTableWidget::itemChanged, this, &EmulatorPage::commitRow);

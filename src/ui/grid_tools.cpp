@@ -4,10 +4,15 @@
 #include <QAction>
 #include <QApplication>
 #include <QClipboard>
+#include <QDialog>
+#include <QDialogButtonBox>
 #include <QFileDialog>
 #include <QInputDialog>
 #include <QKeyEvent>
+#include <QListWidget>
 #include <QMenu>
+#include <QPushButton>
+#include <QVBoxLayout>
 
 namespace {
 
@@ -52,6 +57,8 @@ const QList<CommandInfo>& Commands() {
          "Compare with the last read from the module", QKeySequence(), false},
         {C::CompareOff, "CompareOff", "MsgTune_CompareOff", "Снять сравнение", "Stop comparing",
          QKeySequence(), false},
+        {C::History, "History", "MsgTune_History", "История...", "History...", QKeySequence(),
+         false},
     };
     return commands;
 }
@@ -114,7 +121,8 @@ QMenu* GridTools::contextMenu() {
         for (QAction* a : m_actions) {
             m_menu->addAction(a);
             const QString name = a->objectName();
-            if (name.endsWith(QLatin1String("Scale")) || name.endsWith(QLatin1String("Smooth")) ||
+            if (name.endsWith(QLatin1String("CompareOff")) ||
+                name.endsWith(QLatin1String("Scale")) || name.endsWith(QLatin1String("Smooth")) ||
                 name.endsWith(QLatin1String("Paste")) || name.endsWith(QLatin1String("Redo")))
                 m_menu->addSeparator();
         }
@@ -209,6 +217,9 @@ void GridTools::run(Command command) {
     case Command::CompareOff:
         compareOff();
         break;
+    case Command::History:
+        showHistory();
+        break;
     }
 }
 
@@ -244,4 +255,70 @@ bool GridTools::eventFilter(QObject* watched, QEvent* event) {
         }
     }
     return QObject::eventFilter(watched, event);
+}
+
+void GridTools::keep(const QString& kind, const QString& what, const QString& suffix,
+                     const QStringList& lines) {
+    if (const QString error = m_history.store(kind, what, suffix, lines); !error.isEmpty())
+        emit message(error);
+}
+
+void GridTools::fillHistory() {
+    m_historyList->clear();
+    const QString read = text("MsgTune_HistoryRead", "чтение из модуля");
+    const QString written = text("MsgTune_HistoryWrite", "запись в модуль");
+    for (const HistoryEntry& e : m_history.entries(historyKind())) {
+        auto* item = new QListWidgetItem(e.time.toString(QStringLiteral("dd.MM.yyyy HH:mm:ss")) +
+                                             QStringLiteral("   ") +
+                                             (e.what == QLatin1String("write") ? written : read),
+                                         m_historyList);
+        item->setData(Qt::UserRole, e.path);
+    }
+    if (m_historyList->count() > 0)
+        m_historyList->setCurrentRow(0);
+}
+
+void GridTools::showHistory() {
+    if (!m_historyWindow) {
+        m_historyWindow = new QDialog(m_grid);
+        m_historyWindow->setObjectName(QStringLiteral("fm_History"));
+        m_historyWindow->setMinimumSize(360, 320);
+        auto* layout = new QVBoxLayout(m_historyWindow);
+        m_historyList = new QListWidget(m_historyWindow);
+        m_historyList->setObjectName(QStringLiteral("lst_History"));
+        layout->addWidget(m_historyList, 1);
+        auto* buttons = new QDialogButtonBox(m_historyWindow);
+        m_historyOpen = buttons->addButton(QString(), QDialogButtonBox::AcceptRole);
+        m_historyOpen->setObjectName(QStringLiteral("btn_History_Open"));
+        m_historyCompare = buttons->addButton(QString(), QDialogButtonBox::ActionRole);
+        m_historyCompare->setObjectName(QStringLiteral("btn_History_Compare"));
+        m_historyClose = buttons->addButton(QString(), QDialogButtonBox::RejectRole);
+        m_historyClose->setObjectName(QStringLiteral("btn_History_Close"));
+        layout->addWidget(buttons);
+        auto chosen = [this] {
+            QListWidgetItem* item = m_historyList->currentItem();
+            return item ? item->data(Qt::UserRole).toString() : QString();
+        };
+        connect(m_historyOpen, &QPushButton::clicked, this, [this, chosen] {
+            if (const QString path = chosen(); !path.isEmpty()) {
+                openFile(path);
+                m_historyWindow->hide();
+            }
+        });
+        connect(m_historyCompare, &QPushButton::clicked, this, [this, chosen] {
+            if (const QString path = chosen(); !path.isEmpty()) {
+                compareWithFile(path);
+                m_historyWindow->hide();
+            }
+        });
+        connect(m_historyClose, &QPushButton::clicked, m_historyWindow, &QDialog::hide);
+        connect(m_historyList, &QListWidget::itemDoubleClicked, m_historyOpen, &QPushButton::click);
+    }
+    m_historyOpen->setText(text("MsgTune_HistoryOpen", "Открыть"));
+    m_historyCompare->setText(text("MsgTune_HistoryCompare", "Сравнить"));
+    m_historyClose->setText(text("MsgTune_HistoryClose", "Закрыть"));
+    m_historyWindow->setWindowTitle(text("MsgTune_HistoryTitle", "История"));
+    fillHistory();
+    m_historyWindow->show();
+    m_historyWindow->raise();
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "history_folder.h"
 #include "languages.h"
 
 #include <QObject>
@@ -11,7 +12,10 @@
 
 class QAbstractItemView;
 class QAction;
+class QDialog;
+class QListWidget;
 class QMenu;
+class QPushButton;
 
 // What the context menu and the keys of an editable grid (sgrid_Emu, sgrid_Table_3D) offer:
 // range operations on the selection, copy and paste as tab-separated text, undo and redo, and
@@ -37,6 +41,7 @@ public:
         CompareFile,
         CompareRead,
         CompareOff,
+        History,
     };
 
     GridTools(QAbstractItemView* grid, bool table, QObject* parent);
@@ -53,6 +58,14 @@ public:
     std::function<std::optional<QString>(const QString& prompt)> askValue;
     // Asks for the reference file to compare with; empty cancels.
     std::function<QString()> askReferenceFile;
+
+    // Where the copies of reads and writes are kept (History beside the configuration files).
+    void setHistory(const HistoryFolder& history) { m_history = history; }
+    const HistoryFolder& history() const { return m_history; }
+    // The history window: its entries, newest first; open loads one into the grid (an undo
+    // step), compare takes it as the reference.
+    void showHistory();
+    QDialog* historyWindow() const { return m_historyWindow; }
 
     // Runs a command as its action or key does.
     void run(Command command);
@@ -72,12 +85,19 @@ protected:
     virtual void compareOff() = 0;
     virtual std::optional<double> parse(const QString& text) const = 0;
     virtual QString fileFilter() const = 0;
+    // The history kind of what the grid shows ("curve", "water", "fuel") and loading an entry.
+    virtual QString historyKind() const = 0;
+    virtual void openFile(const QString& path) = 0;
+    // A copy into the history; a failure is reported.
+    void keep(const QString& kind, const QString& what, const QString& suffix,
+              const QStringList& lines);
     // Undo and redo close a pending step first.
     virtual void settleUndo() = 0;
 
     QAbstractItemView* m_grid;
     InterfaceTexts m_texts;
     QUndoStack m_undo;
+    HistoryFolder m_history;
 
 private:
     void ask(Command command, const char* key, const char* russian);
@@ -86,4 +106,10 @@ private:
     bool m_table;
     QList<QAction*> m_actions;
     QMenu* m_menu = nullptr;
+    QDialog* m_historyWindow = nullptr;
+    QListWidget* m_historyList = nullptr;
+    QPushButton* m_historyOpen = nullptr;
+    QPushButton* m_historyCompare = nullptr;
+    QPushButton* m_historyClose = nullptr;
+    void fillHistory();
 };

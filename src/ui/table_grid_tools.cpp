@@ -194,3 +194,19 @@ void TableGridTools::mark(bool viewRepainted) {
     }
     m_marked = marked;
 }
+
+void TableGridTools::openFile(const QString& path) {
+    const TableFileContent file = ReadTableFile(path, m_tables.format());
+    if (!file.ok()) {
+        report(file.error);
+        return;
+    }
+    // As a table file is opened: in absolute values, the active table.
+    m_tables.setUnit(TableUnit::Absolute);
+    m_tables.loadCells(m_tables.active(), file.cells);
+    m_tables.refreshActive();
+}
+
+void TableGridTools::keepInHistory(TableKind kind, const QString& what) {
+    keep(kindName(kind), what, TableFileSuffix(kind), m_tables.data(kind).cells());
+}

@@ -49,6 +49,15 @@ protected:
     void compareOff() override;
     std::optional<double> parse(const QString& text) const override;
     QString fileFilter() const override;
+    QString historyKind() const override { return kindName(m_tables.active()); }
+    void openFile(const QString& path) override;
+
+public:
+    // A complete read or a verified write of a table: a copy into the history.
+    void keepInHistory(TableKind kind, const QString& what);
+    static QString kindName(TableKind kind) {
+        return kind == TableKind::Water ? QStringLiteral("water") : QStringLiteral("fuel");
+    }
 
 private:
     static int index(TableKind kind) { return kind == TableKind::Water ? 0 : 1; }

@@ -9,7 +9,10 @@
 #include <QAction>
 #include <QApplication>
 #include <QClipboard>
+#include <QDialog>
+#include <QListWidget>
 #include <QMenu>
+#include <QPushButton>
 #include <QSignalSpy>
 #include <QTableWidget>
 #include <QTemporaryDir>
@@ -81,6 +84,7 @@ private slots:
     void aDragIsOneUndoStep();
     void compareMarksDifferingPoints();
     void contextMenuOffersTheCommands();
+    void historyEntryOpensAsAnUndoStep();
 };
 
 void TestGridTools::typedKeysRunRangeOperations_data() {
@@ -244,6 +248,35 @@ void TestGridTools::contextMenuOffersTheCommands() {
     QVERIFY(!names.contains(QStringLiteral("act_Tune_InterpolateRows"))); // tables only
     QVERIFY(names.contains(QStringLiteral("act_Tune_CompareRead")));
     QVERIFY(!b.tools()->action(GridTools::Command::Undo)->isEnabled());
+}
+
+void TestGridTools::historyEntryOpensAsAnUndoStep() {
+    CurveBench b;
+    QTemporaryDir dir;
+    b.tools()->setHistory(HistoryFolder(dir.filePath(QStringLiteral("History"))));
+    b.model().commit(0, QStringLiteral("0,7"));
+    b.tools()->keepInHistory(QStringLiteral("read"));
+    b.model().commit(0, QStringLiteral("4"));
+    b.tools()->settleUndo();
+    const int steps = b.tools()->undoStack().count();
+
+    b.tools()->run(GridTools::Command::History);
+    QDialog* window = b.tools()->historyWindow();
+    QVERIFY(window && window->isVisible());
+    auto* list = window->findChild<QListWidget*>(QStringLiteral("lst_History"));
+    QCOMPARE(list->count(), 1);
+    QVERIFY(list->item(0)->text().contains(QStringLiteral("чтение")));
+    window->findChild<QPushButton*>(QStringLiteral("btn_History_Open"))->click();
+    QVERIFY(!window->isVisible());
+    QCOMPARE(b.grid()->item(0, 1)->text(), QStringLiteral("0,7"));
+    b.key(Qt::Key_Z, Qt::ControlModifier);
+    QCOMPARE(b.tools()->undoStack().count(), steps + 1);
+    QCOMPARE(b.grid()->item(0, 1)->text(), QStringLiteral("4"));
+
+    // Compare with the entry: the changed point is marked.
+    b.tools()->run(GridTools::Command::History);
+    window->findChild<QPushButton*>(QStringLiteral("btn_History_Compare"))->click();
+    QCOMPARE(b.tools()->markedPoints(), QList<int>{0});
 }
 
 QTEST_MAIN(TestGridTools)
