@@ -12,7 +12,16 @@ namespace {
 const QColor kDifferentColour(255, 196, 120);
 
 TablesSnapshot TakeBoth(const InjectionTables& t) {
-    return {TakeSnapshot(t, TableKind::Water), TakeSnapshot(t, TableKind::Fuel)};
+    TablesSnapshot s{TakeSnapshot(t, TableKind::Water), TakeSnapshot(t, TableKind::Fuel)};
+    // An empty cell is what the first refresh turns into 0.01: the same state, not a change.
+    const QString lowest = t.format().format(kCellMinimum);
+    for (TableSnapshot* one : {&s.water, &s.fuel}) {
+        for (QString& cell : one->cells) {
+            if (cell.isEmpty())
+                cell = lowest;
+        }
+    }
+    return s;
 }
 
 void RestoreBoth(InjectionTables& t, const TablesSnapshot& s) {
