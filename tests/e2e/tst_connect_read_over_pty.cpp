@@ -184,7 +184,7 @@ void TestConnectReadOverPty::identifiesTheSimulatedModule() {
 }
 
 void TestConnectReadOverPty::foreignName() {
-    Bench b(0.5);
+    Bench b(0.5, true);
     QVERIFY(b.started);
     b.sim().state().setName("Other-01");
     QVERIFY(b.open());

@@ -56,14 +56,13 @@ QStringList args(std::initializer_list<QString> list) {
 
 } // namespace
 
-Q_DECLARE_METATYPE(sim::FaultRates)
-
 class TestSettingsCliOverPty : public QObject {
     Q_OBJECT
 private slots:
     void dumpWritesTheWholeEeprom();
     void restoreWritesTheFileIntoAModule_data();
     void restoreWritesTheFileIntoAModule();
+    void restoreFailsOnAByteTheModuleDoesNotKeep();
     void restoreRefusesABadFileAndSendsNothing();
     void restoreRefusesAForeignModule();
     void dumpFromASilentModuleFailsWithoutAFile();
@@ -93,46 +92,57 @@ void TestSettingsCliOverPty::dumpWritesTheWholeEeprom() {
 }
 
 void TestSettingsCliOverPty::restoreWritesTheFileIntoAModule_data() {
+    // Faulty lines are covered in process (tst_settings_dump_over_pty).
     QTest::addColumn<bool>("fast");
-    QTest::addColumn<sim::FaultRates>("rates");
-    // Late answers (in-process tests run the field's 15 % at scaled ticks) and lost commands.
-    sim::FaultRates late;
-    late.delay = 0.05;
-    late.delayMs = 130; // past the next tick of every transfer timer
-    late.lose = 0.05;
     // One restore at the program's own pace.
-    QTest::newRow("real intervals") << false << sim::FaultRates();
-    QTest::newRow("fast") << true << sim::FaultRates();
-    QTest::newRow("fast, late answers and lost commands") << true << late;
+    QTest::newRow("real intervals") << false;
+    QTest::newRow("fast") << true;
 }
 
 void TestSettingsCliOverPty::restoreWritesTheFileIntoAModule() {
     QFETCH(bool, fast);
-    QFETCH(sim::FaultRates, rates);
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("source.mmr2"));
     QCOMPARE(WriteDumpFile(path, asImage(sourceImage())), QString());
     PtyRig rig(targetImage());
     QVERIFY(rig.started);
-    rig.setFaults(41, rates);
     CliRun cli;
     QStringList command = args({"restore", "--port", rig.module.slavePath(), path});
     if (fast)
         command << QStringLiteral("--fast");
     QVERIFY(cli.run(QStringLiteral(MARVEK2_CLI), command, 120000));
+    QVERIFY2(cli.exitCode() == 0, cli.err.constData());
     const QStringList differences = ImageDifferences(rig.eeprom(), expectedTarget());
-    if (cli.exitCode() != 0) {
-        // Only a faulty line may fail, and then clearly: the byte named, or nothing written.
-        QVERIFY2(rates.delay > 0 || rates.lose > 0, cli.err.constData());
-        QVERIFY2(cli.err.contains("EEPROM-") || cli.err.contains("nothing was written"),
-                 cli.err.constData());
-        return;
-    }
     QVERIFY2(differences.isEmpty(), qPrintable(differences.join(u", ")));
     QVERIFY(cli.err.contains("identified"));
     QVERIFY(cli.err.contains("writing the settings"));
     QVERIFY(cli.err.contains("reading every written byte back"));
     QCOMPARE(quint8(rig.eeprom().at(0x09)), quint8(8)); // not the module's old count
+}
+
+void TestSettingsCliOverPty::restoreFailsOnAByteTheModuleDoesNotKeep() {
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("source.mmr2"));
+    QCOMPARE(WriteDumpFile(path, asImage(sourceImage())), QString());
+    PtyRig rig(targetImage());
+    QVERIFY(rig.started);
+    // EEPROM-C8 acknowledges every write and keeps its old value.
+    const quint8 stuck = quint8(targetImage().at(0xC8));
+    QVERIFY(stuck != quint8(expectedTarget().at(0xC8)));
+    QObject::connect(&rig.sim(), &sim::Module::exchanged, &rig.sim(), [&](const QString& command) {
+        if (WrittenAddress(command) == 0xC8)
+            rig.sim().state().setEeprom(0xC8, stuck);
+    });
+    CliRun cli;
+    QVERIFY(cli.run(QStringLiteral(MARVEK2_CLI),
+                    args({"restore", "--fast", "--port", rig.module.slavePath(), path}), 60000));
+    QVERIFY(cli.exitCode() != 0);
+    QVERIFY2(cli.err.contains("EEPROM-C8 holds AF"), cli.err.constData());
+    QVERIFY(!cli.err.contains("written into the module"));
+    // The write went on to the end and the read-back stopped at the byte.
+    QCOMPARE(ImageDifferences(rig.eeprom(), expectedTarget()),
+             QStringList{QStringLiteral("EEPROM-c8 af/9b")});
+    QVERIFY(!rig.received().contains(QStringLiteral("9C*")));
 }
 
 void TestSettingsCliOverPty::restoreRefusesABadFileAndSendsNothing() {
