@@ -1,9 +1,12 @@
+#include "data_folders.h"
 #include "main_window.h"
 #include "termination_signals.h"
 
 #include <QApplication>
 #include <QCommandLineParser>
+#include <QDir>
 #include <QScreen>
+#include <QStandardPaths>
 
 #include <cstdio>
 
@@ -20,6 +23,11 @@ int main(int argc, char* argv[]) {
                                         QStringLiteral("Serial port to preselect (device path)."),
                                         QStringLiteral("PATH"));
     parser.addOption(portOption);
+    const QCommandLineOption userDataOption(
+        QStringLiteral("user-data"),
+        QStringLiteral("Keep the configuration files and journals in the per-user data folder "
+                       "instead of the current folder."));
+    parser.addOption(userDataOption);
     if (!parser.parse(arguments)) {
         std::fprintf(stderr, "%s\n\n%s", qPrintable(parser.errorText()),
                      qPrintable(parser.helpText()));
@@ -38,6 +46,14 @@ int main(int argc, char* argv[]) {
 
     StartOptions options;
     options.port = parser.value(portOption);
+    if (parser.isSet(userDataOption)) {
+        const QString folder = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
+        options.workingDirectory = ChooseWorkingFolder(true, QDir::currentPath(), folder);
+        if (options.workingDirectory.isEmpty()) {
+            std::fprintf(stderr, "marvek2: cannot create the folder %s\n", qPrintable(folder));
+            return 1;
+        }
+    }
     TfmMain window(options);
     QObject::connect(&termination, &TerminationSignals::terminationRequested, &window,
                      &QWidget::close);
