@@ -71,8 +71,11 @@ QToolButton* button(const char* name, const QString& text, QWidget* parent) {
 
 void paintColourButton(QToolButton* b, const QColor& colour) {
     b->setText(QStringLiteral("-----"));
-    b->setStyleSheet(
-        QStringLiteral("QToolButton { color: %1; font-weight: bold; }").arg(colour.name()));
+    // Disabled, the dashes turn grey and the button flat, as every disabled control looks.
+    b->setStyleSheet(QStringLiteral("QToolButton { color: %1; font-weight: bold; }"
+                                    "QToolButton:disabled { color: palette(mid); "
+                                    "font-weight: normal; }")
+                         .arg(colour.name()));
 }
 
 // Puts widgets on one place; the one shown is the one in front.

@@ -90,7 +90,12 @@ LeftColumn::LeftColumn(QWidget* parent) : QWidget(parent) {
 
     scbx_LangDriver = new QComboBox(this);
     scbx_LangDriver->setObjectName(QStringLiteral("scbx_LangDriver"));
-    scbx_LangDriver->setStyleSheet(QStringLiteral("QComboBox { background: white; }"));
+    // The list keeps the system's highlight, so the hovered language stays readable.
+    scbx_LangDriver->setStyleSheet(
+        QStringLiteral("QComboBox { background: white; color: black; }"
+                       "QComboBox QAbstractItemView { background: white; color: black; "
+                       "selection-background-color: palette(highlight); selection-color: "
+                       "palette(highlighted-text); }"));
     layout->addWidget(scbx_LangDriver);
 
     // Eight page buttons in two columns, each with its caption strip.
@@ -129,6 +134,7 @@ LeftColumn::LeftColumn(QWidget* parent) : QWidget(parent) {
         const PageButton& p = buttons[i];
         auto* button = toolButton(p.name, QString(), pagesPanel);
         button->setIcon(pageIcon(p.caption, p.colour));
+        m_pageIcons.append({button, p.colour});
         button->setIconSize(QSize(56, 56));
         button->setFixedSize(76, 72);
         button->setToolButtonStyle(Qt::ToolButtonIconOnly);
@@ -146,6 +152,7 @@ LeftColumn::LeftColumn(QWidget* parent) : QWidget(parent) {
             pageGroup->addButton(button);
         }
         *p.button = button;
+        m_pageIcons.last().strip = strip;
     }
     layout->addWidget(pagesPanel);
     layout->addStretch(1);
@@ -159,4 +166,9 @@ void LeftColumn::showConnectButton(bool connectInFront) {
 bool LeftColumn::connectButtonInFront() const {
     auto* stack = static_cast<QStackedLayout*>(atb_2012_B_ModuleOn->parentWidget()->layout());
     return stack->currentWidget() == atb_2012_B_ModuleOn;
+}
+
+void LeftColumn::refreshPageIcons() {
+    for (const PageIcon& icon : std::as_const(m_pageIcons))
+        icon.button->setIcon(pageIcon(icon.strip->text(), icon.colour));
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QColor>
 #include <QList>
 #include <QWidget>
 
@@ -19,6 +20,8 @@ public:
     // Brings the connect (true) or the disconnect button to the front; they share one place.
     void showConnectButton(bool connectInFront);
     bool connectButtonInFront() const;
+    // Draws the page buttons' pictures again from their caption strips, after a language change.
+    void refreshPageIcons();
 
     QToolButton* atb_2012_B_ModuleOn = nullptr;
     QToolButton* atb_2012_B_ModuleOff = nullptr;
@@ -39,4 +42,12 @@ public:
     QToolButton* atb_2012_Protocol = nullptr;
     QToolButton* atb_2012_Ingener = nullptr;
     QButtonGroup* pageGroup = nullptr; // all page buttons but the template's
+
+private:
+    struct PageIcon {
+        QToolButton* button = nullptr;
+        QColor colour;
+        QLabel* strip = nullptr;
+    };
+    QList<PageIcon> m_pageIcons;
 };
