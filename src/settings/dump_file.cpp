@@ -1,5 +1,6 @@
 #include "dump_file.h"
 
+#include "languages.h"
 #include "text_file.h"
 #include "wire_codec.h"
 
@@ -12,11 +13,14 @@ QString labelOf(int address) {
     return QStringLiteral("EEPROM-") + wire::HumanAddress(address) + QStringLiteral(" = ");
 }
 
-DumpFileContent errorAt(const QString& fileName, int line, const QString& what) {
+DumpFileContent errorAt(const QString& fileName, int line, const QString& what, const char* key,
+                        const QStringList& details) {
     DumpFileContent content;
     content.errorLine = line;
     content.error =
         QStringLiteral("File \"%1\", line %2: %3").arg(DisplayPath(fileName)).arg(line).arg(what);
+    content.errorKey = QLatin1String(key);
+    content.errorArguments = QStringList{DisplayPath(fileName), QString::number(line)} + details;
     return content;
 }
 
@@ -41,7 +45,8 @@ DumpFileContent ParseDumpFileLines(const QStringList& lines, const QString& file
     if (count > kDumpLineCount)
         return errorAt(
             fileName, kDumpLineCount + 1,
-            QStringLiteral("more than %1 lines (an EEPROM has %1 bytes).").arg(kDumpLineCount));
+            QStringLiteral("more than %1 lines (an EEPROM has %1 bytes).").arg(kDumpLineCount),
+            "Msg_DumpTooManyLines", {QString::number(kDumpLineCount)});
 
     DumpFileContent content;
     for (int n = 0; n < kDumpLineCount; ++n) {
@@ -50,7 +55,9 @@ DumpFileContent ParseDumpFileLines(const QStringList& lines, const QString& file
             return errorAt(fileName, lineNumber,
                            QStringLiteral("missing: the file has %1 of the %2 lines.")
                                .arg(count)
-                               .arg(kDumpLineCount));
+                               .arg(kDumpLineCount),
+                           "Msg_DumpMissingLine",
+                           {QString::number(count), QString::number(kDumpLineCount)});
         // The address is the line's position; its label is not checked, so that hand-edited
         // files and files of older programs open as long as their values are sound.
         const QString& line = lines.at(n);
@@ -64,7 +71,8 @@ DumpFileContent ParseDumpFileLines(const QStringList& lines, const QString& file
             return errorAt(fileName, lineNumber,
                            QStringLiteral("the value of EEPROM-%1 in \"%2\" is not two upper-case "
                                           "hex digits.")
-                               .arg(wire::HumanAddress(n), QuotedExcerpt(line)));
+                               .arg(wire::HumanAddress(n), QuotedExcerpt(line)),
+                           "Msg_DumpBadValue", {wire::HumanAddress(n), QuotedExcerpt(line)});
         content.image[n] = std::uint8_t(*byte);
     }
     return content;
@@ -83,4 +91,13 @@ DumpFileContent ReadDumpFile(const QString& path) {
 
 QString WriteDumpFile(const QString& path, const EepromImage& image) {
     return WriteTextFile(path, DumpFileLines(image));
+}
+
+QString DumpFileErrorText(const DumpFileContent& content, const InterfaceTexts& texts) {
+    QString text = content.errorKey.isEmpty() ? QString() : texts.text(content.errorKey);
+    if (text.isEmpty())
+        return content.error;
+    for (const QString& argument : content.errorArguments)
+        text = text.arg(argument);
+    return text;
 }

@@ -190,7 +190,7 @@ bool DumpFiles::openFromFile(const QString& path) {
         if (content.errorLine > 0 && status.contains(QLatin1String("%1")))
             status = status.arg(content.errorLine);
         emit m_context.completionText(status);
-        emit failed(content.error);
+        emit failed(DumpFileErrorText(content, m_context.texts()));
         return false;
     }
     m_lastFileName = path;
@@ -217,19 +217,24 @@ StartResult DumpFiles::saveToModule() {
         m_context.refuse(operation, StartResult::Invalid, message);
         return StartResult::Invalid;
     };
+    // The language's text, or the English one where no language is applied (tests, tools).
+    auto text = [&](const char* key, const char* english) {
+        const QString t = m_context.texts().text(QString::fromLatin1(key));
+        return t.isEmpty() ? QString::fromLatin1(english) : t;
+    };
     if (m_lastFileName.isEmpty())
-        return refuse(QStringLiteral("No dump file has been saved or opened yet."));
+        return refuse(text("Msg_DumpNoneYet", "No dump file has been saved or opened yet."));
     const TemplatePage& page = m_context.page().templatePage();
     if (!page.loaded)
-        return refuse(QStringLiteral("The template is empty: open a dump file first."));
+        return refuse(text("Msg_TemplateEmpty", "The template is empty: open a dump file first."));
     const DumpFileContent content = ReadDumpFile(m_lastFileName);
     if (!content.ok())
-        return refuse(content.error);
+        return refuse(DumpFileErrorText(content, m_context.texts()));
 
     ChoiceSelection main = m_context.page().main();
     ModuleSettings settings = m_context.model().settings();
     if (!CopyTemplateToMain(page, m_context.format(), main, settings))
-        return refuse(QStringLiteral("The template's values are not numbers."));
+        return refuse(text("Msg_TemplateNotNumbers", "The template's values are not numbers."));
     m_context.page().setMain(main);
     m_context.model().setSettings(settings);
     for (const NumericSetting setting : kTemplateNumericSettings) {

@@ -17,12 +17,9 @@ QString StartRefusalText(StartResult result, const QString& runningTimer) {
     case StartResult::PortClosed:
         return QStringLiteral("Порт модуля закрыт: команда не отправлена.");
     case StartResult::Busy:
-        return runningTimer.isEmpty()
-                   ? QStringLiteral("Модуль занят другой операцией: команда не отправлена. "
-                                    "Повторите после её завершения.")
-                   : QStringLiteral("Модуль занят другой операцией (%1): команда не отправлена. "
-                                    "Повторите после её завершения.")
-                         .arg(runningTimer);
+        Q_UNUSED(runningTimer) // an internal name, never shown
+        return QStringLiteral("Модуль занят другой операцией: команда не отправлена. "
+                              "Повторите после её завершения.");
     case StartResult::Invalid:
         return QStringLiteral("Данные не годятся для записи: команда не отправлена.");
     case StartResult::ByteUnknown:
@@ -59,8 +56,31 @@ StartResult SettingsContext::checkStart(const QString& operation) {
     else if (m_engine.anyEnabled())
         result = StartResult::Busy;
     if (result != StartResult::Started)
-        refuse(operation, result, StartRefusalText(result, runningTimer()));
+        refuse(operation, result, refusalText(result));
     return result;
+}
+
+QString SettingsContext::refusalText(StartResult result) const {
+    QString text;
+    switch (result) {
+    case StartResult::PortClosed:
+        text = m_texts.text(u"Msg_SettingsPortClosed");
+        break;
+    case StartResult::Busy: {
+        // The running operation in the user's words; its timer's name means nothing to them.
+        const QString running =
+            m_texts.text(QStringLiteral("Msg_Running%1").arg(QLatin1Char('_') + runningTimer()));
+        text = running.isEmpty() ? m_texts.text(u"Msg_SettingsBusy")
+                                 : m_texts.text(u"Msg_SettingsBusyWith").arg(running);
+        break;
+    }
+    case StartResult::Invalid:
+        text = m_texts.text(u"Msg_SettingsInvalid");
+        break;
+    default:
+        break;
+    }
+    return text.isEmpty() ? StartRefusalText(result) : text;
 }
 
 void SettingsContext::refuseUnknownByte(const QString& operation, int address) {

@@ -57,6 +57,9 @@ public:
     // the pages show the model again, since the clicked button has already moved) and returns
     // the reason.
     StartResult checkStart(const QString& operation);
+    // The text of a refused start in the interface language: the running operation named in
+    // words (Msg_Running_<timer>) when the language has them; StartRefusalText without one.
+    QString refusalText(StartResult result) const;
     // For operations that fail after their own checks (a bad file): emits refused.
     void refuse(const QString& operation, StartResult reason, const QString& message);
     // A change that would compose its byte from a byte of the module that is not known (neither
