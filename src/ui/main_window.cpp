@@ -16,6 +16,7 @@
 #include "pages.h"
 #include "port_watcher.h"
 #include "process_priority.h"
+#include "qt_translations.h"
 #include "raw_console.h"
 #include "settings_features.h"
 #include "settings_page.h"
@@ -526,6 +527,9 @@ void TfmMain::scbx_LangDriverChange() {
     Panel_Emu->applyLanguage(language.entries, m_texts);
     m_engine->setTexts({text(4), text(13), text(26), text(49)});
     m_settingsFeatures->context().setTexts(m_texts);
+    spnl_2012_Setting->applyLanguage(m_texts);
+    m_left->refreshPageIcons();
+    LoadQtTranslations(name);
     // The language gave the water pressure caption back: without the channel it stays empty.
     if (m_shownFlags00)
         Panel_Parr_Max->showWaterPressure(settings_map::Bit(*m_shownFlags00, 0));
@@ -643,7 +647,13 @@ void TfmMain::Btn_Raschet_Marvek_2Click() {
 
 void TfmMain::onPortLost(const QString& reason) {
     m_journal.Append(reason + QStringLiteral(": ") + BComPort1.Port());
-    StatusBar_Top->setPanelText(0, reason);
+    // The journal keeps the port's own words; the status bar speaks the interface language.
+    QString shown;
+    if (reason == QString::fromUtf8(ComPortMessages::ReadFailed))
+        shown = m_texts.text(u"Msg_PortLostReading");
+    else if (reason == QString::fromUtf8(ComPortMessages::WriteFailed))
+        shown = m_texts.text(u"Msg_PortLostWriting");
+    StatusBar_Top->setPanelText(0, shown.isEmpty() ? reason : shown.arg(BComPort1.Port()));
     StatusBar_Top->setAlarm(true);
     m_left->showConnectButton(true);
     m_left->cbPort->setEnabled(true);
