@@ -129,6 +129,9 @@ ConfigFileContent ParseConfigLines(const QStringList& lines, const QString& file
                 .arg(available + 1)
                 .arg(lines.size())
                 .arg(kSensorPairCodeCount));
+        content.problemKeys.append({QStringLiteral("Msg_ConfigMissingLines"), DisplayPath(fileName),
+                                    QString::number(available + 1), QString::number(lines.size()),
+                                    QString::number(kSensorPairCodeCount)});
     }
     for (int i = 0; i < available; ++i) {
         const QString& line = lines.at(i);
@@ -140,6 +143,8 @@ ConfigFileContent ParseConfigLines(const QStringList& lines, const QString& file
                     .arg(DisplayPath(fileName))
                     .arg(i + 1)
                     .arg(QuotedExcerpt(line)));
+            content.problemKeys.append({QStringLiteral("Msg_ConfigBadFlags"), DisplayPath(fileName),
+                                        QString::number(i + 1), QuotedExcerpt(line)});
             continue;
         }
         content.table.setFlags(ParameterFlagsTable::Codes().at(i), flags.toString());
@@ -157,11 +162,14 @@ ConfigFileContent ReadConfigFile(const QString& path) {
     if (!text.ok()) {
         ConfigFileContent content;
         content.problems.append(text.error);
+        content.problemKeys.append(QStringList());
         return content;
     }
     ConfigFileContent content = ParseConfigLines(text.lines, path);
-    if (text.truncated)
+    if (text.truncated) {
         content.problems.prepend(TruncatedFileProblem(path, kConfigFileMaxBytes));
+        content.problemKeys.prepend(QStringList());
+    }
     return content;
 }
 

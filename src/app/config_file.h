@@ -87,7 +87,8 @@ struct ConfigFileContent {
     ParameterFlagsTable table;
     // One message per unusable line (naming the file and the line); its code keeps the default.
     QStringList problems;
-    bool fileMissing = false; // no file yet: defaults, not a problem
+    QList<QStringList> problemKeys; // as InfoFileContent::problemKeys
+    bool fileMissing = false;       // no file yet: defaults, not a problem
 };
 
 // The flags are characters 7 to 17 of each line, whatever the first six are.

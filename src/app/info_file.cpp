@@ -94,6 +94,10 @@ public:
                     .arg(available + 1)
                     .arg(lines.size())
                     .arg(kInfoFileLineCount));
+            m_content.problemKeys.append({QStringLiteral("Msg_IniMissingLines"),
+                                          DisplayPath(m_fileName), QString::number(available + 1),
+                                          QString::number(lines.size()),
+                                          QString::number(kInfoFileLineCount)});
         }
         for (int number = 1; number <= available; ++number) {
             const QString& line = lines.at(number - 1);
@@ -196,6 +200,8 @@ private:
                 .arg(DisplayPath(m_fileName))
                 .arg(number)
                 .arg(QuotedExcerpt(value), expected));
+        m_content.problemKeys.append({QStringLiteral("Msg_IniBadValue"), DisplayPath(m_fileName),
+                                      QString::number(number), QuotedExcerpt(value)});
     }
 
     const QString& m_fileName;
@@ -251,11 +257,14 @@ InfoFileContent ReadInfoFile(const QString& path, const DecimalFormat& decimals)
     if (!text.ok()) {
         InfoFileContent content;
         content.problems.append(text.error);
+        content.problemKeys.append(QStringList());
         return content;
     }
     InfoFileContent content = ParseInfoLines(text.lines, path, decimals);
-    if (text.truncated)
+    if (text.truncated) {
         content.problems.prepend(TruncatedFileProblem(path, kInfoFileMaxBytes));
+        content.problemKeys.prepend(QStringList());
+    }
     return content;
 }
 

@@ -129,3 +129,12 @@ void InterfaceTexts::apply(const QList<LanguageFileEntry>& entries) {
     for (const LanguageFileEntry& entry : entries)
         apply(entry);
 }
+
+QString InterfaceTexts::message(const QStringList& keyAndArguments, const QString& fallback) const {
+    QString text = keyAndArguments.isEmpty() ? QString() : this->text(keyAndArguments.first());
+    if (text.isEmpty())
+        return fallback;
+    for (qsizetype i = 1; i < keyAndArguments.size(); ++i)
+        text = text.arg(keyAndArguments.at(i));
+    return text;
+}

@@ -67,6 +67,9 @@ public:
     // key "Text01" .. "Text51" or a named message "Msg..."; empty for any other key
     QString text(QStringView key) const;
     void setText(int number, const QString& value);
+    // A message given as its key and arguments ({"Msg_IniBadValue", file, line, value}) in this
+    // language; fallback when the list is empty or the language lacks the key.
+    QString message(const QStringList& keyAndArguments, const QString& fallback) const;
 
     // The number of a key "Text01" .. "Text51" (exactly two digits).
     static std::optional<int> NumberOfKey(QStringView key);

@@ -25,6 +25,8 @@ private slots:
     void applyTexts();
     void laterEntryWins();
     void switchingKeepsTextsTheNewLanguageLacks();
+    void keyedMessage_data();
+    void keyedMessage();
 
 private:
     QTemporaryDir m_dir;
@@ -221,6 +223,26 @@ void TestLanguages::switchingKeepsTextsTheNewLanguageLacks() {
     texts.apply(ParseLanguageLines({"fmMain.Text15#Caption=Connecting"}));
     QCOMPARE(texts.text(14), QStringLiteral("Нет ответа"));
     QCOMPARE(texts.text(15), QString("Connecting"));
+}
+
+void TestLanguages::keyedMessage_data() {
+    QTest::addColumn<QStringList>("keyAndArguments");
+    QTest::addColumn<QString>("expected");
+    QTest::newRow("worded by the language")
+        << QStringList{"Msg_IniBadValue", "Info_A.ini", "7", "abc"}
+        << QString("\"Info_A.ini\", строка 7: \"abc\" - недопустимо");
+    QTest::newRow("key the language lacks") << QStringList{"Msg_Other", "x"} << QString("fallback");
+    QTest::newRow("no key (a system error)") << QStringList() << QString("fallback");
+}
+
+// Messages of the logic folders come as a key and arguments; the language words them.
+void TestLanguages::keyedMessage() {
+    QFETCH(QStringList, keyAndArguments);
+    QFETCH(QString, expected);
+    InterfaceTexts texts;
+    texts.apply(ParseLanguageLines({QString::fromUtf8(
+        "fmMain.Msg_IniBadValue#Caption=\"%1\", строка %2: \"%3\" - недопустимо")}));
+    QCOMPARE(texts.message(keyAndArguments, QStringLiteral("fallback")), expected);
 }
 
 QTEST_APPLESS_MAIN(TestLanguages)
