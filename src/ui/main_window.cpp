@@ -102,8 +102,11 @@ TfmMain::TfmMain(const StartOptions& options, QWidget* parent) : QMainWindow(par
     wirePorts();
 
     askJournalFileName = [this] {
+        QString name = text(u"MsgJournalFileFilter");
+        if (name.isEmpty())
+            name = QStringLiteral("Файлы протокола");
         return QFileDialog::getSaveFileName(this, QString(), QString(),
-                                            QStringLiteral("Файлы протокола (*.txt)"));
+                                            name + QStringLiteral(" (*.txt)"));
     };
     startUp(options);
 }
@@ -431,7 +434,10 @@ void TfmMain::startUp(const StartOptions& options) {
     QStringList problems;
     const InfoFileContent info = ReadInfoFile(m_infoPath, m_decimals);
     m_info = info.settings;
-    problems += info.problems;
+    // Worded in the language once it is applied below.
+    QList<std::pair<QStringList, QString>> keyedProblems;
+    for (qsizetype i = 0; i < info.problems.size(); ++i)
+        keyedProblems.append({info.problemKeys.value(i), info.problems.at(i)});
     Panel_Parr_Max->applyInfo(m_info);
     Panel_Emu->applyInfo(m_info);
     Panel_3D->applyInfo(m_info);
@@ -441,7 +447,10 @@ void TfmMain::startUp(const StartOptions& options) {
     selectSavedPort(options.port);
     const ConfigFileContent config = ReadConfigFile(m_configPath);
     m_flagsTable = config.table;
-    problems += config.problems;
+    for (qsizetype i = 0; i < config.problems.size(); ++i)
+        keyedProblems.append({config.problemKeys.value(i), config.problems.at(i)});
+    for (const auto& [key, english] : keyedProblems)
+        problems << m_texts.message(key, english);
     mirrorPortBox();
     if (!problems.isEmpty())
         showMessage(QMessageBox::Warning, SummarizedProblems(problems, text(u"Msg_AndMore")));
@@ -528,6 +537,8 @@ void TfmMain::scbx_LangDriverChange() {
     m_engine->setTexts({text(4), text(13), text(26), text(49)});
     m_settingsFeatures->context().setTexts(m_texts);
     spnl_2012_Setting->applyLanguage(m_texts);
+    if (const QString filter = text(u"MsgRecordFileFilter"); !filter.isEmpty())
+        Panel_Parr_Max->setFileFilterName(filter);
     m_left->refreshPageIcons();
     LoadQtTranslations(name);
     // The language gave the water pressure caption back: without the channel it stays empty.
@@ -741,13 +752,26 @@ void TfmMain::N8Click() {
 
 void TfmMain::setPriority(int index) {
     const QString error = SetProcessPriority(ProcessPriority(index));
-    if (!error.isEmpty())
-        showMessage(QMessageBox::Warning, error);
+    if (error.isEmpty())
+        return;
+    // The class by the name its button shows in the interface language.
+    const QString name = spnl_2012_Setting->priorityButtons.value(index)
+                             ? spnl_2012_Setting->priorityButtons[index]->text()
+                             : ProcessPriorityName(ProcessPriority(index));
+    showMessage(QMessageBox::Warning,
+                m_texts.message({QStringLiteral("Msg_PriorityRefused"), name,
+                                 QString::number(NiceValueOf(ProcessPriority(index)))},
+                                error));
 }
 
 void TfmMain::sButton5Click() {
-    if (const auto priority = CurrentProcessPriority())
-        spnl_2012_Setting->sEdit11->setText(ProcessPriorityName(*priority));
+    const auto priority = CurrentProcessPriority();
+    if (!priority)
+        return;
+    const int index = int(*priority);
+    spnl_2012_Setting->sEdit11->setText(spnl_2012_Setting->priorityButtons.value(index)
+                                            ? spnl_2012_Setting->priorityButtons[index]->text()
+                                            : ProcessPriorityName(*priority));
 }
 
 QStringList TfmMain::journalLines() {
