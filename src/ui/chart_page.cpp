@@ -198,11 +198,11 @@ ChartPage::ChartPage(LiveRecorder& recorder, QWidget* parent)
 
     askOpenFileName = [this] {
         return QFileDialog::getOpenFileName(this, QString(), QString(),
-                                            QStringLiteral("Файлы параметров (*_data.txt)"));
+                                            m_fileFilterName + QStringLiteral(" (*_data.txt)"));
     };
     askSaveFileName = [this] {
         return QFileDialog::getSaveFileName(this, QString(), QString(),
-                                            QStringLiteral("Файлы параметров (*_data.txt)"));
+                                            m_fileFilterName + QStringLiteral(" (*_data.txt)"));
     };
     showControls();
 }

@@ -49,6 +49,8 @@ public:
 
     // Asked for a record file to open or a name to save under; empty cancels. Replaceable so
     // that tests need no dialog.
+    // The name of record files in the file dialogs, in the interface language.
+    void setFileFilterName(const QString& name) { m_fileFilterName = name; }
     std::function<QString()> askOpenFileName;
     std::function<QString()> askSaveFileName;
 
@@ -62,6 +64,7 @@ signals:
     void messageKey(const QString& key);
 
 private:
+    QString m_fileFilterName = QStringLiteral("Файлы параметров");
     QWidget* buildParameters();
     QWidget* buildAxisPanel(telemetry::ValueAxis axis);
     void addRecordingTab(int index, telemetry::Recording* recording);

@@ -37,8 +37,6 @@ bool IsPressed(const SettingsPageModel& page, Choice choice, PageSide side) {
     return s == before;
 }
 
-const QString kDumpFilter = QStringLiteral("EEPROM (*.mmr2);;текст (*.txt)");
-
 QWidget* namedWidget(const QString& name, QWidget* parent) {
     auto* w = new QWidget(parent);
     w->setObjectName(name);
@@ -173,10 +171,10 @@ void SettingsPage::build() {
     TfmLambdaOff = new LambdaWindow(LambdaConfirmation::SwitchOff, this);
 
     askSaveFileName = [this] {
-        return QFileDialog::getSaveFileName(this, QString(), QString(), kDumpFilter);
+        return QFileDialog::getSaveFileName(this, QString(), QString(), dumpFilter());
     };
     askOpenFileName = [this] {
-        return QFileDialog::getOpenFileName(this, QString(), QString(), kDumpFilter);
+        return QFileDialog::getOpenFileName(this, QString(), QString(), dumpFilter());
     };
 }
 
@@ -793,6 +791,14 @@ void SettingsPage::showScale(NumericSetting setting) {
     c.chart->setWindow(display.window);
     if (!display.caption.isEmpty())
         c.group->setTitle(display.caption);
+}
+
+QString SettingsPage::dumpFilter() const {
+    QString text =
+        m_features ? m_features->context().texts().text(u"MsgTextFileFilter") : QString();
+    if (text.isEmpty())
+        text = QStringLiteral("текст");
+    return QStringLiteral("EEPROM (*.mmr2);;") + text + QStringLiteral(" (*.txt)");
 }
 
 void SettingsPage::applyLanguage(const InterfaceTexts& texts) {

@@ -49,6 +49,8 @@ public:
     // After a language change: the scale groups' captions take the language's prefixes before
     // the value they show.
     void applyLanguage(const InterfaceTexts& texts);
+    // The dump dialogs' filter, the plain-text entry named in the interface language.
+    QString dumpFilter() const;
 
     // The controls of this page that the interface lock disables during long transfers.
     void addToLock(InterfaceLock& lock);

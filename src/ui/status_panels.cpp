@@ -16,9 +16,8 @@ StatusPanels::StatusPanels(const QString& name, const QList<int>& widths, QWidge
         label->setObjectName(QStringLiteral("%1_Panel%2").arg(name).arg(i));
         label->setFrameShape(QFrame::Panel);
         label->setFrameShadow(QFrame::Sunken);
+        // The old widths are minimums: a longer text widens its panel instead of being cut.
         label->setMinimumWidth(widths[i]);
-        if (i + 1 < widths.size())
-            label->setMaximumWidth(widths[i]);
         layout->addWidget(label, i + 1 == widths.size() ? 1 : 0);
         m_panels.append(label);
     }
@@ -35,9 +34,10 @@ QString StatusPanels::panelText(int index) const {
 
 void StatusPanels::setAlarm(bool alarm) {
     QPalette p = palette();
-    p.setColor(QPalette::Window, alarm ? QColor(Qt::red)
-                                 : parentWidget()
-                                     ? parentWidget()->palette().color(QPalette::Window)
-                                     : QColor(Qt::lightGray));
+    const QPalette normal = parentWidget() ? parentWidget()->palette() : QPalette();
+    // White on a deep red reads well; black on pure red does not.
+    p.setColor(QPalette::Window, alarm ? AlarmColour() : normal.color(QPalette::Window));
+    p.setColor(QPalette::WindowText,
+               alarm ? QColor(Qt::white) : normal.color(QPalette::WindowText));
     setPalette(p);
 }

@@ -1,11 +1,13 @@
 #pragma once
 
+#include <QColor>
 #include <QFrame>
 #include <QList>
 
 class QLabel;
 
-// A status bar of fixed-width text panels addressed by index; the last panel takes the rest.
+// A status bar of text panels addressed by index, each at least its given width and wider when
+// its text needs it; the last panel takes the rest.
 class StatusPanels : public QFrame {
     Q_OBJECT
 public:
@@ -14,6 +16,8 @@ public:
     void setPanelText(int index, const QString& text);
     QString panelText(int index) const;
     void setAlarm(bool alarm); // the red state of the upper bar
+    // The alarm's deep red, under white text.
+    static QColor AlarmColour() { return QColor(180, 0, 0); }
 
 private:
     QList<QLabel*> m_panels;

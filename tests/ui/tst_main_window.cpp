@@ -4,6 +4,7 @@
 #include "main_window.h"
 #include "pty_module.h"
 #include "recording_chart.h"
+#include "status_panels.h"
 #include "text_file.h"
 #include "transaction_engine.h"
 
@@ -263,12 +264,13 @@ void TestMainWindow::silentModuleReportsThenCompletes() {
     // Five seconds, sped up five times.
     QTRY_COMPARE(panel(rig.window.get(), "StatusBar_Top", 0), QStringLiteral("Модуль не отвечает"));
     auto* top = control<QWidget>(rig.window.get(), "StatusBar_Top");
-    QCOMPARE(top->palette().color(QPalette::Window), QColor(Qt::red));
+    QCOMPARE(top->palette().color(QPalette::Window), StatusPanels::AlarmColour());
+    QCOMPARE(top->palette().color(QPalette::WindowText), QColor(Qt::white));
     rig.module.module().setSilent(false);
     QTRY_VERIFY_WITH_TIMEOUT(rig.identified(), 8000);
     // A module connected is no alarm: the bar is red no longer.
     QCOMPARE(panel(rig.window.get(), "StatusBar_Top", 0), QStringLiteral("Подключен модуль"));
-    QVERIFY(top->palette().color(QPalette::Window) != QColor(Qt::red));
+    QVERIFY(top->palette().color(QPalette::Window) != StatusPanels::AlarmColour());
 }
 
 void TestMainWindow::reconnectShowsNothingOfTheModuleBefore() {
