@@ -235,6 +235,8 @@ QWidget* EmulatorPage::buildChartPanel() {
     v->addWidget(Lbl_Chart_Bis_File);
 
     Chart_Bis = new QCustomPlot(panel);
+    // Axis numbers with the separator of the grid's values.
+    Chart_Bis->setLocale(DecimalFormat().locale());
     Chart_Bis->setObjectName(QStringLiteral("Chart_Bis"));
     Chart_Bis->setMinimumSize(300, 200);
     Chart_Bis->setMouseTracking(true);
