@@ -68,11 +68,15 @@ void DumpFiles::transferStopped(Transaction& transaction) {
     // The module's error handling unlocks the interface itself; a closed port does not.
     emit m_context.unlockRequested();
     emit failed(stage == Stage::Saving
-                    ? QStringLiteral("The save stopped at EEPROM-%1 (port closed or module "
-                                     "error); no file was written.")
-                          .arg(wire::HumanAddress(m_address))
-                    : QStringLiteral("The write into the module stopped (port closed or module "
-                                     "error); the module holds part of the file."));
+                    ? m_context.texts().message(
+                          {QStringLiteral("Msg_DumpSaveStopped"), wire::HumanAddress(m_address)},
+                          QStringLiteral("The save stopped at EEPROM-%1 (port closed or module "
+                                         "error); no file was written.")
+                              .arg(wire::HumanAddress(m_address)))
+                    : m_context.texts().message(
+                          {QStringLiteral("Msg_DumpWriteStopped")},
+                          QStringLiteral("The write into the module stopped (port closed or "
+                                         "module error); the module holds part of the file.")));
 }
 
 void DumpFiles::failTransfer(const QString& message) {
