@@ -113,6 +113,32 @@ void InjectionTables::refresh(TableKind kind) {
 }
 
 std::optional<TableMessage> InjectionTables::commit(CellPosition cell, const QString& typed) {
+    bool due = false;
+    auto refused = commitCell(cell, typed, &due);
+    if (due)
+        refresh(m_active);
+    return refused;
+}
+
+std::optional<TableMessage>
+InjectionTables::commitCells(const QList<std::pair<CellPosition, QString>>& cells) {
+    bool due = false;
+    std::optional<TableMessage> refused;
+    for (const auto& [cell, typed] : cells) {
+        bool one = false;
+        refused = commitCell(cell, typed, &one);
+        due = due || one;
+        if (refused)
+            break;
+    }
+    if (due)
+        refresh(m_active);
+    return refused;
+}
+
+std::optional<TableMessage> InjectionTables::commitCell(CellPosition cell, const QString& typed,
+                                                        bool* refreshDue) {
+    *refreshDue = false;
     if (cell.column < 1 || cell.column > kTableColumns || cell.row < 1 || cell.row > kTableRows)
         return std::nullopt;
     const QString normalised = m_format.normalised(typed);
@@ -151,7 +177,7 @@ std::optional<TableMessage> InjectionTables::commit(CellPosition cell, const QSt
     case TableUnit::Flow:
         break; // the refresh shows the flow from the data table again
     }
-    refresh(m_active);
+    *refreshDue = true;
     return std::nullopt;
 }
 

@@ -70,6 +70,9 @@ public:
     // message when the text is not a number: then the data table keeps its value and the view
     // keeps the typed text (separator corrected) until the next refresh.
     std::optional<TableMessage> commit(CellPosition cell, const QString& typed);
+    // Several cells committed by exactly the rules of commit, in order, with one refresh at the
+    // end (range operations and pastes). Stops at the first text that is not a number.
+    std::optional<TableMessage> commitCells(const QList<std::pair<CellPosition, QString>>& cells);
 
     // srb_VV_AbsClick, srb_VV_PercClick, srb_VV_mLHClick on the active table.
     void chooseUnit(TableUnit unit);
@@ -111,6 +114,8 @@ private:
     QString text(double value) const { return m_format.format(value); }
     std::optional<double> flowValue(TableKind kind);
     void showFlow(TableKind kind, double flow);
+    // commit without the refresh; true when the refresh is due.
+    std::optional<TableMessage> commitCell(CellPosition cell, const QString& typed, bool* refresh);
 
     DecimalFormat m_format;
     std::array<TableGrid, 2> m_data;

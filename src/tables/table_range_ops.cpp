@@ -97,18 +97,11 @@ namespace {
 
 std::optional<TableMessage> commitAll(InjectionTables& tables,
                                       const QVector<std::pair<CellPosition, double>>& values) {
-    {
-        // One refresh of the view for the whole range, not one per cell.
-        const QSignalBlocker quiet(tables);
-        for (const auto& [cell, value] : values) {
-            if (auto error = tables.commit(cell, tables.format().format(value))) {
-                tables.refreshActive();
-                return error;
-            }
-        }
-    }
-    tables.refreshActive();
-    return std::nullopt;
+    QList<std::pair<CellPosition, QString>> cells;
+    for (const auto& [cell, value] : values)
+        cells.append({cell, tables.format().format(value)});
+    // The same rules as typed values, with one refresh of the view for the whole range.
+    return tables.commitCells(cells);
 }
 
 } // namespace
