@@ -219,3 +219,39 @@ void TableGridTools::openFile(const QString& path) {
 void TableGridTools::keepInHistory(TableKind kind, const QString& what) {
     keep(kindName(kind), what, TableFileSuffix(kind), m_tables.data(kind).cells());
 }
+
+void TableGridTools::showLive(double rpm, double injectionTime, double mafVoltage) {
+    const CorrectionBasis basis = m_tables.basis();
+    AddToTrail(m_trail,
+               LiveCellOf(rpm, basis == CorrectionBasis::Maf ? mafVoltage : injectionTime, basis));
+    paintLive();
+}
+
+void TableGridTools::clearLive() {
+    m_trail.clear();
+    paintLive();
+}
+
+void TableGridTools::paintLive() {
+    const QSignalBlocker quiet(m_table);
+    for (const CellPosition& p : std::as_const(m_livePainted)) {
+        if (QTableWidgetItem* item = m_table->item(p.row, p.column)) {
+            item->setData(Qt::ForegroundRole, QVariant());
+            item->setData(Qt::FontRole, QVariant());
+        }
+    }
+    m_livePainted.clear();
+    // Oldest first, so the newest wins where two positions share a cell.
+    for (qsizetype i = m_trail.size() - 1; i >= 0; --i) {
+        const CellPosition p{m_trail.at(i).nearestColumn(), m_trail.at(i).nearestRow()};
+        QTableWidgetItem* item = m_table->item(p.row, p.column);
+        if (!item)
+            continue;
+        const int fade = int(i) * 150 / kLiveTrail;
+        item->setForeground(QColor(200, fade, fade));
+        QFont font = m_table->font();
+        font.setBold(i == 0);
+        item->setFont(font);
+        m_livePainted.append(p);
+    }
+}

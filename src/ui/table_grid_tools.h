@@ -1,6 +1,7 @@
 #pragma once
 
 #include "grid_tools.h"
+#include "live_cell.h"
 #include "snapshot_undo.h"
 #include "table_range_ops.h"
 
@@ -35,6 +36,13 @@ public:
     void rebase() { m_recorder.rebase(); }
     // A complete read or verified write of a table: the reference of "compare with the last read".
     void rememberRead(TableKind kind) { m_lastRead[index(kind)] = m_tables.data(kind).cells(); }
+
+    // The live poll's values of a tick: the cell where the engine works now is marked (bold, red
+    // text) with a fading trail of the last positions; the row follows the correction basis
+    // (injection time or MAF voltage).
+    void showLive(double rpm, double injectionTime, double mafVoltage);
+    void clearLive();
+    const QList<LiveCell>& liveTrail() const { return m_trail; }
 
     CellRange selection() const;
     // The view cells marked as different from the active table's reference.
@@ -71,4 +79,7 @@ private:
     std::array<std::optional<QStringList>, 2> m_lastRead;
     QList<CellPosition> m_marked;
     QHash<int, QBrush> m_plainBrush; // the page's colour of a marked cell
+    QList<LiveCell> m_trail;
+    QList<CellPosition> m_livePainted;
+    void paintLive();
 };

@@ -6,6 +6,7 @@
 #include "settings_view.h"
 #include "surface_view.h"
 #include "table_file.h"
+#include "table_grid_tools.h"
 
 #include <QButtonGroup>
 #include <QFileDialog>
@@ -172,6 +173,20 @@ TablesPage::TablesPage(TransactionEngine& engine, SettingsFeatures& settings, QW
             applyBasisToPage(CorrectionBasis::InjectionTime);
     });
     connect(Panel_Space3D, &SurfaceView::tableReselected, this, &TablesPage::refreshTable);
+
+    // After the page's own view refresh, so the compare marks are painted over its colours.
+    m_tools = new TableGridTools(sgrid_Table_3D, m_tables, this);
+    connect(m_tools, &TableGridTools::message, this, &TablesPage::message);
+    // A whole transfer is one undo step; complete reads and verified writes go to the history.
+    connect(&m_transfer, &TableTransfer::lockRequested, m_tools, &TableGridTools::hold);
+    connect(&m_transfer, &TableTransfer::unlockRequested, m_tools, &TableGridTools::release);
+    connect(&m_transfer, &TableTransfer::completed, m_tools,
+            [this](TableKind kind, TableOperation operation) {
+                m_tools->rememberRead(kind);
+                m_tools->keepInHistory(kind, operation == TableOperation::Write
+                                                 ? QStringLiteral("write")
+                                                 : QStringLiteral("read"));
+            });
 
     m_tables.setUp(CorrectionBasis::Maf);
     applyBasisToPage(CorrectionBasis::Maf);
@@ -422,6 +437,7 @@ void TablesPage::storeInfo(InfoSettings& info) const {
 
 void TablesPage::setTexts(const InterfaceTexts& texts, bool tablePageButtonDown) {
     m_texts = texts;
+    m_tools->setTexts(texts);
     Panel_3D_Left->setText(axisCaption(m_tables.basis()));
     m_waterTitle = texts.text(33);
     m_fuelTitle = texts.text(34);

@@ -23,6 +23,7 @@ class QToolButton;
 class SettingsFeatures;
 class SurfaceNavigation;
 class SurfaceView;
+class TableGridTools;
 struct SettingsView;
 
 // The table page Panel_3D: the view sgrid_Table_3D of the active injection table with its units,
@@ -36,6 +37,8 @@ public:
 
     InjectionTables& tables() { return m_tables; }
     TableTransfer& transfer() { return m_transfer; }
+    // sgrid_Table_3D's context menu, keys, undo, compare, history and live cell.
+    TableGridTools* gridTools() const { return m_tools; }
 
     void addToLock(InterfaceLock& lock);
     // Filter 3D and Correction 3D of Info_A.ini (the surface view keeps its own lines).
@@ -154,6 +157,7 @@ private:
     TableTransfer m_transfer;
     SettingsFeatures& m_settings;
     InterfaceTexts m_texts;
+    TableGridTools* m_tools = nullptr;
     QString m_waterTitle;
     QString m_fuelTitle;
     std::array<QString, 2> m_failureTexts; // Text05, Text06

@@ -1,0 +1,205 @@
+// sgrid_Table_3D's context menu and keys on the table page: range operations in the view's unit,
+// paste, undo of a file load, compare marks and the history; offscreen.
+#include "module_settings.h"
+#include "pty_rig.h"
+#include "settings_features.h"
+#include "table_file.h"
+#include "table_grid_tools.h"
+#include "tables_page.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QClipboard>
+#include <QDialog>
+#include <QListWidget>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QSignalSpy>
+#include <QTableWidget>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QToolButton>
+
+#include <memory>
+
+namespace {
+
+struct Bench {
+    Bench() {
+        page = std::make_unique<TablesPage>(rig.engine, features);
+        page->tables().setFormat(DecimalFormat(QLatin1Char(',')));
+        InfoSettings info;
+        info.correctionBasis = CorrectionBasis::InjectionTime;
+        page->applyInfo(info);
+        page->resize(1100, 700);
+        page->show();
+        page->btn_WaterClick();
+        tools()->settleUndo();
+        tools()->undoStack().clear();
+        tools()->rebase();
+        grid()->setFocus();
+    }
+    QTableWidget* grid() { return page->sgrid_Table_3D; }
+    TableGridTools* tools() { return page->gridTools(); }
+    QString data(int c, int r) { return page->tables().data(TableKind::Water).cell(c, r); }
+    void select(int left, int top, int right, int bottom) {
+        grid()->setCurrentCell(top, left);
+        grid()->clearSelection();
+        grid()->setRangeSelected(QTableWidgetSelectionRange(top, left, bottom, right), true);
+    }
+    void key(int k, Qt::KeyboardModifiers modifiers = Qt::NoModifier, const QString& text = {}) {
+        if (modifiers != Qt::NoModifier) {
+            QTest::keyClick(grid(), Qt::Key(k), modifiers);
+        } else {
+            QKeyEvent press(QEvent::KeyPress, k, modifiers, text);
+            QApplication::sendEvent(grid(), &press);
+        }
+        tools()->settleUndo();
+    }
+    void setCell(int c, int r, const QString& text) {
+        page->tables().commit({c, r}, text);
+        tools()->settleUndo();
+    }
+
+    PtyRig rig;
+    ModuleSettingsModel model;
+    SettingsFeatures features{rig.engine, model};
+    std::unique_ptr<TablesPage> page;
+};
+
+} // namespace
+
+class TestTableGridTools : public QObject {
+    Q_OBJECT
+private slots:
+    void bilinearFromTheCornersAndUndo();
+    void scaleInPercentIsOfTheShownValue();
+    void pasteWithACommaAndARefusal();
+    void undoAfterAFileLoad();
+    void compareMarksAndTheColourReturns();
+    void historyOfAReadTable();
+    void liveCellWithATrail();
+};
+
+void TestTableGridTools::bilinearFromTheCornersAndUndo() {
+    Bench b;
+    b.setCell(2, 2, "1");
+    b.setCell(4, 2, "2");
+    b.setCell(2, 4, "3");
+    b.setCell(4, 4, "4");
+    const int steps = b.tools()->undoStack().count();
+    b.select(2, 2, 4, 4);
+    b.key(Qt::Key_I, Qt::ControlModifier);
+    QCOMPARE(b.data(3, 3), QStringLiteral("2,5"));
+    QCOMPARE(b.grid()->item(3, 3)->text(), QStringLiteral("2,5"));
+    QCOMPARE(b.data(3, 4), QStringLiteral("3,5"));
+    QCOMPARE(b.tools()->undoStack().count(), steps + 1);
+    b.key(Qt::Key_Z, Qt::ControlModifier);
+    QCOMPARE(b.data(3, 3), QStringLiteral("0,01"));
+    QCOMPARE(b.grid()->item(3, 3)->text(), QStringLiteral("0,01"));
+}
+
+void TestTableGridTools::scaleInPercentIsOfTheShownValue() {
+    Bench b;
+    b.page->btn_FuelClick();
+    b.page->tables().commit({1, 2}, QStringLiteral("1,6")); // 50 % of row 2's 3,2 ms
+    b.page->srb_VV_Perc->click();
+    QCOMPARE(b.grid()->item(2, 1)->text(), QStringLiteral("50"));
+    b.tools()->askValue = [](const QString&) { return std::optional<QString>("150"); };
+    b.select(1, 2, 1, 2);
+    b.key(Qt::Key_Asterisk, Qt::NoModifier, QStringLiteral("*"));
+    QCOMPARE(b.grid()->item(2, 1)->text(), QStringLiteral("75"));
+    QCOMPARE(b.page->tables().data(TableKind::Fuel).cell(1, 2), QStringLiteral("2,4"));
+}
+
+void TestTableGridTools::pasteWithACommaAndARefusal() {
+    Bench b;
+    QApplication::clipboard()->setText(QStringLiteral("1,5\t2,25\r\n3\t4\r\n"));
+    b.select(7, 7, 7, 7);
+    b.key(Qt::Key_V, Qt::ControlModifier);
+    QCOMPARE(b.data(7, 7), QStringLiteral("1,5"));
+    QCOMPARE(b.data(8, 7), QStringLiteral("2,25"));
+    QCOMPARE(b.data(8, 8), QStringLiteral("4"));
+    const int steps = b.tools()->undoStack().count();
+
+    QSignalSpy messages(b.tools(), &TableGridTools::message);
+    const TableGrid before = b.page->tables().data(TableKind::Water);
+    b.select(8, 8, 8, 8);
+    b.key(Qt::Key_V, Qt::ControlModifier); // 2 x 2 from the last cell does not fit
+    QCOMPARE(messages.count(), 1);
+    QCOMPARE(b.page->tables().data(TableKind::Water), before);
+    QCOMPARE(b.tools()->undoStack().count(), steps);
+}
+
+void TestTableGridTools::undoAfterAFileLoad() {
+    Bench b;
+    QTemporaryDir dir;
+    b.setCell(5, 5, "7,5");
+    const QStringList before = b.page->tables().data(TableKind::Water).cells();
+    const QString path = dir.filePath(QStringLiteral("loadMAF.txt"));
+    QVERIFY(!WriteTableFile(path, QStringList(kTableCells, QStringLiteral("9"))));
+    b.page->askFileName = [&](TableKind, bool, const QString&) { return path; };
+    b.page->atb_Water_Open->click();
+    QCOMPARE(b.data(5, 5), QStringLiteral("9"));
+    b.key(Qt::Key_Z, Qt::ControlModifier);
+    QCOMPARE(b.page->tables().data(TableKind::Water).cells(), before);
+    QCOMPARE(b.grid()->item(5, 5)->text(), QStringLiteral("7,5"));
+    b.key(Qt::Key_Y, Qt::ControlModifier);
+    QCOMPARE(b.grid()->item(5, 5)->text(), QStringLiteral("9"));
+}
+
+void TestTableGridTools::compareMarksAndTheColourReturns() {
+    Bench b;
+    QTemporaryDir dir;
+    QStringList reference = b.page->tables().data(TableKind::Water).cells();
+    reference[(3 - 1) * 8 + (6 - 1)] = QStringLiteral("2"); // column 6, row 3
+    const QString path = dir.filePath(QStringLiteral("refMAF.txt"));
+    QVERIFY(!WriteTableFile(path, reference));
+    const QBrush plain = b.grid()->item(3, 6)->background();
+    b.tools()->askReferenceFile = [&] { return path; };
+    b.tools()->run(GridTools::Command::CompareFile);
+    QCOMPARE(b.tools()->markedCells(), (QList<CellPosition>{{6, 3}}));
+    QVERIFY(b.grid()->item(3, 6)->background() != plain);
+    QCOMPARE(b.grid()->item(3, 6)->toolTip(), QStringLiteral("Сейчас: 0,01; образец: 2"));
+    b.setCell(6, 3, "2");
+    QVERIFY(b.tools()->markedCells().isEmpty());
+    QCOMPARE(b.grid()->item(3, 6)->background(), plain);
+    QVERIFY(b.grid()->item(3, 6)->toolTip().isEmpty());
+}
+
+void TestTableGridTools::historyOfAReadTable() {
+    Bench b;
+    QTemporaryDir dir;
+    b.tools()->setHistory(HistoryFolder(dir.filePath(QStringLiteral("History"))));
+    b.setCell(1, 1, "3,3");
+    b.tools()->keepInHistory(TableKind::Water, QStringLiteral("read"));
+    b.setCell(1, 1, "4");
+    b.tools()->run(GridTools::Command::History);
+    auto* list = b.tools()->historyWindow()->findChild<QListWidget*>(QStringLiteral("lst_History"));
+    QCOMPARE(list->count(), 1);
+    b.tools()
+        ->historyWindow()
+        ->findChild<QPushButton*>(QStringLiteral("btn_History_Open"))
+        ->click();
+    QCOMPARE(b.data(1, 1), QStringLiteral("3,3"));
+    b.key(Qt::Key_Z, Qt::ControlModifier);
+    QCOMPARE(b.data(1, 1), QStringLiteral("4"));
+}
+
+void TestTableGridTools::liveCellWithATrail() {
+    Bench b;
+    // Injection-time basis: 3000 rpm is column 6,25, 8 ms row 3,5 -> cell (6, 4).
+    b.tools()->showLive(3000, 8, 4.0);
+    QCOMPARE(b.tools()->liveTrail().size(), 1);
+    QVERIFY(b.grid()->item(4, 6)->font().bold());
+    b.tools()->showLive(1200, 0.1, 4.0); // cell (4, 1); (6, 4) stays as the trail
+    QVERIFY(b.grid()->item(1, 4)->font().bold());
+    QVERIFY(!b.grid()->item(4, 6)->font().bold());
+    QVERIFY(b.grid()->item(4, 6)->data(Qt::ForegroundRole).isValid());
+    b.tools()->clearLive();
+    QVERIFY(!b.grid()->item(1, 4)->data(Qt::ForegroundRole).isValid());
+    QVERIFY(!b.grid()->item(4, 6)->data(Qt::ForegroundRole).isValid());
+}
+
+QTEST_MAIN(TestTableGridTools)
+#include "tst_table_grid_tools.moc"
