@@ -1,11 +1,12 @@
 #include "main_window.h"
 
 #include "chart_page.h"
-#include "curve_features.h"
-#include "emulator_page.h"
 #include "connect_read.h"
+#include "curve_features.h"
+#include "curve_grid_tools.h"
 #include "data_folders.h"
 #include "date_time_text.h"
+#include "emulator_page.h"
 #include "file_names.h"
 #include "interface_lock.h"
 #include "journal_view.h"
@@ -24,6 +25,7 @@
 #include "small_windows.h"
 #include "status_panels.h"
 #include "surface_view.h"
+#include "table_grid_tools.h"
 #include "tables_page.h"
 #include "text_file.h"
 #include "transaction_engine.h"
@@ -135,6 +137,18 @@ void TfmMain::buildWorkArea(QWidget* central) {
     Panel_Parr_Max = new ChartPage(*m_recorder, m_pages);
     Panel_Emu = new EmulatorPage(*m_curveFeatures, m_pages);
     Panel_3D = new TablesPage(*m_engine, *m_settingsFeatures, m_pages);
+    // The live poll's ticks mark the cell where the engine works now on the table page.
+    connect(m_recorder.get(), &telemetry::LiveRecorder::tickCompleted, this, [this] {
+        const telemetry::LiveRecorder& r = *m_recorder;
+        Panel_3D->gridTools()->showLive(r.channel(telemetry::Channel::PVK).current,
+                                        r.channel(telemetry::Channel::TVT).current,
+                                        r.channel(telemetry::Channel::U_analog).current);
+    });
+    connect(m_recorder.get(), &telemetry::LiveRecorder::stateChanged, this,
+            [this](telemetry::RecorderState state) {
+                if (state != telemetry::RecorderState::Running)
+                    Panel_3D->gridTools()->clearLive();
+            });
     spnl_2012_Setting = new SettingsPage(*m_settingsFeatures, m_pages);
     Panel_Protocol = new ProtocolPage(m_pages);
     for (QWidget* page : {static_cast<QWidget*>(Panel_Parr_Max), static_cast<QWidget*>(Panel_Emu),
@@ -441,6 +455,10 @@ void TfmMain::startUp(const StartOptions& options) {
     Panel_Parr_Max->applyInfo(m_info);
     Panel_Emu->applyInfo(m_info);
     Panel_3D->applyInfo(m_info);
+    // Copies of the complete reads and verified writes of the curve and the tables.
+    const HistoryFolder history(QDir(m_workingDirectory).filePath(QStringLiteral("History")));
+    Panel_Emu->gridTools()->setHistory(history);
+    Panel_3D->gridTools()->setHistory(history);
     if (auto* surface = findChild<SurfaceView*>())
         surface->loadRememberedViews(m_info);
     fillLanguageList(info.fileMissing);
