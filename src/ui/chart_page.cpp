@@ -213,7 +213,8 @@ void ChartPage::showWaterPressure(bool present) {
     // the channel is present.
     const size_t c = size_t(Channel::DP);
     QLabel* panel20 = m_captions[c];
-    if (!present && !panel20->text().isEmpty())
+    // A caption on the panel is the latest one (a language may have just set it).
+    if (!panel20->text().isEmpty())
         m_waterPressureCaption = panel20->text();
     panel20->setEnabled(present);
     panel20->setText(present ? m_waterPressureCaption : QString());

@@ -148,6 +148,13 @@ void TestChartPage::waterPressureChannel() {
     QCOMPARE(panel20->isEnabled(), present);
     QCOMPARE(panel20->text(), present ? caption : QString());
     QVERIFY(!radio->isChecked()); // unchecked in both cases
+
+    // A language sets the caption; showing the channel again keeps the language's caption.
+    panel20->setText(QStringLiteral("Water pressure, bar "));
+    rig.page.showWaterPressure(present);
+    QCOMPARE(panel20->text(), present ? QStringLiteral("Water pressure, bar ") : QString());
+    rig.page.showWaterPressure(true);
+    QCOMPARE(panel20->text(), QStringLiteral("Water pressure, bar "));
 }
 
 void TestChartPage::hoverHintIsTheRowsCaption() {
