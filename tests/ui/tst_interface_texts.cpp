@@ -13,6 +13,8 @@
 #include <QFile>
 #include <QGroupBox>
 #include <QLabel>
+#include <QMessageBox>
+#include <QPushButton>
 #include <QRadioButton>
 #include <QRegularExpression>
 #include <QScrollArea>
@@ -230,6 +232,8 @@ private slots:
     void languageFileCarriesEveryKey_data();
     void languageFileCarriesEveryKey();
     void englishLeavesNoRussian();
+    void qtDialogsFollowTheLanguage_data();
+    void qtDialogsFollowTheLanguage();
     void pagesFitAt1280x800_data();
     void pagesFitAt1280x800();
 };
@@ -307,6 +311,29 @@ void TestInterfaceTexts::englishLeavesNoRussian() {
         qWarning("Russian in English: %s", qPrintable(r));
     QVERIFY2(russian.isEmpty(), qPrintable(QStringLiteral("Russian in English:\n  ") +
                                            russian.join(QStringLiteral("\n  "))));
+}
+
+void TestInterfaceTexts::qtDialogsFollowTheLanguage_data() {
+    QTest::addColumn<QString>("language");
+    QTest::addColumn<QString>("cancel");
+    QTest::newRow("Russian") << "Russian" << QStringLiteral("Отмена");
+    QTest::newRow("English") << "English"
+                             << "Cancel";
+}
+
+// Qt's own buttons and dialogs speak the interface language, switching with it.
+void TestInterfaceTexts::qtDialogsFollowTheLanguage() {
+    QFETCH(QString, language);
+    QFETCH(QString, cancel);
+    Workplace place;
+    StartOptions options;
+    options.workingDirectory = place.dir.path();
+    TfmMain window(options);
+    applyLanguage(window, language == QLatin1String("Russian") ? QStringLiteral("English")
+                                                               : QStringLiteral("Russian"));
+    applyLanguage(window, language);
+    QMessageBox box(QMessageBox::Question, QString(), QString(), QMessageBox::Cancel);
+    QCOMPARE(box.button(QMessageBox::Cancel)->text().remove(QLatin1Char('&')), cancel);
 }
 
 void TestInterfaceTexts::pagesFitAt1280x800_data() {
