@@ -744,7 +744,7 @@ void SettingsPage::setPumpTypeHeight(QGroupBox* group,
     side.scales[IndexOf(NumericSetting::PTN)].group->setVisible(simple);
     group->layout()->invalidate();
     group->setMinimumHeight(0);
-    const int needed = group->layout()->minimumSize().height();
+    const int needed = group->sizeHint().height();
     group->setMinimumHeight(std::max(simple ? simpleHeight : PumpTypeHeightShort, needed));
     group->setMaximumHeight(group->minimumHeight());
 }

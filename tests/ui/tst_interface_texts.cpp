@@ -155,6 +155,10 @@ QStringList layoutProblems(TfmMain& window, QWidget* page) {
                             .arg(missing)
                             .arg(describe(widget, texts.value(0)));
         }
+        if (auto* button = qobject_cast<QAbstractButton*>(widget);
+            button && !button->text().isEmpty() &&
+            button->height() < button->fontMetrics().height())
+            problems << QStringLiteral("cut in height: %1").arg(describe(widget, button->text()));
         const QRect inFrame(widget->mapTo(frame, QPoint(0, 0)), widget->size());
         const bool empty = widget->width() <= 0 || widget->height() <= 0;
         if (empty && captionsOf(widget).join(QString()).isEmpty())
