@@ -10,6 +10,7 @@
 #include "module_settings.h"
 #include "pty_rig.h"
 #include "settings_features.h"
+#include "table_grid_tools.h"
 #include "table_range_ops.h"
 #include "tables_page.h"
 
@@ -24,17 +25,30 @@ namespace {
 
 constexpr int kRounds = 200;
 
-// Runs body kRounds times; each sample includes the event loop's turn that paints the result.
-std::vector<double> measure(const std::function<void(int)>& body) {
-    std::vector<double> us;
+// Runs body kRounds times. The first figure is the operation with the models' and the grids'
+// update (what the key press costs before the window paints); the second adds the event loop's
+// turn that paints the window, the surface view included.
+struct Samples {
+    std::vector<double> update;
+    std::vector<double> painted;
+};
+
+Samples measure(const std::function<void(int)>& body) {
+    Samples out;
     QElapsedTimer clock;
     for (int i = 0; i < kRounds; ++i) {
         clock.start();
         body(i);
+        out.update.push_back(double(clock.nsecsElapsed()) / 1000.0);
         QCoreApplication::processEvents();
-        us.push_back(double(clock.nsecsElapsed()) / 1000.0);
+        out.painted.push_back(double(clock.nsecsElapsed()) / 1000.0);
     }
-    return us;
+    return out;
+}
+
+void print(const char* what, const Samples& samples) {
+    printPercentiles(what, samples.update, "us");
+    printPercentiles("    ... and painted", samples.painted, "us");
 }
 
 QString block(const DecimalFormat& format, int rows, int columns, int round) {
@@ -71,31 +85,30 @@ int main(int argc, char* argv[]) {
         bare.setUp(CorrectionBasis::InjectionTime);
         bare.refresh(TableKind::Water);
         std::printf("table model alone (no page):\n");
-        printPercentiles("  add +/-0.1 to all 64 cells", measure([&](int i) {
-                             ApplyRange(bare, all, RangeOperation::Add, i % 2 ? -0.1 : 0.1);
-                         }),
-                         "us");
+        print("  add +/-0.1 to all 64 cells", measure([&](int i) {
+                  ApplyRange(bare, all, RangeOperation::Add, i % 2 ? -0.1 : 0.1);
+              }));
     }
     std::printf("table page, 64 cells, view refresh and surface redraw included:\n");
-    printPercentiles("  add +/-0.1 to all 64 cells", measure([&](int i) {
-                         ApplyRange(tables, all, RangeOperation::Add, i % 2 ? -0.1 : 0.1);
-                     }),
-                     "us");
-    printPercentiles("  smooth all 64 cells",
-                     measure([&](int) { ApplyRange(tables, all, RangeOperation::Smooth, 0); }),
-                     "us");
-    printPercentiles("  bilinear fill of all 64 cells", measure([&](int) {
-                         ApplyRange(tables, all, RangeOperation::InterpolateBilinear, 0);
-                     }),
-                     "us");
-    printPercentiles(
-        "  paste an 8 x 8 block",
-        measure([&](int i) { PasteRange(tables, all, block(tables.format(), 8, 8, i)); }), "us");
+    print("  add +/-0.1 to all 64 cells", measure([&](int i) {
+              ApplyRange(tables, all, RangeOperation::Add, i % 2 ? -0.1 : 0.1);
+          }));
+    print("  smooth all 64 cells",
+          measure([&](int) { ApplyRange(tables, all, RangeOperation::Smooth, 0); }));
+    print("  bilinear fill of all 64 cells",
+          measure([&](int) { ApplyRange(tables, all, RangeOperation::InterpolateBilinear, 0); }));
+    print("  paste an 8 x 8 block",
+          measure([&](int i) { PasteRange(tables, all, block(tables.format(), 8, 8, i)); }));
     tables.chooseUnit(TableUnit::Percent);
-    printPercentiles("  scale 64 cells by 101 % in percent", measure([&](int i) {
-                         ApplyRange(tables, all, RangeOperation::Scale, i % 2 ? 99 : 101);
-                     }),
-                     "us");
+    print("  scale 64 cells by 101 % in percent", measure([&](int i) {
+              ApplyRange(tables, all, RangeOperation::Scale, i % 2 ? 99 : 101);
+          }));
+
+    tables.chooseUnit(TableUnit::Absolute);
+    TableGridTools* tableTools = tablesPage.gridTools();
+    print("  live cell update per poll tick (mark and trail)", measure([&](int i) {
+              tableTools->showLive(700 + 47.0 * (i % 200), 0.1 + 0.3 * (i % 70), 2);
+          }));
 
     curve::CurveFeatures features{rig.engine};
     EmulatorPage curvePage(features);
@@ -107,26 +120,21 @@ int main(int argc, char* argv[]) {
     const curve::PointRange points{0, curve::kPointCount - 1};
 
     std::printf("curve page, 64 points, grid and chart refresh and the undo step included:\n");
-    printPercentiles("  add +/-0.1 to all 64 points", measure([&](int i) {
-                         curve::ApplyPoints(model, points, curve::PointOperation::Add,
-                                            i % 2 ? -0.1 : 0.1);
-                         tools->settleUndo();
-                     }),
-                     "us");
-    printPercentiles("  smooth all 64 points", measure([&](int) {
-                         curve::ApplyPoints(model, points, curve::PointOperation::Smooth, 0);
-                         tools->settleUndo();
-                     }),
-                     "us");
-    printPercentiles("  paste a 64-value column", measure([&](int i) {
-                         curve::PastePoints(model, points, block(model.format(), 64, 1, i));
-                         tools->settleUndo();
-                     }),
-                     "us");
-    printPercentiles("  undo then redo one step", measure([&](int) {
-                         tools->undoStack().undo();
-                         tools->undoStack().redo();
-                     }),
-                     "us");
+    print("  add +/-0.1 to all 64 points", measure([&](int i) {
+              curve::ApplyPoints(model, points, curve::PointOperation::Add, i % 2 ? -0.1 : 0.1);
+              tools->settleUndo();
+          }));
+    print("  smooth all 64 points", measure([&](int) {
+              curve::ApplyPoints(model, points, curve::PointOperation::Smooth, 0);
+              tools->settleUndo();
+          }));
+    print("  paste a 64-value column", measure([&](int i) {
+              curve::PastePoints(model, points, block(model.format(), 64, 1, i));
+              tools->settleUndo();
+          }));
+    print("  undo then redo one step", measure([&](int) {
+              tools->undoStack().undo();
+              tools->undoStack().redo();
+          }));
     return 0;
 }
