@@ -8,12 +8,15 @@
 #include "main_window.h"
 #include "pty_module.h"
 #include "table_file.h"
+#include "table_grid_tools.h"
+#include "tables_page.h"
 #include "transaction_engine.h"
 
 #include <QApplication>
 #include <QComboBox>
 #include <QDialog>
 #include <QDir>
+#include <QListWidget>
 #include <QMenu>
 #include <QPainter>
 #include <QTableWidget>
@@ -89,6 +92,9 @@ int main(int argc, char* argv[]) {
                              : 4.6 - 0.02 * (i - 52);
         image[curve::kFirstAddress + i] = char(curve::EncodeVolts(v));
     }
+    // Both tables: a plausible rise with load and speed (0,1 ms units).
+    for (int a = 0x80; a <= 0xFF; ++a)
+        image[a] = char(8 + ((a >> 4) - 8) * 14 + (a & 0x7) * 5);
     module.module().setEeprom(image);
     module.module().setEngineEnabled(false);
 
@@ -157,5 +163,63 @@ int main(int argc, char* argv[]) {
         save(window.grab(), out + QStringLiteral("/tune_curve_compare_%1.png").arg(suffix));
         tools->run(GridTools::Command::CompareOff);
     }
+
+    // The water table: read, a selection with the menu, a compare, the history, the live cell.
+    control<QToolButton>(&window, "atb_2012_Water")->click();
+    auto* tablesPage = control<TablesPage>(&window, "Panel_3D");
+    control<QToolButton>(&window, "atb_Water_Out")->click();
+    QTest::qWait(200);
+    if (!waitFor([&] { return !window.engine().anyEnabled(); }, 90000))
+        qFatal("the table was not read");
+    QTableWidget* table = tablesPage->sgrid_Table_3D;
+    TableGridTools* tableTools = tablesPage->gridTools();
+    for (const char* language : {"Russian", "English"}) {
+        languages->setCurrentIndex(languages->findText(QLatin1String(language)));
+        emit languages->activated(languages->currentIndex());
+        const QString suffix = QLatin1String(language) == QLatin1String("Russian")
+                                   ? QStringLiteral("ru")
+                                   : QStringLiteral("en");
+        table->setFocus();
+        table->setCurrentCell(2, 2);
+        table->setRangeSelected(QTableWidgetSelectionRange(2, 2, 5, 5), true);
+        save(withMenu(&window, table, tableTools->contextMenu(),
+                      table->visualItemRect(table->item(4, 4)).center()),
+             out + QStringLiteral("/tune_table_menu_%1.png").arg(suffix));
+        table->clearSelection();
+
+        QTemporaryDir dir;
+        QStringList reference = tablesPage->tables().data(TableKind::Water).cells();
+        for (int i : {10, 11, 19, 44})
+            reference[i] = QStringLiteral("9,9");
+        const QString path = dir.filePath(QStringLiteral("refMAF.txt"));
+        WriteTableFile(path, reference);
+        tableTools->askReferenceFile = [&] { return path; };
+        tableTools->run(GridTools::Command::CompareFile);
+        QTest::qWait(300);
+        save(window.grab(), out + QStringLiteral("/tune_table_compare_%1.png").arg(suffix));
+        tableTools->run(GridTools::Command::CompareOff);
+
+        tableTools->run(GridTools::Command::History);
+        QTest::qWait(300);
+        QPixmap picture = window.grab();
+        {
+            QPainter painter(&picture);
+            const QPixmap dialog = tableTools->historyWindow()->grab();
+            painter.drawPixmap(QPoint(420, 200), dialog);
+            painter.setPen(QColor(80, 80, 80));
+            painter.drawRect(QRect(QPoint(420, 200), dialog.size()).adjusted(0, 0, -1, -1));
+        }
+        tableTools->historyWindow()->hide();
+        save(picture, out + QStringLiteral("/tune_table_history_%1.png").arg(suffix));
+    }
+
+    // The live poll runs: the engine's cell is marked on the water table.
+    module.module().setEngineEnabled(true);
+    control<QToolButton>(&window, "atb_2012_Graph")->click();
+    control<QToolButton>(&window, "atb_Chart1_Start")->click();
+    QTest::qWait(5000);
+    control<QToolButton>(&window, "atb_2012_Water")->click();
+    QTest::qWait(2000);
+    save(window.grab(), out + QStringLiteral("/tune_table_live_en.png"));
     return 0;
 }
