@@ -52,6 +52,8 @@
 #include <QToolButton>
 #include <QVBoxLayout>
 
+#include <algorithm>
+
 namespace {
 
 QAction* menuItem(QMenu* menu, const char* name, const QString& caption) {
@@ -550,7 +552,9 @@ void TfmMain::scbx_LangDriverChange() {
         if (!InterfaceTexts::IsMessageKey(entry.control))
             ApplyLanguageEntry(this, entry.control, entry.property, entry.value);
     }
+    const InterfaceTexts before = m_texts;
     m_texts.apply(language.entries);
+    rewordStatusBars(before);
     Panel_Emu->applyLanguage(language.entries, m_texts);
     m_engine->setTexts({text(4), text(13), text(26), text(49)});
     m_settingsFeatures->context().setTexts(m_texts);
@@ -565,6 +569,32 @@ void TfmMain::scbx_LangDriverChange() {
     Panel_3D->setTexts(m_texts,
                        m_left->atb_2012_Water->isChecked() || m_left->atb_2012_Fuel->isChecked());
     m_info.language = name;
+}
+
+void TfmMain::rewordStatusBars(const InterfaceTexts& before) {
+    // A status text begins with one of the numbered texts (a state, or a prefix before a command,
+    // an answer or a name): the same text of the new language takes its place.
+    for (StatusPanels* bar : {StatusBar_Top, StatusBar_Bottom}) {
+        for (int panel = 0; panel < bar->panelCount(); ++panel) {
+            const QString shown = bar->panelText(panel);
+            int best = 0;
+            for (int n = 1; n <= InterfaceTexts::kCount; ++n) {
+                const QString old = before.text(n);
+                if (old.isEmpty() || !shown.startsWith(old) ||
+                    (best != 0 && old.size() <= before.text(best).size()))
+                    continue;
+                // The rest is a command, an answer or a name, never more words of the language.
+                const QString rest = shown.mid(old.size());
+                const bool words = std::any_of(rest.begin(), rest.end(), [](QChar c) {
+                    return c.script() == QChar::Script_Cyrillic;
+                });
+                if (!words)
+                    best = n;
+            }
+            if (best > 0 && !m_texts.text(best).isEmpty())
+                bar->setPanelText(panel, m_texts.text(best) + shown.mid(before.text(best).size()));
+        }
+    }
 }
 
 void TfmMain::showPage(QWidget* page) {

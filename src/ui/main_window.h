@@ -105,6 +105,8 @@ private:
     void selectSavedPort(const QString& preselected);
     void fillLanguageList(bool infoFileMissing);
     void showPage(QWidget* page);
+    // After a language change: status texts of the old language in the new one.
+    void rewordStatusBars(const InterfaceTexts& before);
     void onIdentified(const QString& name);
     void onForeignModule(const QString& name);
     void onUnidentified();

@@ -15,6 +15,7 @@ public:
 
     void setPanelText(int index, const QString& text);
     QString panelText(int index) const;
+    int panelCount() const { return int(m_panels.size()); }
     void setAlarm(bool alarm); // the red state of the upper bar
     // The alarm's deep red, under white text.
     static QColor AlarmColour() { return QColor(180, 0, 0); }

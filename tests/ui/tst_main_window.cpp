@@ -242,6 +242,13 @@ void TestMainWindow::connectIdentifiesAndUnlocks() {
     QTRY_COMPARE(rig.window->journal().lines().last(), QStringLiteral("Команда: 00*   Ответ: 11"));
     const QStringList lines = rig.window->journal().lines();
     QCOMPARE(lines.at(lines.size() - 2), QString());
+
+    // In English the status bars say the same in English.
+    auto* languages = control<QComboBox>(rig.window.get(), "scbx_LangDriver");
+    languages->setCurrentIndex(languages->findText(QStringLiteral("English")));
+    emit languages->activated(languages->currentIndex());
+    QCOMPARE(panel(rig.window.get(), "StatusBar_Bottom", 0), QStringLiteral("Module: Marvek-2"));
+    QVERIFY(panel(rig.window.get(), "StatusBar_Top", 2).startsWith(QStringLiteral("Sent:")));
 }
 
 void TestMainWindow::foreignModuleStaysLocked() {
