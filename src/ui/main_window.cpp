@@ -461,6 +461,19 @@ void TfmMain::startUp(const StartOptions& options) {
     const HistoryFolder history(QDir(m_workingDirectory).filePath(QStringLiteral("History")));
     Panel_Emu->gridTools()->setHistory(history);
     Panel_3D->gridTools()->setHistory(history);
+    // Every dump saved and every dump written and verified is kept there too.
+    auto keepDump = [this](const QString& what, const QString& path) {
+        const TextFileContent file = ReadTextFile(path);
+        const HistoryFolder folder(QDir(m_workingDirectory).filePath(QStringLiteral("History")));
+        // A copy that cannot be made takes nothing from the dump itself, which is saved.
+        if (file.ok())
+            static_cast<void>(folder.store(QStringLiteral("dump"), what,
+                                           QLatin1String(kDumpFileSuffix), file.lines));
+    };
+    connect(&m_settingsFeatures->dumps(), &DumpFiles::saved, this,
+            [keepDump](const QString& path) { keepDump(QStringLiteral("dump"), path); });
+    connect(&m_settingsFeatures->dumps(), &DumpFiles::written, this,
+            [keepDump](const QString& path) { keepDump(QStringLiteral("restore"), path); });
     if (auto* surface = findChild<SurfaceView*>())
         surface->loadRememberedViews(m_info);
     fillLanguageList(info.fileMissing);
