@@ -250,12 +250,63 @@ void RecordingChart::widen(int series) {
     refresh();
 }
 
+void RecordingChart::zoomTime(double factor, double aroundX) {
+    const double last = std::max(1.0, double(m_points - 1));
+    const QCPRange now = xAxis->range();
+    double lower = aroundX - (aroundX - now.lower) * factor;
+    double upper = aroundX + (now.upper - aroundX) * factor;
+    if (upper - lower < MinimumSpan) {
+        const double middle = (lower + upper) / 2;
+        lower = middle - MinimumSpan / 2.0;
+        upper = middle + MinimumSpan / 2.0;
+    }
+    if (upper - lower >= last) {
+        setBottomAutomatic();
+        refresh();
+        return;
+    }
+    // Kept inside the recording.
+    const double span = upper - lower;
+    lower = std::clamp(lower, 0.0, last - span);
+    setBottomWindow(lower, lower + span);
+}
+
+void RecordingChart::panTime(double byPoints) {
+    const double last = std::max(1.0, double(m_points - 1));
+    const QCPRange now = xAxis->range();
+    const double span = std::min(now.size(), last);
+    const double lower = std::clamp(now.lower + byPoints, 0.0, last - span);
+    setBottomWindow(lower, lower + span);
+}
+
+void RecordingChart::wheelEvent(QWheelEvent* event) {
+    const int steps = event->angleDelta().y() / 120;
+    if (steps == 0 || m_points < 2) {
+        event->ignore();
+        return;
+    }
+    zoomTime(std::pow(0.8, steps), xAxis->pixelToCoord(event->position().x()));
+    event->accept();
+}
+
+void RecordingChart::mouseDoubleClickEvent(QMouseEvent* event) {
+    setBottomAutomatic();
+    refresh();
+    event->accept();
+}
+
 void RecordingChart::mouseMoveEvent(QMouseEvent* event) {
+    if (m_panFrom >= 0 && (event->buttons() & Qt::RightButton)) {
+        panTime(xAxis->pixelToCoord(m_panFrom) - xAxis->pixelToCoord(event->position().x()));
+        m_panFrom = event->position().x();
+        return;
+    }
     widen(seriesAt(event->position()));
     QCustomPlot::mouseMoveEvent(event);
 }
 
 void RecordingChart::mousePressEvent(QMouseEvent* event) {
+    m_panFrom = event->button() == Qt::RightButton ? event->position().x() : -1;
     if (seriesAt(event->position()) >= 0) {
         const int index = int(std::lround(xAxis->pixelToCoord(event->position().x())));
         if (index >= 0 && index < m_points)
@@ -270,6 +321,11 @@ void RecordingChart::leaveEvent(QEvent* event) {
 }
 
 void RecordingChart::mouseReleaseEvent(QMouseEvent* event) {
+    if (event->button() == Qt::RightButton) {
+        m_panFrom = -1; // a pan does not move the marker
+        QCustomPlot::mouseReleaseEvent(event);
+        return;
+    }
     const double x = xAxis->pixelToCoord(event->position().x());
     setMarker(x, true);
     emit markerMoved(x);

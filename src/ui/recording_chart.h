@@ -55,6 +55,14 @@ public:
     void setMarker(double x, bool visible);
     bool markerVisible() const;
 
+    // Looking through a recording like a log: the mouse wheel zooms the time axis around the
+    // pointer (a window of at least MinimumSpan points), a drag with the right button pans it,
+    // a double click shows all points again. Each leaves the bottom axis as a fixed window
+    // (bottomAutomatic false) except the double click.
+    static constexpr int MinimumSpan = 10;
+    void zoomTime(double factor, double aroundX);
+    void panTime(double byPoints);
+
 signals:
     void seriesHovered(int series); // -1: none
     void pointClicked(int pointIndex);
@@ -65,6 +73,8 @@ protected:
     void mousePressEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
     void leaveEvent(QEvent* event) override;
+    void wheelEvent(QWheelEvent* event) override;
+    void mouseDoubleClickEvent(QMouseEvent* event) override;
 
 private:
     // Points shown one by one up to this window span; beyond it the envelope is drawn.
@@ -91,4 +101,5 @@ private:
     bool m_bottomAutomatic = true;
     int m_hovered = -1;
     QCPItemStraightLine* m_marker = nullptr;
+    double m_panFrom = -1; // the pixel column a right drag started from; -1: no pan
 };

@@ -1,0 +1,87 @@
+// The recording chart as a log viewer: wheel zoom of the time axis, right-drag pan, double-click
+// fit; offscreen.
+#include "recording_chart.h"
+
+#include <QApplication>
+#include <QTest>
+
+namespace {
+
+struct Chart {
+    Chart() : chart(1) {
+        chart.resize(800, 400);
+        chart.show();
+        std::array<QVector<double>, RecordingChart::ChannelSeriesCount> values;
+        for (int i = 0; i < 1000; ++i)
+            values[0].append(i % 7);
+        chart.setValues(values);
+        chart.replot();
+    }
+    void wheel(double atX, int notches) {
+        const QPointF at(chart.xAxis->coordToPixel(atX), 200);
+        QWheelEvent e(at, chart.mapToGlobal(at), QPoint(), QPoint(0, 120 * notches), Qt::NoButton,
+                      Qt::NoModifier, Qt::NoScrollPhase, false);
+        QApplication::sendEvent(&chart, &e);
+        chart.replot();
+    }
+    RecordingChart chart;
+};
+
+} // namespace
+
+class TestRecordingZoom : public QObject {
+    Q_OBJECT
+private slots:
+    void wheelZoomsAroundThePointer();
+    void rightDragPansWithinTheRecording();
+    void doubleClickShowsEverything();
+};
+
+void TestRecordingZoom::wheelZoomsAroundThePointer() {
+    Chart c;
+    QVERIFY(c.chart.bottomAutomatic());
+    c.wheel(500, 1);
+    const QCPRange once = c.chart.xAxis->range();
+    QVERIFY(!c.chart.bottomAutomatic());
+    QVERIFY(once.size() < 999 * 0.81 && once.size() > 999 * 0.79);
+    QVERIFY(once.contains(500));
+    // The point under the pointer stays where it was: 500 splits the window as 0..999 did.
+    QVERIFY(qAbs((500 - once.lower) / once.size() - 500.0 / 999) < 0.01);
+    c.wheel(500, 30);
+    QCOMPARE(c.chart.xAxis->range().size(), double(RecordingChart::MinimumSpan));
+    QVERIFY(!c.chart.drawsEnvelope());
+    c.wheel(500, -40); // out beyond the whole recording: all points again
+    QVERIFY(c.chart.bottomAutomatic());
+}
+
+void TestRecordingZoom::rightDragPansWithinTheRecording() {
+    Chart c;
+    c.chart.setBottomWindow(100, 200);
+    c.chart.replot();
+    const QPoint from(int(c.chart.xAxis->coordToPixel(150)), 200);
+    const QPoint to(int(c.chart.xAxis->coordToPixel(130)), 200);
+    QTest::mousePress(&c.chart, Qt::RightButton, {}, from);
+    QMouseEvent move(QEvent::MouseMove, QPointF(to), c.chart.mapToGlobal(QPointF(to)), Qt::NoButton,
+                     Qt::RightButton, Qt::NoModifier);
+    QApplication::sendEvent(&c.chart, &move);
+    QTest::mouseRelease(&c.chart, Qt::RightButton, {}, to);
+    QVERIFY(qAbs(c.chart.xAxis->range().lower - 120) < 1.5); // dragged left: later points
+    QVERIFY(qAbs(c.chart.xAxis->range().size() - 100) < 1e-9);
+    QVERIFY(!c.chart.markerVisible()); // a pan leaves the marker alone
+    c.chart.panTime(-1000);
+    QCOMPARE(c.chart.xAxis->range().lower, 0.0);
+    c.chart.panTime(5000);
+    QCOMPARE(c.chart.xAxis->range().upper, 999.0);
+}
+
+void TestRecordingZoom::doubleClickShowsEverything() {
+    Chart c;
+    c.chart.setBottomWindow(300, 400);
+    QTest::mouseDClick(&c.chart, Qt::LeftButton, {}, QPoint(400, 200));
+    QVERIFY(c.chart.bottomAutomatic());
+    QCOMPARE(c.chart.xAxis->range().lower, 0.0);
+    QCOMPARE(c.chart.xAxis->range().upper, 999.0);
+}
+
+QTEST_MAIN(TestRecordingZoom)
+#include "tst_recording_zoom.moc"
