@@ -677,6 +677,7 @@ void ChartPage::addRecordingTab(int index, Recording* recording) {
                               : QString());
     });
     connect(chart, &RecordingChart::pointClicked, this, &ChartPage::showValuesAt);
+    connect(chart, &RecordingChart::cursorMoved, this, &ChartPage::showValuesAt);
 }
 
 void ChartPage::removeRecordingTab(Recording* recording) {

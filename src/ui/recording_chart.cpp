@@ -55,6 +55,13 @@ RecordingChart::RecordingChart(int recordingNumber, QWidget* parent) : QCustomPl
     m_marker = new QCPItemStraightLine(this);
     m_marker->setPen(QPen(QColor(255, 79, 79), 3));
     m_marker->setVisible(false);
+    m_cursorTime = new QCPItemText(this);
+    m_cursorTime->setPositionAlignment(Qt::AlignLeft | Qt::AlignTop);
+    m_cursorTime->position->setAxisRect(axisRect());
+    m_cursorTime->position->setTypeY(QCPItemPosition::ptAxisRectRatio);
+    m_cursorTime->setColor(QColor(200, 40, 40));
+    m_cursorTime->setBrush(QBrush(QColor(255, 255, 255, 210)));
+    m_cursorTime->setVisible(false);
     setMouseTracking(true);
 }
 
@@ -201,6 +208,7 @@ void RecordingChart::setBottomWindow(double minimum, double maximum) {
 }
 
 void RecordingChart::setPointLabels(std::function<QString(int)> pointLabel) {
+    m_pointLabel = pointLabel;
     xAxis->setTicker(
         QSharedPointer<QCPAxisTicker>(new PointLabelTicker(std::move(pointLabel), m_points)));
     refresh();
@@ -214,7 +222,20 @@ void RecordingChart::setMarker(double x, bool visible) {
     m_marker->point1->setCoords(x, 0);
     m_marker->point2->setCoords(x, 1);
     m_marker->setVisible(visible);
+    const int index = int(std::lround(x));
+    const bool onPoint = visible && index >= 0 && index < m_points;
+    if (onPoint) {
+        m_cursorTime->position->setCoords(x, 0.0);
+        m_cursorTime->setText(QLatin1Char(' ') +
+                              (m_pointLabel ? m_pointLabel(index) : QString::number(index)) +
+                              QLatin1Char(' '));
+    }
+    m_cursorTime->setVisible(onPoint);
     refresh();
+}
+
+QString RecordingChart::cursorTimeText() const {
+    return m_cursorTime->visible() ? m_cursorTime->text().trimmed() : QString();
 }
 
 bool RecordingChart::markerVisible() const {
@@ -329,5 +350,7 @@ void RecordingChart::mouseReleaseEvent(QMouseEvent* event) {
     const double x = xAxis->pixelToCoord(event->position().x());
     setMarker(x, true);
     emit markerMoved(x);
+    if (const int index = int(std::lround(x)); index >= 0 && index < m_points)
+        emit cursorMoved(index);
     QCustomPlot::mouseReleaseEvent(event);
 }

@@ -54,6 +54,8 @@ public:
     // The click marker: a vertical line at a point index, or hidden.
     void setMarker(double x, bool visible);
     bool markerVisible() const;
+    // The time the cursor line shows, empty while it is hidden.
+    QString cursorTimeText() const;
 
     // Looking through a recording like a log: the mouse wheel zooms the time axis around the
     // pointer (a window of at least MinimumSpan points), a drag with the right button pans it,
@@ -67,6 +69,9 @@ signals:
     void seriesHovered(int series); // -1: none
     void pointClicked(int pointIndex);
     void markerMoved(double x);
+    // A left click placed the cursor line on a point of the recording: the page shows every
+    // visible channel's value there; the line carries the point's time.
+    void cursorMoved(int pointIndex);
 
 protected:
     void mouseMoveEvent(QMouseEvent* event) override;
@@ -102,4 +107,6 @@ private:
     int m_hovered = -1;
     QCPItemStraightLine* m_marker = nullptr;
     double m_panFrom = -1; // the pixel column a right drag started from; -1: no pan
+    std::function<QString(int)> m_pointLabel;
+    QCPItemText* m_cursorTime = nullptr;
 };

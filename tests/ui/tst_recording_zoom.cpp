@@ -3,7 +3,10 @@
 #include "recording_chart.h"
 
 #include <QApplication>
+#include <QSignalSpy>
 #include <QTest>
+
+#include <cmath>
 
 namespace {
 
@@ -35,6 +38,7 @@ private slots:
     void wheelZoomsAroundThePointer();
     void rightDragPansWithinTheRecording();
     void doubleClickShowsEverything();
+    void cursorLineCarriesTheTime();
 };
 
 void TestRecordingZoom::wheelZoomsAroundThePointer() {
@@ -81,6 +85,23 @@ void TestRecordingZoom::doubleClickShowsEverything() {
     QVERIFY(c.chart.bottomAutomatic());
     QCOMPARE(c.chart.xAxis->range().lower, 0.0);
     QCOMPARE(c.chart.xAxis->range().upper, 999.0);
+}
+
+void TestRecordingZoom::cursorLineCarriesTheTime() {
+    Chart c;
+    c.chart.setPointLabels([](int i) { return QString::number(i * 0.5) + QStringLiteral(" s"); });
+    c.chart.replot();
+    QSignalSpy cursor(&c.chart, &RecordingChart::cursorMoved);
+    c.chart.setBottomWindow(200, 280); // 10 pixels a point
+    c.chart.replot();
+    const QPoint at(int(std::lround(c.chart.xAxis->coordToPixel(240))), 200);
+    QTest::mouseClick(&c.chart, Qt::LeftButton, {}, at);
+    QCOMPARE(cursor.count(), 1);
+    QCOMPARE(cursor.first().first().toInt(), 240);
+    QVERIFY(c.chart.markerVisible());
+    QCOMPARE(c.chart.cursorTimeText(), QStringLiteral("120 s"));
+    c.chart.setMarker(0, false);
+    QVERIFY(c.chart.cursorTimeText().isEmpty());
 }
 
 QTEST_MAIN(TestRecordingZoom)
