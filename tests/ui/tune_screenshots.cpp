@@ -7,6 +7,7 @@
 #include "emulator_page.h"
 #include "main_window.h"
 #include "pty_module.h"
+#include "recording_chart.h"
 #include "table_file.h"
 #include "table_grid_tools.h"
 #include "tables_page.h"
@@ -23,6 +24,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QToolButton>
+#include <QWheelEvent>
 
 #include <cmath>
 #include <functional>
@@ -221,5 +223,25 @@ int main(int argc, char* argv[]) {
     control<QToolButton>(&window, "atb_2012_Water")->click();
     QTest::qWait(2000);
     save(window.grab(), out + QStringLiteral("/tune_table_live_en.png"));
+
+    // The recording zoomed with the wheel, the cursor line on a point and its values beside.
+    control<QToolButton>(&window, "atb_2012_Graph")->click();
+    QTest::qWait(3000);
+    auto* chart = window.findChild<RecordingChart*>();
+    if (!chart)
+        qFatal("no recording chart");
+    chart->replot();
+    const double middle = chart->xAxis->range().center();
+    for (int i = 0; i < 3; ++i) {
+        const QPointF at(chart->xAxis->coordToPixel(middle), chart->height() / 2.0);
+        QWheelEvent wheel(at, chart->mapToGlobal(at), QPoint(), QPoint(0, 120), Qt::NoButton,
+                          Qt::NoModifier, Qt::NoScrollPhase, false);
+        QApplication::sendEvent(chart, &wheel);
+        chart->replot();
+    }
+    const QPoint cursorAt(int(chart->xAxis->coordToPixel(middle)), chart->height() / 2);
+    QTest::mouseClick(chart, Qt::LeftButton, {}, cursorAt);
+    QTest::qWait(400);
+    save(window.grab(), out + QStringLiteral("/tune_recording_zoom_en.png"));
     return 0;
 }
