@@ -476,6 +476,14 @@ QString TablesPage::namedText(const QString& key) const {
 }
 
 QString TablesPage::messageText(const TableMessage& m) const {
+    if (m.key == QLatin1String(table_messages::Busy) && !m.args.isEmpty()) {
+        // The running operation in the user's words; its timer's name means nothing to them.
+        const QString words =
+            m_texts.text(QStringLiteral("Msg_Running%1").arg(QLatin1Char('_') + m.args.first()));
+        if (words.isEmpty())
+            return namedText(m.key).remove(QStringLiteral(" (%1)"));
+        return FillMessage(namedText(m.key), {words});
+    }
     return FillMessage(namedText(m.key), m.args);
 }
 
