@@ -509,7 +509,9 @@ void TablesPage::showView() {
     for (int r = 0; r <= kTableRows; ++r) {
         for (int c = 0; c <= kTableColumns; ++c) {
             QTableWidgetItem* item = sgrid_Table_3D->item(r, c);
-            item->setText(view.cell(c, r));
+            // The load labels are fixed texts of the old form: shown with the cells' separator.
+            item->setText(c == 0 && r > 0 ? m_tables.format().normalised(view.cell(c, r))
+                                          : view.cell(c, r));
             item->setBackground(r == 0 || c == 0 ? colours.fixed : colours.cell);
         }
     }
