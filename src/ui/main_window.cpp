@@ -443,7 +443,7 @@ void TfmMain::startUp(const StartOptions& options) {
     try {
         fillPortList();
     } catch (const EComPort& e) {
-        showMessage(QMessageBox::Critical, e.message());
+        showMessage(QMessageBox::Critical, portErrorText(e));
     }
     m_portCountAtStart = m_listedPortsInBox;
 
@@ -635,7 +635,7 @@ void TfmMain::atb_2012_B_ModuleOnClick() {
     } catch (const EComPort& e) {
         // The disconnect button stays in front, usable, so the user can go back.
         m_left->atb_2012_B_ModuleOff->setEnabled(true);
-        showMessage(QMessageBox::Critical, e.message());
+        showMessage(QMessageBox::Critical, portErrorText(e));
         return;
     }
     m_left->Edit5->setEnabled(true);
@@ -799,7 +799,7 @@ void TfmMain::onPortRemoved(const QString&) {
         try {
             fillPortList();
         } catch (const EComPort& e) {
-            showMessage(QMessageBox::Critical, e.message());
+            showMessage(QMessageBox::Critical, portErrorText(e));
         }
         m_left->scb_COM_port->setEnabled(true);
     });
