@@ -12,11 +12,11 @@ Q_DECLARE_METATYPE(curve::Message)
 
 namespace {
 
-// All points "1" but those of spec, "point text; ...".
-void prepare(CurveModel& model, const QString& spec) {
+// All points "1" but those of changes, "point text; ...".
+void prepare(CurveModel& model, const QString& changes) {
     model.setFormat(DecimalFormat(QLatin1Char(',')));
     QStringList texts(kPointCount, QStringLiteral("1"));
-    for (const QString& item : spec.split(QLatin1Char(';'), Qt::SkipEmptyParts)) {
+    for (const QString& item : changes.split(QLatin1Char(';'), Qt::SkipEmptyParts)) {
         const QStringList p = item.simplified().split(QLatin1Char(' '));
         texts[p.at(0).toInt()] = p.at(1);
     }

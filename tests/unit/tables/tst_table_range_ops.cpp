@@ -12,10 +12,10 @@ Q_DECLARE_METATYPE(CellRange)
 
 namespace {
 
-// 64 texts of base, with the cells "column row text; ..." of spec put in (texts use a comma).
-QStringList cellsWith(const QString& spec, const QString& base = QStringLiteral("2")) {
+// 64 texts of base, with the cells "column row text; ..." of changes put in (texts use a comma).
+QStringList cellsWith(const QString& changes, const QString& base = QStringLiteral("2")) {
     QStringList cells(kTableCells, base);
-    for (const QString& item : spec.split(QLatin1Char(';'), Qt::SkipEmptyParts)) {
+    for (const QString& item : changes.split(QLatin1Char(';'), Qt::SkipEmptyParts)) {
         const QStringList p = item.simplified().split(QLatin1Char(' '));
         cells[(p.at(1).toInt() - 1) * kTableColumns + p.at(0).toInt() - 1] = p.at(2);
     }
