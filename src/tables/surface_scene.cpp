@@ -121,6 +121,23 @@ double ColumnZ(int column) {
     return kFirstColumnZ + kCellStep * (column - 1);
 }
 
+ScenePoint LivePoint(const SurfaceValues& values, const LiveCell& cell) {
+    const double row = std::clamp(std::isfinite(cell.row) ? cell.row : 1.0, 1.0, 8.0);
+    const double column = std::clamp(std::isfinite(cell.column) ? cell.column : 1.0, 1.0, 8.0);
+    const int r = std::min(int(row), 7); // the cell at the upper left of the point, 1..7
+    const int c = std::min(int(column), 7);
+    const double fr = row - r;
+    const double fc = column - c;
+    const auto height = [&values](int rr, int cc) {
+        const double v = values[8 * (rr - 1) + (cc - 1)];
+        return std::isfinite(v) ? v * kHeightScale : 0.0;
+    };
+    const double top = height(r, c) * (1 - fc) + height(r, c + 1) * fc;
+    const double bottom = height(r + 1, c) * (1 - fc) + height(r + 1, c + 1) * fc;
+    return {kFirstRowX - kCellStep * (row - 1), top * (1 - fr) + bottom * fr - 1.0,
+            kFirstColumnZ + kCellStep * (column - 1)};
+}
+
 QList<SceneLine> WallLines() {
     QList<SceneLine> lines;
     const double farX = kFirstRowX;
@@ -369,6 +386,14 @@ SurfaceViewTimes100 StoredFromRemembered(const SurfaceViewParameters& remembered
 }
 
 } // namespace surface_scene
+
+QList<ScenePoint> SurfaceScene::livePoints() const {
+    QList<ScenePoint> points;
+    points.reserve(m_liveTrail.size());
+    for (const LiveCell& cell : m_liveTrail)
+        points.append(surface_scene::LivePoint(m_values, cell));
+    return points;
+}
 
 SurfaceScene::SurfaceScene() {
     m_values.fill(0.01);

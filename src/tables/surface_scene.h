@@ -1,6 +1,7 @@
 #pragma once
 
 #include "info_file.h"
+#include "live_cell.h"
 #include "table_kind.h"
 
 #include <QList>
@@ -107,6 +108,11 @@ SceneColour GridColour();
 double RowX(int row);
 double ColumnZ(int column);
 
+// Where the live cell lies in the scene: x and z interpolated between the rows and columns, the
+// height that of the surface there (bilinear between the four values around it; a value that is
+// not a number counts as 0, as the quads take it).
+ScenePoint LivePoint(const SurfaceValues& values, const LiveCell& cell);
+
 // The back wall, the side wall and the floor, as line segments.
 QList<SceneLine> WallLines();
 // The 49 quads between neighbouring rows and columns. values[8 x (row - 1) + (column - 1)].
@@ -205,6 +211,12 @@ public:
     CorrectionBasis basis() const { return m_basis; }
     void setBasis(CorrectionBasis basis) { m_basis = basis; }
 
+    // The live cell and its trail, newest first (as TableGridTools keeps them).
+    const QList<LiveCell>& liveTrail() const { return m_liveTrail; }
+    void setLiveTrail(const QList<LiveCell>& trail) { m_liveTrail = trail; }
+    // Their positions on the surface, newest first.
+    QList<ScenePoint> livePoints() const;
+
     QList<SurfaceQuad> quads() const { return surface_scene::Quads(m_values); }
     QList<SceneLabel> labels() const { return surface_scene::Labels(m_basis); }
     SceneColour clearColour() const { return surface_scene::ClearColour(m_active); }
@@ -218,6 +230,7 @@ private:
     TableKind m_active = TableKind::Water;
     SurfaceValues m_values;
     CorrectionBasis m_basis = CorrectionBasis::Maf;
+    QList<LiveCell> m_liveTrail;
     int m_pressX = 0;
     int m_pressY = 0;
 };

@@ -166,6 +166,7 @@ protected:
             // No fixed-function pipeline in this context after all: paint the scene instead.
             PaintScene(painter, m_view->scene(), width(), height());
         }
+        m_view->drawLive(painter, width(), height());
         m_view->drawLabels(painter, width(), height());
     }
 
@@ -185,6 +186,7 @@ protected:
         QPainter painter(this);
         painter.setRenderHint(QPainter::Antialiasing, false);
         PaintScene(painter, m_view->scene(), width(), height());
+        m_view->drawLive(painter, width(), height());
         m_view->drawLabels(painter, width(), height());
     }
 
@@ -255,6 +257,47 @@ void SurfaceView::setValues(const SurfaceValues& values) {
 void SurfaceView::setBasis(CorrectionBasis basis) {
     m_scene.setBasis(basis);
     redraw();
+}
+
+void SurfaceView::setLiveTrail(const QList<LiveCell>& trail) {
+    if (trail == m_scene.liveTrail())
+        return;
+    m_scene.setLiveTrail(trail);
+    redraw();
+}
+
+void SurfaceView::drawLive(QPainter& painter, int width, int height) const {
+    const SurfaceViewState& view = m_scene.currentView();
+    const QList<ScenePoint> points = m_scene.livePoints();
+    if (points.isEmpty())
+        return;
+    painter.save();
+    painter.setRenderHint(QPainter::Antialiasing, true);
+    // The trail, oldest first and faintest, so the newer dots lie on top.
+    for (qsizetype i = points.size() - 1; i > 0; --i) {
+        const auto at = surface_scene::Project(view, points.at(i), width, height);
+        if (!at)
+            continue;
+        const int alpha = 220 - int(i) * 180 / kLiveTrail;
+        painter.setPen(Qt::NoPen);
+        painter.setBrush(QColor(200, 0, 0, alpha));
+        painter.drawEllipse(QPointF(at->x, at->y), 3.0, 3.0);
+    }
+    // The marker: a stem from the floor and a ringed dot on the surface.
+    const ScenePoint& live = points.first();
+    const auto at = surface_scene::Project(view, live, width, height);
+    const auto foot = surface_scene::Project(
+        view, ScenePoint{live.x, surface_scene::kFloorY, live.z}, width, height);
+    if (at) {
+        if (foot) {
+            painter.setPen(QPen(QColor(120, 0, 0), 1, Qt::DashLine));
+            painter.drawLine(QPointF(foot->x, foot->y), QPointF(at->x, at->y));
+        }
+        painter.setPen(QPen(Qt::white, 2));
+        painter.setBrush(QColor(230, 0, 0));
+        painter.drawEllipse(QPointF(at->x, at->y), 6.0, 6.0);
+    }
+    painter.restore();
 }
 
 void SurfaceView::loadRememberedViews(const InfoSettings& info) {

@@ -38,6 +38,9 @@ public:
     void showTable(TableKind table, const SurfaceValues& values, CorrectionBasis basis);
     void setValues(const SurfaceValues& values);
     void setBasis(CorrectionBasis basis);
+    // The live cell and its trail, newest first: a marker on the surface with fading dots behind
+    // it; an empty trail removes the marker.
+    void setLiveTrail(const QList<LiveCell>& trail);
     TableKind activeTable() const { return m_scene.activeTable(); }
 
     void loadRememberedViews(const InfoSettings& info);
@@ -54,6 +57,8 @@ public:
 
     // Draws the labels and the height scale over the scene; both renderers use it.
     void drawLabels(QPainter& painter, int width, int height) const;
+    // Draws the live marker and its trail over the scene; both renderers use it.
+    void drawLive(QPainter& painter, int width, int height) const;
 
 public slots:
     // The navigation buttons (SurfaceNavigation calls them).

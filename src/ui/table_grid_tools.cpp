@@ -254,4 +254,5 @@ void TableGridTools::paintLive() {
         item->setFont(font);
         m_livePainted.append(p);
     }
+    emit liveTrailChanged(m_trail);
 }

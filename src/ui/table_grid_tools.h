@@ -45,6 +45,12 @@ public:
     const QList<LiveCell>& liveTrail() const { return m_trail; }
 
     CellRange selection() const;
+
+signals:
+    // After every change of the live trail (the 3D surface follows it).
+    void liveTrailChanged(const QList<LiveCell>& trail);
+
+public:
     // The view cells marked as different from the active table's reference.
     QList<CellPosition> markedCells() const { return m_marked; }
 

@@ -176,6 +176,7 @@ TablesPage::TablesPage(TransactionEngine& engine, SettingsFeatures& settings, QW
 
     // After the page's own view refresh, so the compare marks are painted over its colours.
     m_tools = new TableGridTools(sgrid_Table_3D, m_tables, this);
+    connect(m_tools, &TableGridTools::liveTrailChanged, Panel_Space3D, &SurfaceView::setLiveTrail);
     connect(m_tools, &TableGridTools::message, this, &TablesPage::message);
     // A whole transfer is one undo step; complete reads and verified writes go to the history.
     connect(&m_transfer, &TableTransfer::lockRequested, m_tools, &TableGridTools::hold);

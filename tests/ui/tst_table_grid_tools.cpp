@@ -3,6 +3,7 @@
 #include "module_settings.h"
 #include "pty_rig.h"
 #include "settings_features.h"
+#include "surface_view.h"
 #include "table_file.h"
 #include "table_grid_tools.h"
 #include "tables_page.h"
@@ -196,9 +197,25 @@ void TestTableGridTools::liveCellWithATrail() {
     QVERIFY(b.grid()->item(1, 4)->font().bold());
     QVERIFY(!b.grid()->item(4, 6)->font().bold());
     QVERIFY(b.grid()->item(4, 6)->data(Qt::ForegroundRole).isValid());
+    // The surface shows the same cell and trail, its marker drawn in the picture.
+    auto* surface = b.page->findChild<SurfaceView*>();
+    QVERIFY(surface);
+    QCOMPARE(surface->scene().liveTrail(), b.tools()->liveTrail());
+    surface->resize(400, 320);
+    const auto markerPixels = [surface] {
+        const QImage picture = surface->grabPicture().convertToFormat(QImage::Format_RGB32);
+        int count = 0;
+        for (int y = 0; y < picture.height(); ++y)
+            for (int x = 0; x < picture.width(); ++x)
+                count += picture.pixel(x, y) == qRgb(230, 0, 0);
+        return count;
+    };
+    QVERIFY(markerPixels() > 10);
     b.tools()->clearLive();
     QVERIFY(!b.grid()->item(1, 4)->data(Qt::ForegroundRole).isValid());
     QVERIFY(!b.grid()->item(4, 6)->data(Qt::ForegroundRole).isValid());
+    QVERIFY(surface->scene().liveTrail().isEmpty());
+    QCOMPARE(markerPixels(), 0);
 }
 
 QTEST_MAIN(TestTableGridTools)

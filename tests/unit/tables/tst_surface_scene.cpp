@@ -45,6 +45,8 @@ bool SameView(const SurfaceViewState& a, const SurfaceViewState& b) {
 class TestSurfaceScene : public QObject {
     Q_OBJECT
 private slots:
+    void livePointOnSurface_data();
+    void livePointOnSurface();
     void heights_data();
     void heights();
     void quadColours_data();
@@ -74,6 +76,47 @@ void TestSurfaceScene::heights_data() {
     QTest::newRow("0.01 just above it") << 0.01 << -0.99922;
     QTest::newRow("12.75") << 12.75 << -0.0055;
     QTest::newRow("25.5 reaches 0.989") << 25.5 << 0.989;
+}
+
+void TestSurfaceScene::livePointOnSurface_data() {
+    QTest::addColumn<double>("column");
+    QTest::addColumn<double>("row");
+    QTest::addColumn<double>("x");
+    QTest::addColumn<double>("z");
+    QTest::addColumn<double>("milliseconds"); // the surface's value under the point
+    // Row r, column c holds 10 r + c (row 3, column 5: 35; row 2, column 1: 21 ...).
+    QTest::newRow("first cell") << 1.0 << 1.0 << 1.0 << -1.0 << 11.0;
+    QTest::newRow("last cell") << 8.0 << 8.0 << -0.75 << 0.75 << 88.0;
+    QTest::newRow("on a cell inside") << 5.0 << 3.0 << 0.5 << 0.0 << 35.0;
+    QTest::newRow("between columns") << 2.5 << 1.0 << 1.0 << -0.625 << 12.5;
+    QTest::newRow("between rows") << 1.0 << 7.25 << -0.5625 << -1.0 << 73.5;
+    QTest::newRow("bilinear in a cell") << 3.5 << 4.5 << 0.125 << -0.375 << 48.5;
+    QTest::newRow("held to the edges") << 12.0 << -3.0 << 1.0 << 0.75 << 18.0;
+}
+
+// The live marker sits on the surface where the grid marks the live cell.
+void TestSurfaceScene::livePointOnSurface() {
+    QFETCH(double, column);
+    QFETCH(double, row);
+    QFETCH(double, x);
+    QFETCH(double, z);
+    QFETCH(double, milliseconds);
+    SurfaceValues values;
+    for (int r = 1; r <= 8; ++r)
+        for (int c = 1; c <= 8; ++c)
+            values[CellIndex(r, c)] = 10 * r + c;
+    const ScenePoint p = LivePoint(values, LiveCell{column, row});
+    QVERIFY2(Near(p.x, x), qPrintable(QString::number(p.x)));
+    QVERIFY2(Near(p.z, z), qPrintable(QString::number(p.z)));
+    QVERIFY2(Near(p.y, HeightOf(milliseconds)), qPrintable(QString::number(p.y)));
+
+    SurfaceScene scene;
+    scene.setValues(values);
+    scene.setLiveTrail({LiveCell{column, row}, LiveCell{1, 1}});
+    const QList<ScenePoint> points = scene.livePoints();
+    QCOMPARE(points.size(), 2);
+    QCOMPARE(points.first(), p);
+    QCOMPARE(points.last(), LivePoint(values, LiveCell{1, 1}));
 }
 
 // A cell's value lifts the four quad corners that meet at the cell.
