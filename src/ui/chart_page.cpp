@@ -547,9 +547,26 @@ QWidget* ChartPage::buildAxisPanel(ValueAxis axis) {
     connect(automatic, &QToolButton::clicked, this,
             [this, axis] { m_recorder.axes().automatic(axis); });
     layout->addWidget(automatic);
+    auto* fit = new QToolButton(panel);
+    fit->setObjectName(QStringLiteral("sb_Ax%1_Fit").arg(side));
+    fit->setText(QStringLiteral("Вписать"));
+    fit->setToolTip(QStringLiteral("Границы оси по видимым значениям её каналов"));
+    connect(fit, &QToolButton::clicked, this, [this, axis] { fitValueAxis(axis); });
+    layout->addWidget(fit);
     layout->addStretch(1);
     addEnd(AxisEnd::Minimum);
     return panel;
+}
+
+void ChartPage::fitValueAxis(ValueAxis axis) {
+    const RecordingChart* chart = currentChart();
+    const auto range =
+        chart ? chart->visibleValueRange(axis == ValueAxis::Right) : std::optional<QCPRange>();
+    if (!range)
+        return;
+    // Like an end button, the fit stops a checked channel from setting its own range each tick.
+    m_recorder.axes().automatic(axis);
+    m_recorder.axes().setLimits(axis, range->lower, range->upper);
 }
 
 void ChartPage::addToLock(InterfaceLock& lock) {

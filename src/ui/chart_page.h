@@ -75,6 +75,9 @@ private:
     void showValues();
     void showValuesAt(int pointIndex);
     void showAxisEdits(telemetry::ValueAxis axis);
+    // sb_AxLeft_Fit, sb_AxRight_Fit: the axis (and its edits) to the visible values of its
+    // channels on the current chart.
+    void fitValueAxis(telemetry::ValueAxis axis);
     void chooseColour(int colourIndex);
     void applyColours(RecordingChart* chart) const;
     void redraw(RecordingChart* chart, const telemetry::Recording& recording) const;

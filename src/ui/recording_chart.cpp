@@ -271,6 +271,34 @@ void RecordingChart::widen(int series) {
     refresh();
 }
 
+std::optional<QCPRange> RecordingChart::visibleValueRange(bool rightAxis) const {
+    if (m_points == 0)
+        return std::nullopt;
+    const double lower = m_bottomAutomatic ? 0 : xAxis->range().lower;
+    const double upper = m_bottomAutomatic ? m_points - 1 : xAxis->range().upper;
+    const int from = std::max(0, int(std::ceil(lower)));
+    const int to = std::min(m_points - 1, int(std::floor(upper)));
+    std::optional<QCPRange> range;
+    for (int series = rightAxis ? FirstRightSeries : 0;
+         series < (rightAxis ? ChannelSeriesCount : FirstRightSeries); ++series) {
+        if (!seriesActive(series))
+            continue;
+        const QVector<double>& values = m_values[size_t(series)];
+        for (int i = from; i <= std::min(to, int(values.size()) - 1); ++i) {
+            const double v = values.at(i);
+            if (!std::isfinite(v))
+                continue;
+            if (!range)
+                range = QCPRange(v, v);
+            range->lower = std::min(range->lower, v);
+            range->upper = std::max(range->upper, v);
+        }
+    }
+    if (range && range->lower == range->upper)
+        *range = QCPRange(range->lower - 1, range->upper + 1);
+    return range;
+}
+
 void RecordingChart::zoomTime(double factor, double aroundX) {
     const double last = std::max(1.0, double(m_points - 1));
     const QCPRange now = xAxis->range();

@@ -4,6 +4,7 @@
 
 #include <array>
 #include <functional>
+#include <optional>
 
 // The line chart of one recording: ten channel series and one empty series, the first eight on
 // the left axis and the rest on the right one; X is the point index.
@@ -64,6 +65,11 @@ public:
     static constexpr int MinimumSpan = 10;
     void zoomTime(double factor, double aroundX);
     void panTime(double byPoints);
+
+    // "Fit" of a value axis: the lowest and highest value of the active channel series on that
+    // axis (the first eight on the left, the rest on the right) over the points visible now;
+    // nothing when no such point has a value. A flat series gets a range of one either side.
+    std::optional<QCPRange> visibleValueRange(bool rightAxis) const;
 
 signals:
     void seriesHovered(int series); // -1: none

@@ -52,6 +52,8 @@ private slots:
     void waterPressureChannel_data();
     void waterPressureChannel();
     void hoverHintIsTheRowsCaption();
+    void fitPerValueAxis_data();
+    void fitPerValueAxis();
 };
 
 void TestChartPage::averagingButtons_data() {
@@ -168,6 +170,65 @@ void TestChartPage::hoverHintIsTheRowsCaption() {
     QCOMPARE(chart->toolTip(), QStringLiteral("Temperature, deg. C"));
     emit chart->seriesHovered(-1);
     QCOMPARE(chart->toolTip(), QString());
+}
+
+void TestChartPage::fitPerValueAxis_data() {
+    QTest::addColumn<QString>("button");
+    QTest::addColumn<double>("from"); // the visible window; -1: all points
+    QTest::addColumn<double>("to");
+    QTest::addColumn<QList<int>>("active");
+    QTest::addColumn<double>("minimum");
+    QTest::addColumn<double>("maximum");
+    // Series 0: i, series 1: 50 - i, series 8: 1000 + 10 i, series 9: 700 (i = 0 .. 99).
+    QTest::newRow("left, all points")
+        << "sb_AxLeft_Fit" << -1.0 << -1.0 << QList<int>{0, 1, 8, 9} << -49.0 << 99.0;
+    QTest::newRow("left, a window")
+        << "sb_AxLeft_Fit" << 10.0 << 20.0 << QList<int>{0, 1, 8, 9} << 10.0 << 40.0;
+    QTest::newRow("left, a window between points")
+        << "sb_AxLeft_Fit" << 10.5 << 20.5 << QList<int>{0} << 11.0 << 20.0;
+    QTest::newRow("right, hidden series left out")
+        << "sb_AxRight_Fit" << 10.0 << 20.0 << QList<int>{0, 8} << 1100.0 << 1200.0;
+    QTest::newRow("right, a flat series gets one either side")
+        << "sb_AxRight_Fit" << 10.0 << 20.0 << QList<int>{9} << 699.0 << 701.0;
+}
+
+// A fit sets the axis and its edits to the visible values of the axis' active series.
+void TestChartPage::fitPerValueAxis() {
+    QFETCH(QString, button);
+    QFETCH(double, from);
+    QFETCH(double, to);
+    QFETCH(QList<int>, active);
+    QFETCH(double, minimum);
+    QFETCH(double, maximum);
+    Rig rig;
+    QVERIFY(rig.recorder.start());
+    RecordingChart* chart = rig.page.currentChart();
+    QVERIFY(chart);
+    std::array<QVector<double>, RecordingChart::ChannelSeriesCount> values;
+    for (int i = 0; i < 100; ++i) {
+        values[0].append(i);
+        values[1].append(50 - i);
+        values[8].append(1000 + 10 * i);
+        values[9].append(700);
+        for (int s : {2, 3, 4, 5, 6, 7})
+            values[size_t(s)].append(qQNaN());
+    }
+    chart->setValues(values);
+    for (int s = 0; s < RecordingChart::ChannelSeriesCount; ++s)
+        chart->setSeriesActive(s, active.contains(s));
+    if (from >= 0)
+        chart->setBottomWindow(from, to);
+    else
+        chart->setBottomAutomatic();
+    const auto axis =
+        button.contains(u"Left") ? telemetry::ValueAxis::Left : telemetry::ValueAxis::Right;
+    rig.control<QToolButton>(qPrintable(button))->click();
+    const QCPRange shown =
+        axis == telemetry::ValueAxis::Left ? chart->yAxis->range() : chart->yAxis2->range();
+    QCOMPARE(shown.lower, minimum);
+    QCOMPARE(shown.upper, maximum);
+    QCOMPARE(rig.recorder.axes().edit(axis, telemetry::AxisEnd::Minimum), minimum);
+    QCOMPARE(rig.recorder.axes().edit(axis, telemetry::AxisEnd::Maximum), maximum);
 }
 
 QTEST_MAIN(TestChartPage)
