@@ -1,5 +1,7 @@
 #include "cli_common.h"
 
+#include <QCommandLineParser>
+
 #include "com_port.h"
 
 QTextStream& out() {
@@ -28,4 +30,31 @@ bool openPort(TBComPort& port, const QString& path, QString* error) {
         *error = path + QStringLiteral(": ") + e.message();
         return false;
     }
+}
+
+TransferOptions::TransferOptions()
+    : port(QStringLiteral("port"), QStringLiteral("Serial port."), QStringLiteral("PATH")),
+      timeout(QStringLiteral("timeout"), QStringLiteral("Seconds the whole transfer may take."),
+              QStringLiteral("S")),
+      fast(QStringLiteral("fast"),
+           QStringLiteral("Send each command as soon as the module answered the one before.")) {}
+
+void TransferOptions::addTo(QCommandLineParser& parser) const {
+    for (const QCommandLineOption* option : {&port, &timeout, &fast})
+        parser.addOption(*option);
+}
+
+std::optional<double> TransferOptions::timeoutSeconds(const QCommandLineParser& parser,
+                                                      double defaultS) const {
+    if (!parser.isSet(timeout))
+        return defaultS;
+    bool ok = false;
+    const double seconds = parser.value(timeout).toDouble(&ok);
+    if (!ok || !(seconds > 0))
+        return std::nullopt;
+    return seconds;
+}
+
+QString TransferOptions::TimeoutError() {
+    return QStringLiteral("--timeout takes a positive number of seconds");
 }

@@ -1,10 +1,14 @@
 #pragma once
 
+#include <QCommandLineOption>
 #include <QCoreApplication>
 #include <QString>
 #include <QStringList>
 #include <QTextStream>
 
+#include <optional>
+
+class QCommandLineParser;
 class TBComPort;
 
 // What every verb of marvek2-cli shares.
@@ -14,6 +18,20 @@ QTextStream& err();
 int fail(const QString& message, int status = 1);
 // Opens the module port the way the program does: 19200 8N1. On failure error names the port.
 bool openPort(TBComPort& port, const QString& path, QString* error);
+
+// The options every transfer verb takes: --port PATH, --timeout S and --fast.
+struct TransferOptions {
+    TransferOptions();
+    void addTo(QCommandLineParser& parser) const;
+    // The --timeout value, or defaultS when it is not given; nothing when it is not a positive
+    // number of seconds (TimeoutError says so).
+    std::optional<double> timeoutSeconds(const QCommandLineParser& parser, double defaultS) const;
+    static QString TimeoutError();
+
+    QCommandLineOption port;
+    QCommandLineOption timeout;
+    QCommandLineOption fast;
+};
 
 // Verbs with files of their own. args holds the program name followed by the verb's arguments.
 int RunDump(QCoreApplication& app, const QStringList& args);

@@ -80,34 +80,24 @@ int runTransfer(QCoreApplication& app, const QString& portPath, double timeoutS,
 
 int RunCurve(QCoreApplication& app, const QStringList& args) {
     QCommandLineParser parser;
-    const QCommandLineOption port(QStringLiteral("port"), QStringLiteral("Serial port."),
-                                  QStringLiteral("PATH"));
+    const TransferOptions transfer;
     const QCommandLineOption out(QStringLiteral("out"), QStringLiteral("Curve file to write."),
                                  QStringLiteral("FILE"));
     const QCommandLineOption filter(QStringLiteral("filter"),
                                     QStringLiteral("Read every point six times and keep the most "
                                                    "frequent value."));
-    const QCommandLineOption timeout(QStringLiteral("timeout"),
-                                     QStringLiteral("Seconds the whole transfer may take."),
-                                     QStringLiteral("S"));
-    const QCommandLineOption fast(QStringLiteral("fast"),
-                                  QStringLiteral("Send the next command as soon as the module "
-                                                 "has answered."));
-    for (const auto* o : {&port, &out, &filter, &timeout, &fast})
-        parser.addOption(*o);
+    transfer.addTo(parser);
+    parser.addOption(out);
+    parser.addOption(filter);
     if (!parser.parse(args))
         return fail(parser.errorText() + QLatin1Char('\n') + QLatin1String(kUsage));
     const QStringList positional = parser.positionalArguments();
-    if (positional.isEmpty() || !parser.isSet(port))
+    if (positional.isEmpty() || !parser.isSet(transfer.port))
         return fail(QLatin1String(kUsage));
     const QString verb = positional.at(0);
-    double timeoutS = kDefaultTimeoutS;
-    if (parser.isSet(timeout)) {
-        bool ok = false;
-        timeoutS = parser.value(timeout).toDouble(&ok);
-        if (!ok || timeoutS <= 0)
-            return fail(QStringLiteral("--timeout takes a positive number of seconds"));
-    }
+    const std::optional<double> timeoutS = transfer.timeoutSeconds(parser, kDefaultTimeoutS);
+    if (!timeoutS)
+        return fail(TransferOptions::TimeoutError());
 
     curve::CurveModel model;
     if (verb == QLatin1String("read")) {
@@ -115,11 +105,12 @@ int RunCurve(QCoreApplication& app, const QStringList& args) {
             return fail(QLatin1String(kUsage));
         const QString file = curve::CurveFileName(parser.value(out));
         const bool filtered = parser.isSet(filter);
-        const int status = runTransfer(app, parser.value(port), timeoutS, parser.isSet(fast), model,
-                                       [&](curve::CurveTransfer& t) {
-                                           t.setFilterOn(filtered);
-                                           return t.startRead();
-                                       });
+        const int status =
+            runTransfer(app, parser.value(transfer.port), *timeoutS, parser.isSet(transfer.fast),
+                        model, [&](curve::CurveTransfer& t) {
+                            t.setFilterOn(filtered);
+                            return t.startRead();
+                        });
         if (status != 0)
             return status; // nothing is saved from an incomplete read
         if (const curve::Message error = curve::WriteCurveFile(file, model.texts());
@@ -137,8 +128,9 @@ int RunCurve(QCoreApplication& app, const QStringList& args) {
         if (!content.ok())
             return failWith(content.error);
         model.load(content.texts, content.values);
-        const int status = runTransfer(app, parser.value(port), timeoutS, parser.isSet(fast), model,
-                                       [&](curve::CurveTransfer& t) { return t.startWrite(); });
+        const int status =
+            runTransfer(app, parser.value(transfer.port), *timeoutS, parser.isSet(transfer.fast),
+                        model, [&](curve::CurveTransfer& t) { return t.startWrite(); });
         if (status == 0)
             err() << "marvek2-cli: 64 points written and read back" << Qt::endl;
         return status;

@@ -37,34 +37,23 @@ struct VerbOptions {
 // Parses --port, --out (when asked for), --timeout and --fast; returns an error text or empty.
 QString parseOptions(const QStringList& args, bool withOut, VerbOptions* options) {
     QCommandLineParser parser;
-    const QCommandLineOption port(QStringLiteral("port"), QStringLiteral("Serial port."),
-                                  QStringLiteral("PATH"));
+    const TransferOptions transfer;
     const QCommandLineOption out(QStringLiteral("out"), QStringLiteral("Dump file to write."),
                                  QStringLiteral("FILE"));
-    const QCommandLineOption timeout(QStringLiteral("timeout"),
-                                     QStringLiteral("Seconds the whole transfer may take."),
-                                     QStringLiteral("S"));
-    const QCommandLineOption fast(QStringLiteral("fast"),
-                                  QStringLiteral("Send each command as soon as the module "
-                                                 "answered the one before."));
-    parser.addOption(port);
+    transfer.addTo(parser);
     if (withOut)
         parser.addOption(out);
-    parser.addOption(timeout);
-    parser.addOption(fast);
     if (!parser.parse(args))
         return parser.errorText();
-    options->port = parser.value(port);
+    options->port = parser.value(transfer.port);
     if (withOut)
         options->out = parser.value(out);
     options->positional = parser.positionalArguments();
-    options->fast = parser.isSet(fast);
-    if (parser.isSet(timeout)) {
-        bool ok = false;
-        options->timeoutS = parser.value(timeout).toDouble(&ok);
-        if (!ok || options->timeoutS <= 0)
-            return QStringLiteral("--timeout takes a positive number of seconds");
-    }
+    options->fast = parser.isSet(transfer.fast);
+    const std::optional<double> timeoutS = transfer.timeoutSeconds(parser, options->timeoutS);
+    if (!timeoutS)
+        return TransferOptions::TimeoutError();
+    options->timeoutS = *timeoutS;
     return {};
 }
 

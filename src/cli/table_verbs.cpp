@@ -104,37 +104,27 @@ int runTransfer(QCoreApplication& app, const QString& portPath, double timeoutS,
 
 int RunTable(QCoreApplication& app, const QStringList& args) {
     QCommandLineParser parser;
-    const QCommandLineOption port(QStringLiteral("port"), QStringLiteral("Serial port."),
-                                  QStringLiteral("PATH"));
+    const TransferOptions transfer;
     const QCommandLineOption out(QStringLiteral("out"), QStringLiteral("Table file to write."),
                                  QStringLiteral("FILE"));
     const QCommandLineOption filter(QStringLiteral("filter"),
                                     QStringLiteral("Read every cell six times and keep the "
                                                    "most frequent value."));
-    const QCommandLineOption timeout(QStringLiteral("timeout"),
-                                     QStringLiteral("Seconds the whole transfer may take."),
-                                     QStringLiteral("S"));
-    const QCommandLineOption fast(QStringLiteral("fast"),
-                                  QStringLiteral("Send the next command as soon as the module "
-                                                 "has answered."));
-    for (const auto* o : {&port, &out, &filter, &timeout, &fast})
-        parser.addOption(*o);
+    transfer.addTo(parser);
+    parser.addOption(out);
+    parser.addOption(filter);
     if (!parser.parse(args))
         return fail(parser.errorText() + QLatin1Char('\n') + QLatin1String(kUsage));
     const QStringList positional = parser.positionalArguments();
-    if (positional.size() < 2 || !parser.isSet(port))
+    if (positional.size() < 2 || !parser.isSet(transfer.port))
         return fail(QLatin1String(kUsage));
     const QString verb = positional.at(0);
     const auto kind = kindNamed(positional.at(1));
     if (!kind)
         return fail(QStringLiteral("the table is \"water\" or \"fuel\"\n") + QLatin1String(kUsage));
-    double timeoutS = kDefaultTimeoutS;
-    if (parser.isSet(timeout)) {
-        bool ok = false;
-        timeoutS = parser.value(timeout).toDouble(&ok);
-        if (!ok || timeoutS <= 0)
-            return fail(QStringLiteral("--timeout takes a positive number of seconds"));
-    }
+    const std::optional<double> timeoutS = transfer.timeoutSeconds(parser, kDefaultTimeoutS);
+    if (!timeoutS)
+        return fail(TransferOptions::TimeoutError());
 
     InjectionTables tables;
     if (verb == QLatin1String("read")) {
@@ -143,8 +133,8 @@ int RunTable(QCoreApplication& app, const QStringList& args) {
         const QString file = TableFileName(*kind, parser.value(out));
         const bool filtered = parser.isSet(filter);
         const int status =
-            runTransfer(app, parser.value(port), timeoutS, parser.isSet(fast), tables,
-                        [&](TableTransfer& t) { return t.startRead(*kind, filtered); });
+            runTransfer(app, parser.value(transfer.port), *timeoutS, parser.isSet(transfer.fast),
+                        tables, [&](TableTransfer& t) { return t.startRead(*kind, filtered); });
         if (status != 0)
             return status; // nothing is saved from an incomplete read
         if (const auto error = WriteTableFile(file, tables.data(*kind).cells()))
@@ -161,8 +151,8 @@ int RunTable(QCoreApplication& app, const QStringList& args) {
             return failWith(*content.error);
         tables.loadCells(*kind, content.cells);
         const int status =
-            runTransfer(app, parser.value(port), timeoutS, parser.isSet(fast), tables,
-                        [&](TableTransfer& t) { return t.startWrite(*kind); });
+            runTransfer(app, parser.value(transfer.port), *timeoutS, parser.isSet(transfer.fast),
+                        tables, [&](TableTransfer& t) { return t.startWrite(*kind); });
         if (status == 0)
             err() << "marvek2-cli: 64 cells written and read back" << Qt::endl;
         return status;
