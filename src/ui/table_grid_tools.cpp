@@ -1,11 +1,17 @@
 #include "table_grid_tools.h"
 
+#include "dump_compare.h"
 #include "dump_file.h"
 #include "table_codec.h"
 #include "table_file.h"
 
+#include <QDialog>
+#include <QDialogButtonBox>
+#include <QListWidget>
+#include <QPushButton>
 #include <QSignalBlocker>
 #include <QTableWidget>
+#include <QVBoxLayout>
 
 namespace {
 
@@ -127,6 +133,7 @@ void TableGridTools::compareWithFile(const QString& path) {
                 cells << m_tables.format().format(
                     DecodeCell(dump.image[size_t(CellEepromAddress(kind, c, r))]));
         m_reference[index(kind)] = cells;
+        showDumpDifferences(dump.image);
     } else {
         const TableFileContent file = ReadTableFile(path, m_tables.format());
         if (!file.ok()) {
@@ -136,6 +143,62 @@ void TableGridTools::compareWithFile(const QString& path) {
         m_reference[index(kind)] = file.cells;
     }
     mark(false);
+}
+
+void TableGridTools::showDumpDifferences(const EepromImage& dump) {
+    // The dump with both tables as they are now in place of its own: what differs is a cell.
+    EepromImage mine = dump;
+    QHash<int, QString> owners;
+    QHash<int, QString> now; // the cells as the grid shows them
+    for (TableKind kind : {TableKind::Water, TableKind::Fuel}) {
+        const QString cellText =
+            kind == TableKind::Water
+                ? text("MsgTune_DumpWaterCell", "Вода, столбец %1, строка %2")
+                : text("MsgTune_DumpFuelCell", "Топливо, столбец %1, строка %2");
+        for (int r = 1; r <= kTableRows; ++r)
+            for (int c = 1; c <= kTableColumns; ++c) {
+                const int address = CellEepromAddress(kind, c, r);
+                // An empty cell (a table not shown yet) is the lowest value, as it is written.
+                const QString cell = m_tables.data(kind).cell(c, r);
+                const auto v = cell.isEmpty() ? std::optional<double>(kCellMinimum)
+                                              : m_tables.format().parse(cell);
+                if (!v)
+                    continue;
+                mine[size_t(address)] = std::uint8_t(EncodeCell(*v));
+                owners.insert(address, cellText.arg(c).arg(r));
+                now.insert(address,
+                           m_tables.format().format(std::clamp(*v, kCellMinimum, kCellMaximum)));
+            }
+    }
+    const QVector<ByteDifference> differences = CompareDumps(mine, dump);
+    if (!m_dumpWindow) {
+        m_dumpWindow = new QDialog(m_table);
+        m_dumpWindow->setObjectName(QStringLiteral("fm_DumpDifferences"));
+        m_dumpWindow->setMinimumSize(420, 320);
+        auto* layout = new QVBoxLayout(m_dumpWindow);
+        m_dumpList = new QListWidget(m_dumpWindow);
+        m_dumpList->setObjectName(QStringLiteral("lst_DumpDifferences"));
+        layout->addWidget(m_dumpList, 1);
+        auto* buttons = new QDialogButtonBox(m_dumpWindow);
+        m_dumpClose = buttons->addButton(QString(), QDialogButtonBox::RejectRole);
+        m_dumpClose->setObjectName(QStringLiteral("btn_DumpDifferences_Close"));
+        connect(m_dumpClose, &QPushButton::clicked, m_dumpWindow, &QDialog::hide);
+        layout->addWidget(buttons);
+    }
+    m_dumpWindow->setWindowTitle(text("MsgTune_DumpDiffTitle", "Отличия от дампа"));
+    m_dumpClose->setText(text("MsgTune_HistoryClose", "Закрыть"));
+    m_dumpList->clear();
+    const QString line = text("MsgTune_DumpDiffLine", "Адрес %1, %2: сейчас %3, в дампе %4");
+    for (const ByteDifference& d : differences)
+        m_dumpList->addItem(line.arg(
+            QStringLiteral("0x") +
+                QString::number(d.address, 16).toUpper().rightJustified(2, QLatin1Char('0')),
+            owners.value(d.address, d.owner), now.value(d.address),
+            m_tables.format().format(DecodeCell(d.right))));
+    if (differences.isEmpty())
+        m_dumpList->addItem(text("MsgTune_DumpDiffNone", "Таблицы совпадают с дампом."));
+    m_dumpWindow->show();
+    m_dumpWindow->raise();
 }
 
 void TableGridTools::compareWithRead() {

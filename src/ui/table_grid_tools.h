@@ -1,5 +1,6 @@
 #pragma once
 
+#include "dump_file.h"
 #include "grid_tools.h"
 #include "live_cell.h"
 #include "snapshot_undo.h"
@@ -12,6 +13,9 @@
 #include <array>
 #include <optional>
 
+class QDialog;
+class QListWidget;
+class QPushButton;
 class QTableWidget;
 
 // Both data tables at once: what one undo step restores.
@@ -45,6 +49,9 @@ public:
     const QList<LiveCell>& liveTrail() const { return m_trail; }
 
     CellRange selection() const;
+    // After a compare with a dump: the window listing the addresses where the dump differs from
+    // both tables as they are now, each with its table cell in the interface language.
+    QDialog* dumpWindow() const { return m_dumpWindow; }
 
 signals:
     // After every change of the live trail (the 3D surface follows it).
@@ -82,6 +89,10 @@ private:
     InjectionTables& m_tables;
     SnapshotUndo<TablesSnapshot> m_recorder;
     std::array<std::optional<QStringList>, 2> m_reference;
+    QDialog* m_dumpWindow = nullptr;
+    QListWidget* m_dumpList = nullptr;
+    QPushButton* m_dumpClose = nullptr;
+    void showDumpDifferences(const EepromImage& dump);
     std::array<std::optional<QStringList>, 2> m_lastRead;
     QList<CellPosition> m_marked;
     QHash<int, QBrush> m_plainBrush; // the page's colour of a marked cell

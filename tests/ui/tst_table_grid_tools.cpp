@@ -1,9 +1,12 @@
 // sgrid_Table_3D's context menu and keys on the table page: range operations in the view's unit,
 // paste, undo of a file load, compare marks and the history; offscreen.
+#include "dump_file.h"
+#include "languages.h"
 #include "module_settings.h"
 #include "pty_rig.h"
 #include "settings_features.h"
 #include "surface_view.h"
+#include "table_codec.h"
 #include "table_file.h"
 #include "table_grid_tools.h"
 #include "tables_page.h"
@@ -78,6 +81,8 @@ private slots:
     void pasteWithACommaAndARefusal();
     void undoAfterAFileLoad();
     void compareMarksAndTheColourReturns();
+    void dumpCompareListsTheDifferences_data();
+    void dumpCompareListsTheDifferences();
     void historyOfAReadTable();
     void liveCellWithATrail();
 };
@@ -166,6 +171,64 @@ void TestTableGridTools::compareMarksAndTheColourReturns() {
     QVERIFY(b.tools()->markedCells().isEmpty());
     QCOMPARE(b.grid()->item(3, 6)->background(), plain);
     QVERIFY(b.grid()->item(3, 6)->toolTip().isEmpty());
+}
+
+void TestTableGridTools::dumpCompareListsTheDifferences_data() {
+    QTest::addColumn<QString>("language"); // empty: Russian without a language file
+    QTest::addColumn<QStringList>("lines");
+    QTest::newRow("Russian") << QString()
+                             << QStringList{"Адрес 0xDD, Вода, столбец 3, строка 6: сейчас 0,01, "
+                                            "в дампе 1,5",
+                                            "Адрес 0xE5, Топливо, столбец 3, строка 7: сейчас "
+                                            "0,01, в дампе 0,5"};
+    QTest::newRow("English") << QStringLiteral("English.lng")
+                             << QStringList{"Address 0xDD, water table column 3, row 6: here "
+                                            "0,01, in the dump 1,5",
+                                            "Address 0xE5, fuel table column 3, row 7: here "
+                                            "0,01, in the dump 0,5"};
+}
+
+// A compare with a dump lists every differing address of both tables with its cell, in the
+// interface language; the rest of the dump (settings, curve) is no concern of the tables.
+void TestTableGridTools::dumpCompareListsTheDifferences() {
+    QFETCH(QString, language);
+    QFETCH(QStringList, lines);
+    Bench b;
+    if (!language.isEmpty()) {
+        const LanguageFileContent file =
+            ReadLanguageFile(QStringLiteral(MARVEK2_LANGUAGE_DIR "/") + language);
+        QVERIFY(!file.entries.isEmpty());
+        InterfaceTexts texts;
+        texts.apply(file.entries);
+        b.tools()->setTexts(texts);
+    }
+    // The dump holds both tables as they are (an empty cell is written as the lowest value).
+    EepromImage image{};
+    for (TableKind kind : {TableKind::Water, TableKind::Fuel})
+        for (int r = 1; r <= 8; ++r)
+            for (int c = 1; c <= 8; ++c) {
+                const QString cell = b.page->tables().data(kind).cell(c, r);
+                const double v =
+                    cell.isEmpty() ? kCellMinimum : *b.page->tables().format().parse(cell);
+                image[size_t(CellEepromAddress(kind, c, r))] = std::uint8_t(EncodeCell(v));
+            }
+    image[size_t(CellEepromAddress(TableKind::Water, 3, 6))] = std::uint8_t(EncodeCell(1.5));
+    image[size_t(CellEepromAddress(TableKind::Fuel, 3, 7))] = std::uint8_t(EncodeCell(0.5));
+    image[0x05] = 0x42; // a setting: not listed by the tables
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("A") + QLatin1String(kDumpFileSuffix));
+    QVERIFY(WriteDumpFile(path, image).isEmpty());
+    b.tools()->askReferenceFile = [&] { return path; };
+    b.tools()->run(GridTools::Command::CompareFile);
+    QDialog* window = b.tools()->dumpWindow();
+    QVERIFY(window && window->isVisible());
+    auto* list = window->findChild<QListWidget*>(QStringLiteral("lst_DumpDifferences"));
+    QStringList shown;
+    for (int i = 0; i < list->count(); ++i)
+        shown << list->item(i)->text();
+    QCOMPARE(shown.join(u'\n'), lines.join(u'\n'));
+    window->findChild<QPushButton*>(QStringLiteral("btn_DumpDifferences_Close"))->click();
+    QVERIFY(!window->isVisible());
 }
 
 void TestTableGridTools::historyOfAReadTable() {
