@@ -167,6 +167,13 @@ void TransactionEngine::OnRxChar(int count) {
     QString chunk;
     if (m_port.ReceiveText(chunk, count) <= 0)
         return; // the port closed between the announcement and the read
+    // No answer is longer than a few characters: a far end that streams more until the next
+    // tick has its surplus dropped, so the buffer and the journal lines stay short.
+    const qsizetype room = kReceiveBufferLimit - m_receiveBuffer.size();
+    if (room <= 0)
+        return;
+    if (chunk.size() > room)
+        chunk.truncate(room);
 
     // Each branch is tested when its turn comes, so a branch that hands over to a later timer
     // lets that timer's branch see the same characters.

@@ -26,6 +26,8 @@ class TransactionEngine : public QObject {
     Q_OBJECT
 public:
     static constexpr int BranchCount = 24;
+    // The most characters kept in ReceiveBuffer between two ticks; more are dropped unread.
+    static constexpr qsizetype kReceiveBufferLimit = 256;
     static const std::array<const char*, BranchCount>& BranchOrder();
 
     TransactionEngine(ModulePort& port, JournalSink& journal, QObject* parent = nullptr);

@@ -8,6 +8,7 @@
 #include <QSignalSpy>
 #include <QTest>
 
+#include <algorithm>
 #include <memory>
 
 namespace {
@@ -41,6 +42,7 @@ private slots:
     void commandIsResentEveryTickUntilAnswered();
     void answerSplitOverTwoEventsIsSeenWhole();
     void answerAfterTheTickIsLost();
+    void streamedGarbageIsBoundedUntilTheNextTick();
     void acknowledgement_data();
     void acknowledgement();
     void errorSignalStopsEveryTransaction();
@@ -110,6 +112,34 @@ void TestTransactionEngine::answerAfterTheTickIsLost() {
     QCOMPARE(rig.engine.ReceiveBuffer(), QStringLiteral("34"));
     // Panel 3 is emptied at every tick.
     QCOMPARE(panel3.at(2).at(0).toString(), QString());
+}
+
+void TestTransactionEngine::streamedGarbageIsBoundedUntilTheNextTick() {
+    Rig rig;
+    auto read = rig.transaction("Timer_NeprOpros");
+    qsizetype longestSeen = 0;
+    QStringList seen;
+    read->setBranch([&](const QString& chunk) {
+        longestSeen = std::max(longestSeen, rig.engine.answerSoFar(chunk).size());
+        seen << rig.engine.answerSoFar(chunk);
+    });
+    read->start(QStringLiteral("47&"));
+    read->tick();
+    const qsizetype limit = TransactionEngine::kReceiveBufferLimit;
+    // A far end streaming characters (no '*' among them) in chunks of every size.
+    for (int i = 0; i < 400; ++i)
+        rig.port.feed(QString(i % 37 + 1, QLatin1Char('A' + i % 6)));
+    rig.port.feed(QString(100000, QLatin1Char('7')));
+    QCOMPARE(rig.engine.ReceiveBuffer().size(), limit);
+    QCOMPARE(longestSeen, limit);
+    for (const QString& line : rig.journal.lines())
+        QVERIFY(line.size() <= limit + 20);
+    QCOMPARE(rig.port.PendingInputCount(), 0); // read and dropped, not left in the port
+    // The next tick starts afresh and its answer is seen whole.
+    read->tick();
+    seen.clear();
+    rig.port.feed(QStringLiteral("1234"));
+    QCOMPARE(seen, QStringList{QStringLiteral("1234")});
 }
 
 void TestTransactionEngine::acknowledgement_data() {
