@@ -72,8 +72,12 @@ LanguageFileContent ReadLanguageFile(const QString& path) {
     const TextFileContent text = ReadTextFile(path, kLanguageFileMaxBytes);
     LanguageFileContent content;
     content.error = text.error;
-    if (text.truncated)
-        content.error = TruncatedFileProblem(path, kLanguageFileMaxBytes);
+    if (text.truncated) {
+        content.error = FileTooLargeText(path, kLanguageFileMaxBytes);
+        content.errorKey = QStringList{QLatin1String(kMsgFileTooLarge)} +
+                           FileTooLargeArguments(path, kLanguageFileMaxBytes);
+        return content;
+    }
     content.entries = ParseLanguageLines(text.lines);
     return content;
 }

@@ -49,6 +49,8 @@ QList<LanguageFileEntry> ParseLanguageLines(const QStringList& lines);
 struct LanguageFileContent {
     QList<LanguageFileEntry> entries;
     QString error; // empty when the file was read; otherwise names the file
+    // The error as a language key with its arguments where there is one (a file too large).
+    QStringList errorKey;
 
     bool ok() const { return error.isEmpty(); }
 };

@@ -93,6 +93,17 @@ QString TruncatedFileProblem(const QString& path, qint64 maxBytes) {
         .arg(maxBytes);
 }
 
+QStringList FileTooLargeArguments(const QString& path, qint64 maxBytes) {
+    return {DisplayPath(path), QString::number((maxBytes + 1023) / 1024)};
+}
+
+QString FileTooLargeText(const QString& path, qint64 maxBytes) {
+    const QStringList a = FileTooLargeArguments(path, maxBytes);
+    return QStringLiteral("\"%1\" is larger than %2 KB, more than the format holds; it was not "
+                          "read.")
+        .arg(a.at(0), a.at(1));
+}
+
 QString QuotedExcerpt(QStringView value, int maxCharacters) {
     QString excerpt;
     const qsizetype shown = std::min<qsizetype>(value.size(), maxCharacters);

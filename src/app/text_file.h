@@ -27,6 +27,12 @@ TextFileContent ReadTextFile(const QString& path, qint64 maxBytes = kNoSizeLimit
 // The problem of a file longer than its reader's bound.
 QString TruncatedFileProblem(const QString& path, qint64 maxBytes);
 
+// A file refused unread because it is larger than its format can be: the language key with its
+// arguments (the file, the bound in KB) and the same message in English.
+inline constexpr auto kMsgFileTooLarge = "Msg_FileTooLarge";
+QStringList FileTooLargeArguments(const QString& path, qint64 maxBytes);
+QString FileTooLargeText(const QString& path, qint64 maxBytes);
+
 // A value quoted in a message: at most maxCharacters characters, control characters shown as
 // '?', and "..." where it was cut.
 QString QuotedExcerpt(QStringView value, int maxCharacters = 40);

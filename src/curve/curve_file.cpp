@@ -15,48 +15,46 @@ QString CurveFileName(const QString& chosenName) {
 CurveFileContent ParseCurveLines(const QStringList& lines, const QString& fileName,
                                  const DecimalFormat& format) {
     CurveFileContent content;
+    // A refused file gives no points at all, not the ones before the bad line.
+    auto refuse = [&content](const Message& error) {
+        content.texts.clear();
+        content.values.clear();
+        content.error = error;
+        return content;
+    };
     for (int i = 0; i < kPointCount; ++i) {
-        if (i >= lines.size()) {
-            content.error = MakeMessage(kMsgFileMissingLine, {fileName, QString::number(i + 1)});
-            return content;
-        }
+        if (i >= lines.size())
+            return refuse(MakeMessage(kMsgFileMissingLine, {fileName, QString::number(i + 1)}));
         const QString& line = lines.at(i);
         const std::optional<double> value = format.parse(line);
-        if (!value || !std::isfinite(*value)) {
-            content.error =
-                MakeMessage(kMsgFileNotNumber, {fileName, QString::number(i + 1), line});
-            return content;
-        }
+        if (!value || !std::isfinite(*value))
+            return refuse(MakeMessage(kMsgFileNotNumber,
+                                      {fileName, QString::number(i + 1), QuotedExcerpt(line)}));
         content.texts.append(format.normalised(line).trimmed());
         content.values.append(*value);
     }
     // Blank lines at the end (an editor's extra line end) are no content; anything else is.
     for (qsizetype i = kPointCount; i < lines.size(); ++i) {
-        if (!lines.at(i).trimmed().isEmpty()) {
-            content.error = MakeMessage(kMsgFileExtraLine, {fileName, QString::number(i + 1)});
-            return content;
-        }
-    }
-    if (!content.ok()) {
-        content.texts.clear();
-        content.values.clear();
+        if (!lines.at(i).trimmed().isEmpty())
+            return refuse(MakeMessage(kMsgFileExtraLine, {fileName, QString::number(i + 1)}));
     }
     return content;
 }
 
 CurveFileContent ReadCurveFile(const QString& path, const DecimalFormat& format) {
-    const TextFileContent file = ReadTextFile(path);
+    const TextFileContent file = ReadTextFile(path, kCurveFileMaxBytes);
     if (!file.ok()) {
         CurveFileContent content;
         content.error = MakeMessage(kMsgFileError, {file.error});
         return content;
     }
-    CurveFileContent content = ParseCurveLines(file.lines, DisplayPath(path), format);
-    if (!content.ok()) {
-        content.texts.clear();
-        content.values.clear();
+    if (file.truncated) {
+        CurveFileContent content;
+        content.error =
+            MakeMessage(kMsgFileTooLarge, FileTooLargeArguments(path, kCurveFileMaxBytes));
+        return content;
     }
-    return content;
+    return ParseCurveLines(file.lines, DisplayPath(path), format);
 }
 
 Message WriteCurveFile(const QString& path, const QStringList& texts) {

@@ -23,6 +23,9 @@ struct CurveFileContent {
     bool ok() const { return error.isEmpty(); }
 };
 
+// 64 short lines: a larger file is not a curve and is refused unread.
+inline constexpr qint64 kCurveFileMaxBytes = 16 * 1024;
+
 // Reads a curve file: exactly 64 lines, each a decimal number (either separator). Anything else
 // is refused as a whole with the file and the line named, so a caller changes nothing.
 CurveFileContent ReadCurveFile(const QString& path, const DecimalFormat& format);

@@ -79,11 +79,17 @@ DumpFileContent ParseDumpFileLines(const QStringList& lines, const QString& file
 }
 
 DumpFileContent ReadDumpFile(const QString& path) {
-    // 256 lines of 14 characters: a longer file is not a dump, and only this much is read of it.
-    const TextFileContent text = ReadTextFile(path, 64 * 1024);
+    const TextFileContent text = ReadTextFile(path, kDumpFileMaxBytes);
     if (!text.ok()) {
         DumpFileContent content;
         content.error = text.error;
+        return content;
+    }
+    if (text.truncated) {
+        DumpFileContent content;
+        content.error = FileTooLargeText(path, kDumpFileMaxBytes);
+        content.errorKey = QLatin1String(kMsgFileTooLarge);
+        content.errorArguments = FileTooLargeArguments(path, kDumpFileMaxBytes);
         return content;
     }
     return ParseDumpFileLines(text.lines, path);

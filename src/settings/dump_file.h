@@ -14,6 +14,8 @@ inline constexpr auto kDumpFileSuffix = ".mmr2";
 // The filter of the save and open dialogs.
 inline constexpr auto kDumpFileFilter = "EEPROM|*.mmr2|текст|*.txt";
 inline constexpr int kDumpLineCount = 256;
+// 256 lines of 14 characters: a larger file is not a dump and is refused unread.
+inline constexpr qint64 kDumpFileMaxBytes = 64 * 1024;
 
 using EepromImage = std::array<std::uint8_t, kDumpLineCount>;
 

@@ -14,23 +14,35 @@ QString TableFileName(TableKind kind, const QString& chosenName) {
 
 TableFileContent ReadTableFile(const QString& path, const DecimalFormat& format) {
     TableFileContent content;
-    const TextFileContent file = ReadTextFile(path);
+    const TextFileContent file = ReadTextFile(path, kTableFileMaxBytes);
     const QString shown = DisplayPath(path);
     if (!file.ok()) {
         content.error = TableMessage{QLatin1String(table_messages::FileRead), {shown, file.error}};
         return content;
     }
-    if (file.lines.size() != kTableCells) {
+    if (file.truncated) {
+        content.error = TableMessage{QLatin1String(kMsgFileTooLarge),
+                                     FileTooLargeArguments(path, kTableFileMaxBytes)};
+        return content;
+    }
+    return ParseTableLines(file.lines, shown, format);
+}
+
+TableFileContent ParseTableLines(const QStringList& lines, const QString& fileName,
+                                 const DecimalFormat& format) {
+    TableFileContent content;
+    if (lines.size() != kTableCells) {
         content.error = TableMessage{QLatin1String(table_messages::FileLineCount),
-                                     {shown, QString::number(file.lines.size())}};
+                                     {fileName, QString::number(lines.size())}};
         return content;
     }
     QStringList cells;
     for (int i = 0; i < kTableCells; ++i) {
-        const QString line = format.normalised(file.lines.at(i));
+        const QString line = format.normalised(lines.at(i));
         if (!format.parse(line)) {
-            content.error = TableMessage{QLatin1String(table_messages::FileLine),
-                                         {shown, QString::number(i + 1), file.lines.at(i)}};
+            content.error =
+                TableMessage{QLatin1String(table_messages::FileLine),
+                             {fileName, QString::number(i + 1), QuotedExcerpt(lines.at(i))}};
             return content;
         }
         cells << line.trimmed();

@@ -23,9 +23,15 @@ struct TableFileContent {
     bool ok() const { return !error.has_value(); }
 };
 
+// 64 short lines: a larger file is not a table and is refused unread.
+inline constexpr qint64 kTableFileMaxBytes = 16 * 1024;
+
 // Reads and checks the whole file: exactly 64 lines, each a number (blanks around it allowed,
 // either separator). Values out of the cell range are accepted; the view clamps them. On any
 // problem the error names the file and the line, and there are no cells.
 TableFileContent ReadTableFile(const QString& path, const DecimalFormat& format);
+// The same for lines already read; fileName is what the messages call the file.
+TableFileContent ParseTableLines(const QStringList& lines, const QString& fileName,
+                                 const DecimalFormat& format);
 // Writes the 64 texts as they are. Returns the error, or nothing.
 std::optional<TableMessage> WriteTableFile(const QString& path, const QStringList& cells);

@@ -330,12 +330,15 @@ void LiveRecorder::navigate(NavigationButton button) {
     m_page.PageEnd = window->maximum;
 }
 
-QString LiveRecorder::loadRecordFile(const QString& path) {
+QString LiveRecorder::loadRecordFile(const QString& path, QStringList* errorKey) {
     if (m_state != RecorderState::Idle)
         return QStringLiteral("%1: a recording is running").arg(path);
     RecordFileContent content = ReadRecordFile(path, m_format);
-    if (!content.ok())
+    if (!content.ok()) {
+        if (errorKey)
+            *errorKey = content.errorKey;
         return content.error;
+    }
     m_archive.create(RecordFileCaption(path), Recording::Origin::File, std::move(content.grid));
     m_axes.applyEditsToRanges();
     RecorderControls c = m_controls;

@@ -142,7 +142,8 @@ public:
 
     // Loads a record file into a new recording tab (current, no timer started). The whole file
     // is checked first: on an error nothing is created and the message names the file and line.
-    QString loadRecordFile(const QString& path);
+    // errorKey, when given, receives the error as a language key with its arguments (or nothing).
+    QString loadRecordFile(const QString& path, QStringList* errorKey = nullptr);
     // Writes the current recording to path (already carrying "_data.txt", see RecordFileName).
     // Nothing happens without a recording. Returns an error naming the file, or empty.
     QString saveCurrentRecording(const QString& path) const;

@@ -4,7 +4,9 @@
 #include "file_names.h"
 #include "text_file.h"
 
+#include <QFile>
 #include <QFileInfo>
+#include <QStringDecoder>
 
 #include <cmath>
 
@@ -49,7 +51,7 @@ std::optional<double> ParseField(QStringView text, const DecimalFormat& format) 
 }
 
 QString NotANumber(QStringView text) {
-    return QStringLiteral("'%1' is not a valid floating point value").arg(text);
+    return QStringLiteral("'%1' is not a valid floating point value").arg(QuotedExcerpt(text));
 }
 
 // Fields as the markers delimit them: field 1 is the text before the first "#Step#", every
@@ -94,33 +96,112 @@ QString RecordFileCaption(const QString& path) {
         std::min<qsizetype>(4, QFileInfo(path).fileName().size()));
 }
 
+namespace {
+
+// Takes the lines one at a time. A blank line is only allowed where nothing but blank lines
+// follows it, so it is judged when the next line that is not blank arrives.
+class RecordParser {
+public:
+    RecordParser(const DecimalFormat& format, const QString& fileName)
+        : m_format(format), m_fileName(fileName) {}
+
+    // Returns false once the content has its error.
+    bool add(QStringView line) {
+        ++m_number;
+        if (line.size() > kRecordLineMaxLength) {
+            fail(m_number, QStringLiteral("longer than %1 characters").arg(kRecordLineMaxLength),
+                 {QStringLiteral("Msg_RecordLineTooLong"), m_fileName, QString::number(m_number),
+                  QString::number(kRecordLineMaxLength)});
+            return false;
+        }
+        if (line.trimmed().isEmpty()) {
+            if (m_firstBlank == 0)
+                m_firstBlank = m_number;
+            return true;
+        }
+        if (m_firstBlank != 0) {
+            SampleRow ignored{};
+            fail(m_firstBlank, ParseLine(u"", m_format, ignored), {});
+            return false;
+        }
+        const QString problem = ParseLine(line, m_format, m_row);
+        if (!problem.isEmpty()) {
+            fail(m_number, problem, {});
+            return false;
+        }
+        m_content.grid.append(m_row);
+        return true;
+    }
+
+    void fail(qsizetype number, const QString& problem, const QStringList& key) {
+        m_content.grid.clear();
+        m_content.error =
+            QStringLiteral("%1, line %2: %3").arg(m_fileName).arg(number).arg(problem);
+        m_content.errorKey = key;
+    }
+
+    RecordFileContent take() { return std::move(m_content); }
+
+private:
+    const DecimalFormat& m_format;
+    QString m_fileName;
+    RecordFileContent m_content;
+    SampleRow m_row{};
+    qsizetype m_number = 0;
+    qsizetype m_firstBlank = 0;
+};
+
+} // namespace
+
 RecordFileContent ParseRecordLines(const QStringList& lines, const DecimalFormat& format,
                                    const QString& fileName) {
-    RecordFileContent content;
-    qsizetype end = lines.size();
-    while (end > 0 && lines.at(end - 1).trimmed().isEmpty())
-        --end;
-    SampleRow row{};
-    for (qsizetype i = 0; i < end; ++i) {
-        const QString problem = ParseLine(lines.at(i), format, row);
-        if (!problem.isEmpty()) {
-            content.grid.clear();
-            content.error = QStringLiteral("%1, line %2: %3").arg(fileName).arg(i + 1).arg(problem);
-            return content;
-        }
-        content.grid.append(row);
+    RecordParser parser(format, fileName);
+    for (const QString& line : lines) {
+        if (!parser.add(line))
+            break;
     }
-    return content;
+    return parser.take();
 }
 
 RecordFileContent ReadRecordFile(const QString& path, const DecimalFormat& format) {
-    const TextFileContent text = ReadTextFile(path);
-    if (!text.ok()) {
-        RecordFileContent content;
-        content.error = text.error;
-        return content;
+    const QString shown = DisplayPath(path);
+    RecordFileContent refused;
+    QFile file(path);
+    if (!file.exists()) {
+        refused.error = QStringLiteral("File \"%1\" does not exist.").arg(shown);
+        return refused;
     }
-    return ParseRecordLines(text.lines, format, DisplayPath(path));
+    if (!file.open(QIODevice::ReadOnly)) {
+        refused.error =
+            QStringLiteral("Cannot open file \"%1\": %2").arg(shown, file.errorString());
+        return refused;
+    }
+    if (file.size() > kRecordFileMaxBytes) {
+        refused.error = FileTooLargeText(path, kRecordFileMaxBytes);
+        refused.errorKey = QStringList{QLatin1String(kMsgFileTooLarge)} +
+                           FileTooLargeArguments(path, kRecordFileMaxBytes);
+        return refused;
+    }
+    RecordParser parser(format, shown);
+    QStringDecoder decoder("windows-1251");
+    // A line end and one character more than a line may hold: a longer line is cut here and
+    // refused by its length.
+    const qint64 readLimit = 2 * (kRecordLineMaxLength + 2);
+    while (!file.atEnd()) {
+        QByteArray bytes = file.readLine(readLimit);
+        if (bytes.isEmpty() && file.error() != QFileDevice::NoError)
+            break;
+        if (bytes.endsWith('\n'))
+            bytes.chop(bytes.endsWith("\r\n") ? 2 : 1);
+        if (!parser.add(QString(decoder.decode(bytes))))
+            return parser.take();
+    }
+    if (file.error() != QFileDevice::NoError) {
+        refused.error =
+            QStringLiteral("Cannot read file \"%1\": %2").arg(shown, file.errorString());
+        return refused;
+    }
+    return parser.take();
 }
 
 QString RecordLine(const SampleRow& row, const DecimalFormat& format) {

@@ -21,9 +21,18 @@ QString RecordFileName(const QString& chosenName);
 // characters ("…/run1_data.txt" gives "run1_data").
 QString RecordFileCaption(const QString& path);
 
+// A day of samples at the shortest interval is about 40 MB; a larger file is refused unread.
+inline constexpr qint64 kRecordFileMaxBytes = 256 * 1024 * 1024;
+// A line holds eleven short numbers and their markers; a longer one is refused once this much of
+// it has been read, so a file without line ends is not read whole.
+inline constexpr qsizetype kRecordLineMaxLength = 1024;
+
 struct RecordFileContent {
     SampleGrid grid;
     QString error; // empty when the whole file was read; otherwise names the file and the line
+    // The same error as a language key with its arguments, where the language has one; empty
+    // for the conversion error, which is the system's own text.
+    QStringList errorKey;
 
     bool ok() const { return error.isEmpty(); }
 };
@@ -31,7 +40,8 @@ struct RecordFileContent {
 // Reads and checks the whole file before anything is returned: a line with a missing marker or
 // a field that is not a number refuses the file with a message naming the line, so a caller
 // never gets half a recording. Trailing lines of white space are allowed. Fields are numbers
-// with either decimal separator.
+// with either decimal separator. The file is read line by line and the reading stops at the
+// first bad line, so a foreign file is refused after its first line.
 RecordFileContent ReadRecordFile(const QString& path, const DecimalFormat& format);
 // The same for lines already in memory; fileName names the file in messages.
 RecordFileContent ParseRecordLines(const QStringList& lines, const DecimalFormat& format,

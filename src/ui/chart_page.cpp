@@ -780,9 +780,10 @@ void ChartPage::openRecordFile() {
     const QString path = askOpenFileName ? askOpenFileName() : QString();
     if (path.isEmpty())
         return;
-    const QString error = m_recorder.loadRecordFile(path);
+    QStringList errorKey;
+    const QString error = m_recorder.loadRecordFile(path, &errorKey);
     if (!error.isEmpty())
-        emit message(error);
+        emit keyedError(errorKey, error);
 }
 
 void ChartPage::saveRecordFile() {

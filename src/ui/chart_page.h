@@ -62,6 +62,8 @@ signals:
     void message(const QString& text);
     // A message named by its language-file key ("Msg_...").
     void messageKey(const QString& key);
+    // An error as its key and arguments, with the text to show where the language lacks the key.
+    void keyedError(const QStringList& keyAndArguments, const QString& fallback);
 
 private:
     QString m_fileFilterName = QStringLiteral("Файлы параметров");

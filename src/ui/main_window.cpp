@@ -317,6 +317,10 @@ void TfmMain::wireEngine() {
             [this] { StatusBar_Top->setPanelText(1, QString()); });
     connect(Panel_Parr_Max, &ChartPage::message, this,
             [this](const QString& m) { showMessage(QMessageBox::Critical, m); });
+    connect(Panel_Parr_Max, &ChartPage::keyedError, this,
+            [this](const QStringList& keyAndArguments, const QString& fallback) {
+                showMessage(QMessageBox::Critical, m_texts.message(keyAndArguments, fallback));
+            });
     connect(Panel_Parr_Max, &ChartPage::messageKey, this,
             [this](const QString& key) { showMessage(QMessageBox::Warning, text(key)); });
 
@@ -558,7 +562,7 @@ void TfmMain::scbx_LangDriverChange() {
         return;
     const LanguageFileContent language = ReadLanguageFile(LanguageFilePath(m_languageFolder, name));
     if (!language.ok()) {
-        showMessage(QMessageBox::Critical, language.error);
+        showMessage(QMessageBox::Critical, m_texts.message(language.errorKey, language.error));
         return;
     }
     for (const LanguageFileEntry& entry : language.entries) {
