@@ -302,7 +302,7 @@ void TestAppText::boundedFiles_data() {
     const QByteArray megabyteLine = QByteArray(1024 * 1024, 'x') + "=Enum_Com_Ports_prev\r\n";
     QByteArray junk(300 * 1024, '\0');
     for (int i = 0; i < junk.size(); ++i)
-        junk[i] = char((i * 7919) % 256);
+        junk[i] = char((unsigned(i) * 7919u) % 256);
     QTest::newRow("Info_A.ini, 1 MB line") << "info" << megabyteLine << 400;
     QTest::newRow("Info_A.ini, binary junk") << "info" << junk << 400;
     QTest::newRow("Config_A.ini, binary junk") << "config" << junk << 400;
