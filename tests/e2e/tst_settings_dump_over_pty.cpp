@@ -10,6 +10,8 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <algorithm>
+
 namespace {
 
 // The module whose settings are copied: every settings byte differs from the target's, its
@@ -272,7 +274,19 @@ void TestSettingsDumpOverPty::writeEndsEqualToTheFileOrFails() {
     qInfo() << "rewrites during the read-back:" << rewrites;
     if (rates.lose > 0) {
         QVERIFY(undo.isEmpty());
-        QVERIFY(rewrites >= 3); // the undone bytes were found and written again
+        // An undone byte that no repeat of its write put right before the read-back was found
+        // there and written again. (A write repeated because its answer came late may already
+        // have repaired it.)
+        for (const int address : {0x20, 0x90, 0xC8}) {
+            const auto writesOf = [&](const QStringList& commands) {
+                return std::count_if(commands.begin(), commands.end(), [&](const QString& c) {
+                    return WrittenAddress(c) == address;
+                });
+            };
+            if (writesOf(received.mid(0, readBack)) == 1)
+                QVERIFY2(writesOf(received.mid(readBack)) > 0,
+                         qPrintable(wire::HumanAddress(address)));
+        }
     }
     // On a clean line: the writes in address order (repeats aside), then the read-back.
     if (rates.drop == 0 && rates.split == 0 && rates.corrupt == 0 && rates.delay == 0) {

@@ -331,7 +331,9 @@ void TestAppText::boundedFiles() {
         problems << content.error;
     }
     QVERIFY(!problems.isEmpty());
-    QVERIFY2(problems.first().contains(QLatin1String("bytes")), qPrintable(problems.first()));
+    QVERIFY2(problems.first().contains(
+                 QLatin1String(kind == QLatin1String("language") ? "KB" : "bytes")),
+             qPrintable(problems.first()));
     for (const QString& problem : std::as_const(problems))
         QVERIFY2(problem.size() <= maxProblemLength, qPrintable(problem.left(200)));
     const QString shown = SummarizedProblems(problems, QStringLiteral("and %1 more"));
