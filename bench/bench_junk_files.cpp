@@ -11,6 +11,7 @@
 #include "languages.h"
 #include "record_file.h"
 #include "table_file.h"
+#include "text_file.h"
 
 #include <QElapsedTimer>
 #include <QFile>
@@ -52,6 +53,9 @@ int main() {
         {"record", [&](const QString& p) { return !telemetry::ReadRecordFile(p, comma).ok(); }},
         {"table", [&](const QString& p) { return !ReadTableFile(p, comma).ok(); }},
         {"curve", [&](const QString& p) { return !curve::ReadCurveFile(p, comma).ok(); }},
+        // For comparison: what a reader without a bound pays before it can look at a line.
+        {"(unbounded: read, decode, split)",
+         [](const QString& p) { return ReadTextFile(p).lines.size() > 1; }},
     };
     for (const bool lines : {false, true}) {
         const QString path =
