@@ -2,6 +2,8 @@
 // chosen at build time by FUZZ_READER). Fuzzer bytes are the file; the lines the reader sees are
 // what the program reads from such a file.
 //
+// Each target uses one of the checks below; the others are unused there.
+//
 // Checked for every reader: every problem is a bounded message naming the file and a line; what
 // is accepted, written by the writer and read again, is the same content, and writing that gives
 // the same bytes again (the writer's output is the reader's fixed point).
@@ -54,7 +56,7 @@ const DecimalFormat& Comma() {
     return format;
 }
 
-void Info(const QStringList& lines) {
+[[maybe_unused]] void Info(const QStringList& lines) {
     const InfoFileContent c = ParseInfoLines(lines, kName, Comma());
     Require(c.problems.size() == c.problemKeys.size(), "a key for every problem");
     Require(c.problems.size() <= kInfoFileLineCount + 1, "a problem at most per line");
@@ -75,7 +77,7 @@ void Info(const QStringList& lines) {
         });
 }
 
-void Config(const QStringList& lines) {
+[[maybe_unused]] void Config(const QStringList& lines) {
     const ConfigFileContent c = ParseConfigLines(lines, kName);
     Require(c.problems.size() == c.problemKeys.size(), "a key for every problem");
     Require(c.problems.size() <= kSensorPairCodeCount + 1, "a problem at most per line");
@@ -96,7 +98,7 @@ QStringList LanguageLines(const QList<LanguageFileEntry>& entries) {
     return lines;
 }
 
-void Language(const QStringList& lines) {
+[[maybe_unused]] void Language(const QStringList& lines) {
     const QList<LanguageFileEntry> entries = ParseLanguageLines(lines);
     Require(entries.size() <= lines.size(), "an entry at most per line");
     InterfaceTexts texts;
@@ -109,7 +111,7 @@ void Language(const QStringList& lines) {
                       [](const QStringList& l) { return std::optional(ParseLanguageLines(l)); });
 }
 
-void Dump(const QStringList& lines) {
+[[maybe_unused]] void Dump(const QStringList& lines) {
     const DumpFileContent c = ParseDumpFileLines(lines, kName);
     if (!c.ok()) {
         RequireNamedMessage(c.error, "a dump error names the file");
@@ -128,7 +130,7 @@ void Dump(const QStringList& lines) {
         Require(DumpFileLines(c.image) == lines.mid(0, kDumpLineCount), "same lines");
 }
 
-void Record(const QStringList& lines) {
+[[maybe_unused]] void Record(const QStringList& lines) {
     const telemetry::RecordFileContent c = telemetry::ParseRecordLines(lines, Comma(), kName);
     if (!c.ok()) {
         RequireNamedMessage(c.error, "a record error names the file");
@@ -156,7 +158,7 @@ void Record(const QStringList& lines) {
         });
 }
 
-void Table(const QStringList& lines) {
+[[maybe_unused]] void Table(const QStringList& lines) {
     const TableFileContent c = ParseTableLines(lines, kName, Comma());
     if (!c.ok()) {
         Require(!c.error->args.isEmpty() && c.error->args.first() == kName,
@@ -173,7 +175,7 @@ void Table(const QStringList& lines) {
         });
 }
 
-void Curve(const QStringList& lines) {
+[[maybe_unused]] void Curve(const QStringList& lines) {
     const curve::CurveFileContent c = curve::ParseCurveLines(lines, kName, Comma());
     if (!c.ok()) {
         Require(c.error.args.size() >= 2 && c.error.args.first() == kName,
