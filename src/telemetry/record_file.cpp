@@ -184,9 +184,9 @@ RecordFileContent ReadRecordFile(const QString& path, const DecimalFormat& forma
     }
     RecordParser parser(format, shown);
     QStringDecoder decoder("windows-1251");
-    // A line end and one character more than a line may hold: a longer line is cut here and
-    // refused by its length.
-    const qint64 readLimit = 2 * (kRecordLineMaxLength + 2);
+    // readLine takes at most one byte less than this: the longest line with its CR LF. Of a
+    // longer line only that much is read, and its length refuses it.
+    const qint64 readLimit = kRecordLineMaxLength + 3;
     while (!file.atEnd()) {
         QByteArray bytes = file.readLine(readLimit);
         if (bytes.isEmpty() && file.error() != QFileDevice::NoError)
