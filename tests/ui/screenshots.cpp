@@ -62,7 +62,8 @@ struct Session {
         window = std::make_unique<TfmMain>(options);
         window->resize(1280, 800);
         window->show();
-        QTest::qWaitForWindowExposed(window.get());
+        if (!QTest::qWaitForWindowExposed(window.get()))
+            qWarning("the window was not shown; the pictures may be empty");
     }
     sim::PtyModule module;
     std::unique_ptr<TfmMain> window;
