@@ -121,6 +121,9 @@ TfmMain::~TfmMain() {
     m_portWatcher->stop();
     atb_2012_B_ModuleOffClick();
     m_engine->stopAll();
+    // The pages own transactions and refer to the engine and the features: they go now, while
+    // those still exist (child widgets would otherwise outlive the members).
+    delete takeCentralWidget();
 }
 
 void TfmMain::buildWorkArea(QWidget* central) {
