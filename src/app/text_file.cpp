@@ -124,27 +124,36 @@ QString SummarizedProblems(const QStringList& problems, const QString& andMore, 
     return shown.join(QLatin1Char('\n'));
 }
 
+QString OpenForReading(QFile& file, bool* missing) {
+    const QString shown = DisplayPath(file.fileName());
+    if (!file.exists()) {
+        if (missing)
+            *missing = true;
+        return QStringLiteral("File \"%1\" does not exist.").arg(shown);
+    }
+    if (!file.open(QIODevice::ReadOnly))
+        return QStringLiteral("Cannot open file \"%1\": %2").arg(shown, file.errorString());
+    return QString();
+}
+
+QString ReadFailure(const QFile& file) {
+    return QStringLiteral("Cannot read file \"%1\": %2")
+        .arg(DisplayPath(file.fileName()), file.errorString());
+}
+
 TextFileContent ReadTextFile(const QString& path, qint64 maxBytes) {
     TextFileContent content;
     QFile file(path);
-    if (!file.exists()) {
-        content.missing = true;
-        content.error = QStringLiteral("File \"%1\" does not exist.").arg(DisplayPath(path));
+    content.error = OpenForReading(file, &content.missing);
+    if (!content.error.isEmpty())
         return content;
-    }
-    if (!file.open(QIODevice::ReadOnly)) {
-        content.error = QStringLiteral("Cannot open file \"%1\": %2")
-                            .arg(DisplayPath(path), file.errorString());
-        return content;
-    }
     QByteArray bytes = maxBytes < 0 ? file.readAll() : file.read(maxBytes + 1);
     if (maxBytes >= 0 && bytes.size() > maxBytes) {
         bytes.truncate(maxBytes);
         content.truncated = true;
     }
     if (file.error() != QFileDevice::NoError) {
-        content.error = QStringLiteral("Cannot read file \"%1\": %2")
-                            .arg(DisplayPath(path), file.errorString());
+        content.error = ReadFailure(file);
         return content;
     }
     content.lines = SplitTextLines(DecodeWindows1251(bytes));

@@ -24,6 +24,14 @@ inline constexpr qint64 kNoSizeLimit = -1;
 // does not start another line, so an empty file has no lines.
 TextFileContent ReadTextFile(const QString& path, qint64 maxBytes = kNoSizeLimit);
 
+class QFile;
+
+// Opens the file for reading. Returns the error naming the file (missing is set when there is no
+// such file), or empty.
+QString OpenForReading(QFile& file, bool* missing = nullptr);
+// The error of a read that failed on the open file, naming the file.
+QString ReadFailure(const QFile& file);
+
 // The problem of a file longer than its reader's bound.
 QString TruncatedFileProblem(const QString& path, qint64 maxBytes);
 

@@ -167,15 +167,9 @@ RecordFileContent ReadRecordFile(const QString& path, const DecimalFormat& forma
     const QString shown = DisplayPath(path);
     RecordFileContent refused;
     QFile file(path);
-    if (!file.exists()) {
-        refused.error = QStringLiteral("File \"%1\" does not exist.").arg(shown);
+    refused.error = OpenForReading(file);
+    if (!refused.error.isEmpty())
         return refused;
-    }
-    if (!file.open(QIODevice::ReadOnly)) {
-        refused.error =
-            QStringLiteral("Cannot open file \"%1\": %2").arg(shown, file.errorString());
-        return refused;
-    }
     if (file.size() > kRecordFileMaxBytes) {
         refused.error = FileTooLargeText(path, kRecordFileMaxBytes);
         refused.errorKey = QStringList{QLatin1String(kMsgFileTooLarge)} +
@@ -197,8 +191,7 @@ RecordFileContent ReadRecordFile(const QString& path, const DecimalFormat& forma
             return parser.take();
     }
     if (file.error() != QFileDevice::NoError) {
-        refused.error =
-            QStringLiteral("Cannot read file \"%1\": %2").arg(shown, file.errorString());
+        refused.error = ReadFailure(file);
         return refused;
     }
     return parser.take();
