@@ -6,7 +6,12 @@
 //
 // The simulator answers at wire speed, so the fast figures are what the line and the program
 // allow; a real module must accept a command as soon as it has answered the previous one.
+//
+// bench_transfers [--busy RATE] [--busy-ms MS] [--delay RATE] [--delay-ms MS] [--lose RATE]
+// [--seed N] runs the same transfers on a module with those faults; every figure then says
+// whether what the transfer reported is exactly what the module (or the file) holds.
 #include "connect_read.h"
+#include "curve_codec.h"
 #include "curve_model.h"
 #include "curve_transfer.h"
 #include "dump_file.h"
@@ -14,6 +19,7 @@
 #include "module_settings.h"
 #include "pty_rig.h"
 #include "settings_features.h"
+#include "table_codec.h"
 #include "table_transfer.h"
 
 #include <QCoreApplication>
@@ -26,12 +32,21 @@
 
 namespace {
 
+// The line faults of every simulated module of this run.
+sim::FaultRates g_faults;
+quint32 g_seed = 1;
+
 struct Figure {
     double seconds = -1; // negative: the transfer did not complete
     qsizetype commands = 0;
     double lineSeconds = 0; // the characters both ways at 19200 bit/s, 10 bits each
     QString note;
+    bool exact = true; // what the transfer reported is what the module or the file holds
 };
+
+bool sameBytes(const QByteArray& a, const QByteArray& b, int from, int to) {
+    return a.mid(from, to - from) == b.mid(from, to - from);
+}
 
 // The time the commands and their answers take on the module's line (a pseudo-terminal has no bit
 // rate): reads are answered with two characters, writes with one.
@@ -46,6 +61,7 @@ double lineSeconds(const QStringList& commands) {
 struct Station {
     explicit Station(const QByteArray& image, bool fast) : rig(image, 1.0) {
         rig.engine.setFastTransfers(fast);
+        rig.setFaults(g_seed, g_faults);
         features.follow(read);
     }
     PtyRig rig;
@@ -81,8 +97,10 @@ Figure identify(bool fast) {
         return {-1, 0, 0, QStringLiteral("no simulator")};
     QSignalSpy done(&s.read, &ConnectRead::identified);
     QSignalSpy failed(&s.read, &ConnectRead::foreignModule);
-    return timeTransfer(
+    Figure f = timeTransfer(
         s, [&] { s.read.startRead(); }, done, failed, 60000);
+    f.exact = s.model.settings().ModuleName.toLatin1() == s.rig.eeprom().mid(0x78, 8);
+    return f;
 }
 
 Figure dump(bool fast, const QString& path) {
@@ -91,8 +109,14 @@ Figure dump(bool fast, const QString& path) {
         return {-1, 0, 0, QStringLiteral("no simulator")};
     QSignalSpy done(&s.features.dumps(), &DumpFiles::saved);
     QSignalSpy failed(&s.features.dumps(), &DumpFiles::failed);
-    return timeTransfer(
+    Figure f = timeTransfer(
         s, [&] { s.features.dumps().saveToFile(path); }, done, failed, 120000);
+    const DumpFileContent file = ReadDumpFile(path);
+    QByteArray saved(256, '\0');
+    for (int a = 0; a < 256; ++a)
+        saved[a] = char(file.image[size_t(a)]);
+    f.exact = f.seconds < 0 || (file.ok() && saved == s.rig.eeprom());
+    return f;
 }
 
 Figure restore(bool fast, const QString& path) {
@@ -114,14 +138,32 @@ Figure restore(bool fast, const QString& path) {
         return {-1, 0, 0, QStringLiteral("the dump file cannot be opened")};
     QSignalSpy done(&s.features.dumps(), &DumpFiles::written);
     QSignalSpy failed(&s.features.dumps(), &DumpFiles::failed);
-    return timeTransfer(
+    Figure f = timeTransfer(
         s, [&] { s.features.dumps().saveToModule(); }, done, failed, 240000);
+    // The curve and both tables are written as the file holds them.
+    const DumpFileContent file = ReadDumpFile(path);
+    QByteArray expected(256, '\0');
+    for (int a = 0; a < 256; ++a)
+        expected[a] = char(file.image[size_t(a)]);
+    f.exact = f.seconds < 0 || (sameBytes(s.rig.eeprom(), expected, 0x30, 0x70) &&
+                                sameBytes(s.rig.eeprom(), expected, 0x80, 0x100));
+    return f;
 }
 
 // The table and curve transfers on one simulated module.
 struct TableStation {
-    explicit TableStation(bool fast) : rig(sim::ModuleState::defaultEeprom(), 1.0) {
+    explicit TableStation(bool fast) : rig(image(), 1.0) {
         rig.engine.setFastTransfers(fast);
+        rig.setFaults(g_seed, g_faults);
+    }
+    // Runs of equal cells and points, where an answer to a neighbour reads as this one's.
+    static QByteArray image() {
+        QByteArray e = sim::ModuleState::defaultEeprom();
+        for (int a = 0x30; a < 0x70; ++a)
+            e[a] = char(40 + (a - 0x30) / 4 * 10);
+        for (int a = 0x80; a < 0x100; ++a)
+            e[a] = char(10 + (a - 0x80) / 3 * 2);
+        return e;
     }
     PtyRig rig;
     InjectionTables tables;
@@ -153,8 +195,31 @@ std::pair<Figure, Figure> tableReadWrite(bool fast) {
             f.note = QStringLiteral("the table transfer did not complete");
         return f;
     };
-    const Figure read = run([&] { s.tableTransfer.startRead(TableKind::Water, false); });
-    const Figure write = run([&] { s.tableTransfer.startWrite(TableKind::Water); });
+    Figure read = run([&] { s.tableTransfer.startRead(TableKind::Water, false); });
+    const QByteArray held = s.rig.eeprom();
+    for (int r = 1; r <= kTableRows; ++r) {
+        for (int c = 1; c <= kTableColumns; ++c) {
+            const double ms = s.tables.data(TableKind::Water).cell(c, r).toDouble();
+            read.exact =
+                read.exact &&
+                (read.seconds < 0 ||
+                 EncodeCell(ms) == quint8(held.at(CellEepromAddress(TableKind::Water, c, r))));
+        }
+    }
+    // The write sends the table shifted by one cell, so that every byte changes.
+    QStringList shifted;
+    for (int i = 0; i < kTableCells; ++i)
+        shifted << s.tables.data(TableKind::Water)
+                       .cell((i + 1) % kTableCells % kTableColumns + 1,
+                             (i + 1) % kTableCells / kTableColumns + 1);
+    s.tables.loadCells(TableKind::Water, shifted);
+    Figure write = run([&] { s.tableTransfer.startWrite(TableKind::Water); });
+    for (int i = 0; i < kTableCells && write.seconds >= 0; ++i) {
+        const int address =
+            CellEepromAddress(TableKind::Water, i % kTableColumns + 1, i / kTableColumns + 1);
+        write.exact = write.exact &&
+                      EncodeCell(shifted.at(i).toDouble()) == quint8(s.rig.eeprom().at(address));
+    }
     return {read, write};
 }
 
@@ -181,15 +246,33 @@ std::pair<Figure, Figure> curveReadWrite(bool fast) {
             f.note = QStringLiteral("the curve transfer did not complete");
         return f;
     };
-    const Figure read = run([&] { s.curveTransfer.startRead(); }, false);
-    const Figure write = run([&] { s.curveTransfer.startWrite(); }, true);
+    Figure read = run([&] { s.curveTransfer.startRead(); }, false);
+    for (int p = 0; p < curve::kPointCount && read.seconds >= 0; ++p)
+        read.exact = read.exact && curve::EncodeVolts(s.curve.text(p).toDouble()) ==
+                                       quint8(s.rig.eeprom().at(0x30 + p));
+    // The write sends the points in reverse order, so that nearly every byte changes.
+    std::array<double, curve::kPointCount> reversed{};
+    for (int p = 0; p < curve::kPointCount; ++p)
+        reversed[size_t(p)] = s.curve.text(curve::kPointCount - 1 - p).toDouble();
+    for (int p = 0; p < curve::kPointCount; ++p)
+        s.curve.commit(p, QString::number(reversed[size_t(p)]));
+    Figure write = run([&] { s.curveTransfer.startWrite(); }, true);
+    for (int p = 0; p < curve::kPointCount && write.seconds >= 0; ++p)
+        write.exact = write.exact && curve::EncodeVolts(reversed[size_t(p)]) ==
+                                         quint8(s.rig.eeprom().at(0x30 + p));
     return {read, write};
 }
 
 QByteArray cell(const Figure& f) {
     if (f.seconds < 0)
         return QByteArray("failed");
-    return QByteArray::number(f.seconds, 'f', 2) + " s / " + QByteArray::number(f.commands);
+    return QByteArray::number(f.seconds, 'f', 2) + " s / " + QByteArray::number(f.commands) +
+           (f.exact ? "" : " WRONG");
+}
+
+double rateArgument(const QStringList& args, const QString& name, double fallback) {
+    const qsizetype i = args.indexOf(name);
+    return i >= 0 && i + 1 < args.size() ? args.at(i + 1).toDouble() : fallback;
 }
 
 void row(const char* name, const Figure& normal, const Figure& fast) {
@@ -216,12 +299,24 @@ void row(const char* name, const Figure& normal, const Figure& fast) {
 
 int main(int argc, char* argv[]) {
     QCoreApplication app(argc, argv);
+    const QStringList args = app.arguments();
+    g_faults.busy = rateArgument(args, QStringLiteral("--busy"), 0);
+    g_faults.busyMs = int(rateArgument(args, QStringLiteral("--busy-ms"), g_faults.busyMs));
+    g_faults.delay = rateArgument(args, QStringLiteral("--delay"), 0);
+    g_faults.delayMs = int(rateArgument(args, QStringLiteral("--delay-ms"), g_faults.delayMs));
+    g_faults.lose = rateArgument(args, QStringLiteral("--lose"), 0);
+    g_seed = quint32(rateArgument(args, QStringLiteral("--seed"), 1));
     QTemporaryDir dir;
     const QString normalFile = dir.filePath(QStringLiteral("default.mmr2"));
     const QString fastFile = dir.filePath(QStringLiteral("fast.mmr2"));
 
     std::printf("Transfers against the simulator at the real intervals "
-                "(time / commands the module received)\n");
+                "(time / commands the module received; WRONG: reported values the module does "
+                "not hold)\n");
+    if (g_faults.busy > 0 || g_faults.delay > 0 || g_faults.lose > 0)
+        std::printf("Faults: busy %.2f (%d ms), delay %.2f (%d ms), lost commands %.2f, seed %u\n",
+                    g_faults.busy, g_faults.busyMs, g_faults.delay, g_faults.delayMs, g_faults.lose,
+                    g_seed);
     std::printf("%-10s %-22s %-22s %-14s %-12s %s\n", "transfer", "default", "fast", "default/fast",
                 "fast on line", "default/line");
     row("identify", identify(false), identify(true));

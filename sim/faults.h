@@ -19,6 +19,10 @@ struct FaultRates {
     // per command before the answer's faults, and only when the rate is not 0, so the other
     // faults of a seed stay as they were.
     double lose = 0;
+    // The module is busy before it takes a command: it answers nothing for busyMs, then takes
+    // that command and every one that arrived meanwhile, in order. Drawn per command like lose.
+    double busy = 0;
+    int busyMs = 130;
     int delayMs = 150;
     int splitGapMs = 5;
 };
@@ -46,6 +50,8 @@ public:
     QList<Chunk> apply(const QByteArray& answer, char separator);
     // Whether the next command is lost on the line (see FaultRates::lose).
     bool loseCommand() { return m_rates.lose > 0 && hit(m_rates.lose); }
+    // Whether the module is busy before the next command (see FaultRates::busy).
+    bool busyBeforeCommand() { return m_rates.busy > 0 && hit(m_rates.busy); }
 
 private:
     bool hit(double rate);

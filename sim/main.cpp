@@ -32,7 +32,13 @@ const char* const kDescription =
     "drop (no answer), delay (answer held back by --delay-ms), split (answer sent in 2 to 4\n"
     "chunks 5 ms apart), corrupt (one character changed: a hex digit to another digit, any other\n"
     "character to '?'), lower (lower-case hex letters), error (\"*\" instead of the answer);\n"
-    "lose (the command never reaches the module: not executed, not answered).";
+    "lose (the command never reaches the module: not executed, not answered); busy (the module\n"
+    "is busy for --busy-ms before it takes a command; whatever arrives meanwhile waits and is\n"
+    "taken and answered afterwards, in order of arrival).\n"
+    "\n"
+    "--delay holds one answer back while the command is already done (a later answer waits\n"
+    "behind it); --busy holds the command itself back, so commands sent meanwhile queue up\n"
+    "behind it and their answers follow one another when the module is free.";
 
 struct Options {
     QString image, saveImage, link;
@@ -94,6 +100,8 @@ int main(int argc, char* argv[]) {
         {"lower", "Rate of answers in lower case.", "rate"},
         {"error", "Rate of answers replaced by \"*\".", "rate"},
         {"lose", "Rate of commands lost before the module (not executed).", "rate"},
+        {"busy", "Rate of commands the module is busy before (taken late, in order).", "rate"},
+        {"busy-ms", "How long the module is busy in ms (default 130).", "ms"},
         {"silent", "Answer nothing (commands are still executed and logged)."},
         {"no-engine", "Freeze the live registers (no engine model)."},
         {"link", "Also create the symbolic link <path> to the device; removed on exit.", "path"},
@@ -120,6 +128,8 @@ int main(int argc, char* argv[]) {
     rates.lower = rateOption(parser, "lower");
     rates.error = rateOption(parser, "error");
     rates.lose = rateOption(parser, "lose");
+    rates.busy = rateOption(parser, "busy");
+    rates.busyMs = intOption(parser, "busy-ms", rates.busyMs);
     module.setFaults(rates);
     module.setSilent(parser.isSet("silent"));
     module.setEngineEnabled(!parser.isSet("no-engine"));

@@ -3,6 +3,7 @@
 #include "codec.h"
 
 #include <algorithm>
+#include <utility>
 
 namespace sim {
 
@@ -22,6 +23,9 @@ Module::Module(QObject* parent) : QObject(parent) {
             [this] { stepEngine(m_engineTimer.interval()); });
     m_engine.step(0, m_state);
     m_engineTimer.start();
+    m_busyTimer.setSingleShot(true);
+    m_busyTimer.setTimerType(Qt::PreciseTimer);
+    connect(&m_busyTimer, &QTimer::timeout, this, &Module::endBusy);
 }
 
 void Module::setSeed(quint32 seed) {
@@ -38,9 +42,22 @@ void Module::setEngineEnabled(bool enabled) {
 }
 
 void Module::receive(const QByteArray& bytes) {
+    if (m_busyTimer.isActive())
+        m_arrivedWhileBusy.append(bytes);
+    else
+        take(bytes);
+}
+
+void Module::take(const QByteArray& bytes) {
     const QList<Command> commands = m_parser.feed(bytes);
-    if (!commands.isEmpty())
-        answerGroup(commands);
+    if (!commands.isEmpty()) {
+        if (m_faults.busyBeforeCommand()) {
+            m_busyCommands = commands;
+            m_busyTimer.start(std::max(m_faults.rates().busyMs, 0));
+        } else {
+            answerGroup(commands);
+        }
+    }
     if (m_parser.hasPending())
         m_idleTimer.start();
     else
@@ -65,6 +82,12 @@ QByteArray Module::execute(const Command& command) {
         break;
     }
     return "*";
+}
+
+void Module::endBusy() {
+    answerGroup(std::exchange(m_busyCommands, {}));
+    while (!m_arrivedWhileBusy.isEmpty() && !m_busyTimer.isActive())
+        take(m_arrivedWhileBusy.takeFirst());
 }
 
 void Module::answerGroup(const QList<Command>& commands) {

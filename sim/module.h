@@ -19,7 +19,8 @@ namespace sim {
 // ")" and "$" writes -> "!", anything invalid -> "*". When one arrival completes more than one
 // command it is a batch, and every answer of the batch is followed by kSeparator. Unterminated
 // characters are answered "*" after kIdleFlushMs of silence. Answers leave in order: a delayed
-// answer holds back the ones after it.
+// answer holds back the ones after it. A busy module takes nothing for a while: what arrives
+// meanwhile waits and is taken, in order of arrival, when the module is free again.
 class Module : public QObject {
     Q_OBJECT
 public:
@@ -71,7 +72,9 @@ signals:
     void answerReady(const QByteArray& chunk);
 
 private:
+    void take(const QByteArray& bytes);
     void answerGroup(const QList<Command>& commands);
+    void endBusy();
     void schedule(const QList<Faults::Chunk>& chunks);
     void sendDue();
 
@@ -92,6 +95,9 @@ private:
     QTimer m_sendTimer;
     QTimer m_idleTimer;
     QTimer m_engineTimer;
+    QTimer m_busyTimer;
+    QList<Command> m_busyCommands; // the group the module was busy before
+    QList<QByteArray> m_arrivedWhileBusy;
 };
 
 } // namespace sim

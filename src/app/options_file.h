@@ -10,6 +10,12 @@ inline constexpr auto kOptionsFileName = "Options.ini";
 struct ProgramOptions {
     // "Быстрый обмен": transfers send their next command as soon as the module has answered.
     bool fastTransfers = false;
+    // How long the line must stay quiet before a command follows sends whose answers are still
+    // owed (they are then taken as lost). Longer for a module that may be busy for long.
+    static constexpr int kDefaultLateAnswerWindowMs = 250;
+    static constexpr int kMinLateAnswerWindowMs = 50;
+    static constexpr int kMaxLateAnswerWindowMs = 5000;
+    int lateAnswerWindowMs = kDefaultLateAnswerWindowMs;
 };
 
 struct OptionsFileContent {

@@ -1,5 +1,8 @@
 #include "cli_common.h"
 
+#include "transaction_engine.h"
+#include "wire_codec.h"
+
 #include <QCommandLineParser>
 
 #include "com_port.h"
@@ -57,4 +60,26 @@ std::optional<double> TransferOptions::timeoutSeconds(const QCommandLineParser& 
 
 QString TransferOptions::TimeoutError() {
     return QStringLiteral("--timeout takes a positive number of seconds");
+}
+
+QString OutOfTime(const QString& what, double timeoutS, const TransactionEngine& engine) {
+    const QString command = engine.SentCommand();
+    QString where;
+    // A write names its address after the value ("A1F8)"), a read before its class character.
+    const QStringView digits =
+        command.endsWith(u')') ? QStringView(command).mid(2, 2) : QStringView(command).left(2);
+    if (const std::optional<int> address = wire::DecodeByte(digits);
+        address && command.endsWith(u'*') != command.endsWith(u')'))
+        where = QStringLiteral(" (EEPROM-%1)").arg(wire::HumanAddress(*address));
+    const QString cause =
+        engine.owedAnswers() > 0
+            ? QStringLiteral("no attributable answer to \"%1\"%2").arg(command, where)
+            : QStringLiteral("the last command was \"%1\"%2").arg(command, where);
+    QString text =
+        QStringLiteral("%1 did not complete within %2 s: %3").arg(what).arg(timeoutS).arg(cause);
+    if (engine.lateAnswers() > 0 || engine.lostSends() > 0)
+        text += QStringLiteral(" (%1 late answers ignored, %2 commands lost)")
+                    .arg(engine.lateAnswers())
+                    .arg(engine.lostSends());
+    return text;
 }

@@ -10,6 +10,7 @@
 
 class QCommandLineParser;
 class TBComPort;
+class TransactionEngine;
 
 // What every verb of marvek2-cli shares.
 QTextStream& out();
@@ -18,6 +19,10 @@ QTextStream& err();
 int fail(const QString& message, int status = 1);
 // Opens the module port the way the program does: 19200 8N1. On failure error names the port.
 bool openPort(TBComPort& port, const QString& path, QString* error);
+
+// Why a transfer ran out of time, for its message: "the transfer did not complete within 30 s:
+// no answer to 'F8*' (EEPROM-8F) ...".
+QString OutOfTime(const QString& what, double timeoutS, const TransactionEngine& engine);
 
 // The options every transfer verb takes: --port PATH, --timeout S and --fast.
 struct TransferOptions {

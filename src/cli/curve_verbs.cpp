@@ -66,7 +66,7 @@ int runTransfer(QCoreApplication& app, const QString& portPath, double timeoutS,
     QTimer deadline;
     deadline.setSingleShot(true);
     QObject::connect(&deadline, &QTimer::timeout, &app, [&] {
-        finish(fail(QStringLiteral("the transfer did not complete within %1 s").arg(timeoutS), 3));
+        finish(fail(OutOfTime(QStringLiteral("the transfer"), timeoutS, engine), 3));
     });
     deadline.start(int(timeoutS * 1000));
     QTimer::singleShot(0, &app, [&] { start(transfer); });

@@ -188,9 +188,7 @@ int identify(QCoreApplication& app, const QString& path, double timeoutS, bool f
     deadline.setSingleShot(true);
     QObject::connect(&deadline, &QTimer::timeout, &app, [&] {
         if (!done)
-            finish(fail(
-                QStringLiteral("the connection read did not complete within %1 s").arg(timeoutS),
-                3));
+            finish(fail(OutOfTime(QStringLiteral("the connection read"), timeoutS, engine), 3));
     });
 
     deadline.start(int(timeoutS * 1000));

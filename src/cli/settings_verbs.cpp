@@ -87,7 +87,7 @@ public:
         QTimer deadline;
         deadline.setSingleShot(true);
         QObject::connect(&deadline, &QTimer::timeout, &m_app, [&] {
-            fail(QStringLiteral("the transfer did not complete within %1 s").arg(timeoutS), 3);
+            fail(OutOfTime(QStringLiteral("the transfer"), timeoutS, engine), 3);
         });
         deadline.start(int(timeoutS * 1000));
         QTimer::singleShot(0, &m_app, start);

@@ -8,6 +8,7 @@
 #include "table_file.h"
 #include "table_transfer.h"
 #include "transaction_engine.h"
+#include "wire_codec.h"
 
 #include <QCommandLineParser>
 #include <QTimer>
@@ -62,10 +63,14 @@ int runTransfer(QCoreApplication& app, const QString& portPath, double timeoutS,
     };
     QObject::connect(&transfer, &TableTransfer::completed, &app, [&] { finish(0); });
     QObject::connect(&transfer, &TableTransfer::failed, &app, [&](TableKind kind, int) {
+        const CellPosition at = transfer.cursor();
         finish(fail(
-            QStringLiteral("the %1 table could not be read: more than %2 malformed "
-                           "answers in a row")
+            QStringLiteral("the %1 table could not be read at column %2, row %3 "
+                           "(EEPROM-%4): more than %5 malformed answers in a row")
                 .arg(kind == TableKind::Water ? QStringLiteral("water") : QStringLiteral("fuel"))
+                .arg(at.column)
+                .arg(at.row)
+                .arg(wire::HumanAddress(CellEepromAddress(kind, at.column, at.row)))
                 .arg(TableTransfer::BadAnswerLimit),
             5));
     });
@@ -87,7 +92,7 @@ int runTransfer(QCoreApplication& app, const QString& portPath, double timeoutS,
     QTimer deadline;
     deadline.setSingleShot(true);
     QObject::connect(&deadline, &QTimer::timeout, &app, [&] {
-        finish(fail(QStringLiteral("the transfer did not complete within %1 s").arg(timeoutS), 3));
+        finish(fail(OutOfTime(QStringLiteral("the transfer"), timeoutS, engine), 3));
     });
     deadline.start(int(timeoutS * 1000));
     QTimer::singleShot(0, &app, [&] {

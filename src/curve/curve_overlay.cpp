@@ -101,7 +101,7 @@ void OverlayPoll::receive(const QString& chunk) {
     m_fields.take(answer);
     // One marker per answer: when this chunk completes it.
     if (answer.size() >= kOverlayAnswerLength &&
-        m_engine.ReceiveBuffer().size() < kOverlayAnswerLength)
+        m_engine.answerBefore().size() < kOverlayAnswerLength)
         emit pointPlaced(m_trail.next(), OverlayPointOf(m_fields, m_stretched));
 }
 

@@ -173,7 +173,7 @@ void CurveTransfer::receivePlain(const QString& chunk) {
         return;
     const QString answer = m_engine.answerSoFar(chunk);
     // Once per answer: on the chunk that completes its two characters.
-    if (answer.size() < 2 || m_engine.ReceiveBuffer().size() >= 2)
+    if (answer.size() < 2 || m_engine.answerBefore().size() >= 2)
         return;
     const QString copy = answer.left(2);
     if (m_firstOfPair) {
@@ -202,7 +202,7 @@ void CurveTransfer::receiveFiltered(const QString& chunk) {
     if (m_engine.SentCommand() != ReadPointCommand(m_point))
         return;
     const QString answer = m_engine.answerSoFar(chunk);
-    if (answer.size() < 2 || m_engine.ReceiveBuffer().size() >= 2)
+    if (answer.size() < 2 || m_engine.answerBefore().size() >= 2)
         return;
     const std::optional<double> volts = DecodePointAnswer(answer);
     if (!volts || !m_vote.full()) {
@@ -220,7 +220,7 @@ void CurveTransfer::receiveFiltered(const QString& chunk) {
 void CurveTransfer::receiveWrite(const QString& chunk) {
     const QString sent = m_engine.SentCommand();
     const QString answer = m_engine.answerSoFar(chunk);
-    const bool firstChunk = m_engine.ReceiveBuffer().isEmpty() && !answer.isEmpty();
+    const bool firstChunk = m_engine.answerBefore().isEmpty() && !answer.isEmpty();
     if (m_pass == WritePass::Single) {
         if (sent == m_singleCommand && firstChunk)
             receiveSingle(answer);
@@ -252,7 +252,7 @@ void CurveTransfer::receiveWrite(const QString& chunk) {
             m_engine.setPendingCommand(read); // the rewrite's answer is not examined
         return;
     }
-    if (sent != read || answer.size() < 2 || m_engine.ReceiveBuffer().size() >= 2)
+    if (sent != read || answer.size() < 2 || m_engine.answerBefore().size() >= 2)
         return;
     if (answer.left(2) != wire::ValueToSend(m_bytes[m_point])) {
         m_pass = WritePass::Verify;

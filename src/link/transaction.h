@@ -38,10 +38,8 @@ public:
     // that receive event, the same command again included; a branch that waits for more
     // characters sets nothing and the timer stays in charge. The timer remains the resend on
     // silence: it is restarted at every send, so a silent module gets the command again one
-    // interval after the last send. After a resend on silence the next steps wait for the tick
-    // until as many answers have come as the command was sent, which gives late answers to the
-    // repeats time to arrive (and be seen as answers to the old command) before anything else
-    // is sent.
+    // interval after the last send. While earlier sends still owe their answers the next
+    // command waits for them (see TransactionEngine), so a late answer is never taken for it.
     void setFastCapable(bool capable) { m_fastCapable = capable; }
     bool fastCapable() const { return m_fastCapable; }
 

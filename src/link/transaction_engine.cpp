@@ -3,6 +3,7 @@
 #include "journal_sink.h"
 #include "module_port.h"
 #include "transaction.h"
+#include "wire_codec.h"
 
 #include <algorithm>
 
@@ -54,11 +55,11 @@ int branchIndex(const QString& timerName) {
 TransactionEngine::TransactionEngine(ModulePort& port, JournalSink& journal, QObject* parent)
     : QObject(parent), m_port(port), m_journal(journal) {
     connect(&port, &ModulePort::RxChar, this, &TransactionEngine::OnRxChar);
+    m_quiet.start();
 }
 
 void TransactionEngine::setPendingCommand(const QString& command) {
     m_pendingCommand = command;
-    m_sendsSinceChoice = 0;
     if (m_inReceive) {
         m_chosen = true;
         m_chooser = m_offered;
@@ -117,6 +118,8 @@ void TransactionEngine::unregisterTransaction(Transaction& transaction) {
         if (t == &transaction)
             t = nullptr;
     }
+    if (m_heldSender == &transaction)
+        m_heldSender = nullptr;
 }
 
 Transaction* TransactionEngine::transaction(const QString& timerName) const {
@@ -137,12 +140,45 @@ void TransactionEngine::stopAll() {
 }
 
 void TransactionEngine::tick(Transaction& transaction) {
+    if (!m_port.Connected()) {
+        forgetOwedAnswers(); // nothing more can arrive on a closed port
+    } else if (holding()) {
+        if (!lateWindowPassed()) {
+            m_heldSender = &transaction;
+            return;
+        }
+        // The line stayed quiet: those sends (or their answers) were lost on the way.
+        m_lostSends += int(m_owed.size());
+        forgetOwedAnswers();
+    }
+    send(transaction);
+}
+
+bool TransactionEngine::lateWindowPassed() {
+    return ++m_heldTicks >= 3 && m_quiet.elapsed() >= m_lateAnswerWindowMs;
+}
+
+void TransactionEngine::forgetOwedAnswers() {
+    m_owed.clear();
+    m_answer.clear();
+}
+
+void TransactionEngine::send(Transaction& transaction) {
+    m_heldSender = nullptr;
     m_sentCommand = m_pendingCommand;
-    ++m_sendsSinceChoice;
-    if (m_port.Connected())
+    if (m_port.Connected()) {
+        const int length = wire::ExpectedAnswerLength(m_sentCommand);
+        m_accounted = length > 0;
+        if (m_accounted)
+            m_owed.push_back({m_sentCommand, length});
+        else
+            forgetOwedAnswers();
+        m_quiet.restart();
+        m_heldTicks = 0;
         m_port.SendText(m_sentCommand);
-    else if (transaction.whenPortClosed() == PortClosedPolicy::StopTimer)
+    } else if (transaction.whenPortClosed() == PortClosedPolicy::StopTimer) {
         transaction.setEnabled(false);
+    }
     m_receiveBuffer.clear();
     emit receivedShown(QString());
     if (transaction.advancesProgress()) {
@@ -175,27 +211,15 @@ void TransactionEngine::OnRxChar(int count) {
     if (chunk.size() > room)
         chunk.truncate(room);
 
-    // Each branch is tested when its turn comes, so a branch that hands over to a later timer
-    // lets that timer's branch see the same characters.
-    // Answers still owed to the resends on silence of the last command: until they have come
-    // (or a later tick has taken over), an answer that arrives may belong to an older send, so
-    // the fast option leaves the next send to the timer.
-    const bool resentOnSilence = m_sendsSinceChoice > 1;
-    if (resentOnSilence)
-        m_lateAnswersOwed = std::min(m_sendsSinceChoice - 1, kMaxLateAnswersOwed);
-    else if (m_lateAnswersOwed > 0)
-        --m_lateAnswersOwed;
+    m_quiet.restart();
+    m_heldTicks = 0;
     m_inReceive = true;
     m_chosen = false;
     m_chooser = nullptr;
     m_handedOverTo = nullptr;
-    for (Transaction* t : m_branches) {
-        if (t && t->isEnabled()) {
-            m_offered = t;
-            t->Receive(chunk);
-        }
-    }
-    m_offered = nullptr;
+    const QString late = m_accounted ? attribute(chunk) : QString();
+    if (!m_accounted)
+        offer(chunk);
     m_inReceive = false;
 
     const QString sent = m_commandPanelOverride.value_or(sentCommandText());
@@ -206,20 +230,91 @@ void TransactionEngine::OnRxChar(int count) {
     emit receivedShown(received);
     // The traffic line goes first so that it is in the journal before anything the error
     // handling shows or changes.
-    m_journal.Append(sent + QLatin1String("   ") + received);
+    QString line = sent + QLatin1String("   ") + received;
+    if (!late.isEmpty()) {
+        const QString mark =
+            m_texts.lateAnswer.isEmpty() ? QStringLiteral("late answer") : m_texts.lateAnswer;
+        // The received panel shows them all; the mark names the first few.
+        constexpr qsizetype shown = 16;
+        line += QStringLiteral("   (%1: %2%3)")
+                    .arg(mark, late.left(shown),
+                         late.size() > shown ? QStringLiteral("...") : QString());
+    }
+    m_journal.Append(line);
     if (m_receiveBuffer.contains(QLatin1Char('*'))) {
         handleModuleError();
         return;
     }
     // The fast option: the next command goes out now, after this event's journal line, and the
-    // transaction's timer starts a new period from this send.
-    if (Transaction* t = fastSender(); t && m_lateAnswersOwed == 0) {
-        tick(*t);
+    // transaction's timer starts a new period from this send. While answers are owed it waits
+    // for them (or for its timer).
+    Transaction* t = fastSender();
+    if (!t && m_heldSender && m_heldSender->isEnabled() && m_fastTransfers &&
+        m_heldSender->fastCapable())
+        t = m_heldSender;
+    if (!t)
+        return;
+    if (m_owed.empty()) {
+        send(*t);
         t->restartTimer();
+    } else {
+        m_heldSender = t;
     }
 }
 
+QString TransactionEngine::attribute(const QString& chunk) {
+    QString late;
+    qsizetype pos = 0;
+    while (pos < chunk.size()) {
+        if (m_owed.empty()) {
+            late += chunk.mid(pos); // nothing is owed: an answer to a send given up as lost
+            ++m_lateAnswers;
+            break;
+        }
+        const OwedAnswer& front = m_owed.front();
+        // Only the command still pending takes its answers; once its branch has chosen another
+        // command (or another transaction's), the answers to its other sends are late. An answer
+        // keeps the verdict of its first characters: a branch that moves on at a half answer
+        // (the live poll) still gets the rest of it.
+        if (m_answer.isEmpty())
+            m_answerLive = front.command == m_sentCommand && m_pendingCommand == m_sentCommand;
+        const bool live = m_answerLive;
+        qsizetype take = front.length - m_answer.size();
+        // Characters beyond every owed answer go with the last one, so that its branch sees an
+        // answer too long to be taken.
+        if (live && m_owed.size() == 1)
+            take = chunk.size() - pos;
+        const QString piece = chunk.mid(pos, take);
+        pos += piece.size();
+        if (live)
+            offer(piece);
+        else
+            late += piece;
+        m_answer += piece;
+        if (m_answer.size() >= front.length) {
+            if (!live)
+                ++m_lateAnswers;
+            m_owed.pop_front();
+            m_answer.clear();
+        }
+    }
+    return late;
+}
+
+void TransactionEngine::offer(const QString& piece) {
+    // Each branch is tested when its turn comes, so a branch that hands over to a later timer
+    // lets that timer's branch see the same characters.
+    for (Transaction* t : m_branches) {
+        if (t && t->isEnabled()) {
+            m_offered = t;
+            t->Receive(piece);
+        }
+    }
+    m_offered = nullptr;
+}
+
 void TransactionEngine::handleModuleError() {
+    forgetOwedAnswers();
     stopAll();
     emit stopAllTimersRequested();
     emit moduleError(m_texts.Text49);

@@ -4,7 +4,10 @@
 #include <QString>
 #include <QStringList>
 
+#include <QElapsedTimer>
+
 #include <array>
+#include <deque>
 #include <optional>
 
 class ModulePort;
@@ -13,15 +16,23 @@ class Transaction;
 
 // The interface texts the engine shows; empty until a language is applied.
 struct EngineTexts {
-    QString Text04; // before the command sent
-    QString Text13; // before the answer received
-    QString Text26; // no port selected
-    QString Text49; // the module refused a command
+    QString Text04;     // before the command sent
+    QString Text13;     // before the answer received
+    QString Text26;     // no port selected
+    QString Text49;     // the module refused a command
+    QString lateAnswer; // journal mark of characters that answered an earlier send
 };
 
 // The one exchange with the module at a time: PendingCommand is sent by the enabled transaction's
 // timer, answers are collected in ReceiveBuffer and offered to the transactions' branches in a
 // fixed order, and every receive event ends with one journal line.
+//
+// Answers carry no address, so the engine attributes them: every send of a well-formed command
+// owes an answer of a known length, and received characters pay the oldest debt first. A branch
+// is offered only characters that answer a send of SentCommand while that command is still the
+// one pending; what answers an earlier send once the branch has moved on is a late answer,
+// journaled and dropped. A different command goes out only when nothing is owed, or when the
+// line has been quiet for the late-answer window (the owed sends are then taken as lost).
 class TransactionEngine : public QObject {
     Q_OBJECT
 public:
@@ -39,9 +50,24 @@ public:
     // A branch that sets PendingCommand while it handles an answer has chosen the next step.
     void setPendingCommand(const QString& command);
     const QString& SentCommand() const { return m_sentCommand; }
+    // Everything received since the last tick (status panel, journal).
     const QString& ReceiveBuffer() const { return m_receiveBuffer; }
-    // What a branch sees of the answer so far: ReceiveBuffer followed by this event's chunk.
-    QString answerSoFar(const QString& chunk) const { return m_receiveBuffer + chunk; }
+    // What a branch sees of the answer so far: the characters of the same answer that came before
+    // (answerBefore), followed by the chunk it is offered. A chunk never reaches past the end of
+    // the answer it belongs to, unless the module sent more characters than it owed.
+    QString answerSoFar(const QString& chunk) const { return answerBefore() + chunk; }
+    const QString& answerBefore() const { return m_accounted ? m_answer : m_receiveBuffer; }
+
+    // The shortest quiet time before a different command follows unanswered sends (besides three
+    // ticks of the sending transaction).
+    static constexpr int kDefaultLateAnswerWindowMs = 250;
+    void setLateAnswerWindowMs(int ms) { m_lateAnswerWindowMs = ms; }
+    int lateAnswerWindowMs() const { return m_lateAnswerWindowMs; }
+    // Sends whose answer is still due.
+    int owedAnswers() const { return int(m_owed.size()); }
+    // Answers (or their parts) dropped as late, and sends given up as lost, since construction.
+    int lateAnswers() const { return m_lateAnswers; }
+    int lostSends() const { return m_lostSends; }
 
     void setTexts(const EngineTexts& texts) { m_texts = texts; }
     const EngineTexts& texts() const { return m_texts; }
@@ -106,6 +132,14 @@ private:
     void handleModuleError();
     void transactionEnabled(Transaction& transaction);
     Transaction* fastSender() const;
+    // A different command waits while earlier sends still owe their answers.
+    bool holding() const { return !m_owed.empty() && m_pendingCommand != m_sentCommand; }
+    bool lateWindowPassed();
+    void send(Transaction& transaction);
+    // Hands one receive event's characters to their sends; returns the late characters.
+    QString attribute(const QString& chunk);
+    void offer(const QString& piece);
+    void forgetOwedAnswers();
 
     ModulePort& m_port;
     JournalSink& m_journal;
@@ -125,11 +159,22 @@ private:
     Transaction* m_chooser = nullptr;
     Transaction* m_handedOverTo = nullptr;
     Transaction* m_offered = nullptr;
-    // Sends of SentCommand since a branch last chose a command; more than one means the timer
-    // resent it on silence, and a late answer to the repeat may still be on its way.
-    int m_sendsSinceChoice = 0;
-    static constexpr int kMaxLateAnswersOwed = 3;
-    int m_lateAnswersOwed = 0;
+    // The answer accounting. Each owed send is its command and the length of its answer.
+    struct OwedAnswer {
+        QString command;
+        int length = 0;
+    };
+    std::deque<OwedAnswer> m_owed;
+    QString m_answer;          // what came so far of the oldest owed answer
+    bool m_answerLive = false; // whether that answer goes to the branches
+    bool m_accounted = true;   // false after typed text whose answer cannot be told
+    QElapsedTimer m_quiet;     // since the last send or received character
+    int m_heldTicks = 0;       // ticks that held a different command back since then
+    int m_lateAnswerWindowMs = kDefaultLateAnswerWindowMs;
+    // A fast transaction whose next command waits for owed answers; it sends when they are in.
+    Transaction* m_heldSender = nullptr;
+    int m_lateAnswers = 0;
+    int m_lostSends = 0;
     int m_progress = 0;
     int m_progressMaximum = 100;
     std::array<Transaction*, BranchCount> m_branches{};

@@ -106,4 +106,39 @@ QString WriteRegisterByteCommand(int value, int reg) {
     return ValueToSend(value) + ValueToSend(reg) + QLatin1Char('$');
 }
 
+int ExpectedAnswerLength(QStringView command) {
+    int total = 0;
+    int commands = 0;
+    qsizetype start = 0;
+    for (qsizetype i = 0; i < command.size(); ++i) {
+        const QChar c = command[i];
+        int digits = 0;
+        int answer = 0;
+        if (c == u'*' || c == u'%') {
+            digits = 2;
+            answer = 2;
+        } else if (c == u'&') {
+            digits = 2;
+            answer = 4;
+        } else if (c == u')' || c == u'$') {
+            digits = 4;
+            answer = 1;
+        } else {
+            continue;
+        }
+        if (i - start != digits)
+            return -1;
+        for (qsizetype d = start; d < i; ++d) {
+            if (HexDigit(command[d]) < 0)
+                return -1;
+        }
+        total += answer;
+        ++commands;
+        start = i + 1;
+    }
+    if (commands == 0 || start != command.size())
+        return -1;
+    return commands > 1 ? total + commands : total;
+}
+
 } // namespace wire

@@ -47,4 +47,9 @@ QString ReadRegisterByteCommand(int reg);
 QString ReadRegisterWordCommand(int reg);
 QString WriteRegisterByteCommand(int value, int reg);
 
+// How many characters the module answers to a command string: two digits for a byte read, four
+// for a word read, "!" for a write; a batch of several commands has one separator after each
+// answer. -1 when the text is not made of well-formed commands (typed text of the console).
+int ExpectedAnswerLength(QStringView command);
+
 } // namespace wire

@@ -4,8 +4,6 @@
 #include "transaction_engine.h"
 #include "wire_codec.h"
 
-#include <cctype>
-
 namespace {
 
 int tableIndex(TableKind kind) {
@@ -80,8 +78,6 @@ void TableTransfer::begin(TableKind kind, TableOperation operation, int progress
     m_operation = operation;
     m_badAnswers = 0;
     m_samples.clear();
-    m_halfAnswer = false;
-    m_staleCharacters = 0;
     m_progressMaximum = progressMaximum;
     m_engine.resetProgress(progressStart, progressMaximum);
     transaction(kind, operation).start(command);
@@ -142,21 +138,9 @@ void TableTransfer::finish() {
     emit completed(m_kind, m_operation);
 }
 
-QString TableTransfer::readAnswer(const QString& chunk) {
-    if (m_engine.ReceiveBuffer().isEmpty()) {
-        // The first characters since the last send.
-        m_staleCharacters = m_halfAnswer ? 1 : 0;
-        m_halfAnswer = false;
-    }
-    const QString answer = m_engine.answerSoFar(chunk).mid(m_staleCharacters);
-    // One hex digit, in either case: the first half of a byte.
-    m_halfAnswer = answer.size() == 1 && isxdigit(answer.at(0).toLatin1());
-    return answer;
-}
-
 void TableTransfer::receiveRead(const QString& chunk) {
     if (m_engine.SentCommand() == readCommand()) {
-        const QString answer = readAnswer(chunk);
+        const QString answer = m_engine.answerSoFar(chunk);
         if (answer.isEmpty())
             return;
         const int first = wire::HexDigit(answer.at(0));
@@ -191,7 +175,7 @@ void TableTransfer::receiveRead(const QString& chunk) {
 void TableTransfer::receiveFiltered(const QString& chunk) {
     if (m_engine.SentCommand() != readCommand())
         return;
-    const QString answer = readAnswer(chunk);
+    const QString answer = m_engine.answerSoFar(chunk);
     if (answer.isEmpty())
         return;
     const auto byte = wire::DecodeByte(answer);
@@ -218,8 +202,6 @@ void TableTransfer::receiveFiltered(const QString& chunk) {
 
 void TableTransfer::receiveWrite(const QString& chunk) {
     const QString answer = m_engine.answerSoFar(chunk);
-    if (m_engine.SentCommand() != readCommand())
-        m_halfAnswer = false; // what is left of a read-back leads a write's answer, not examined
     if (!m_verifyPass && m_engine.SentCommand() == writeCommand()) {
         if (answer != QLatin1String("!")) {
             m_engine.setPendingCommand(m_engine.SentCommand());
@@ -235,7 +217,7 @@ void TableTransfer::receiveWrite(const QString& chunk) {
         m_engine.setPendingCommand(readCommand());
     }
     if (m_engine.SentCommand() == readCommand()) {
-        const QString readBack = readAnswer(chunk);
+        const QString readBack = m_engine.answerSoFar(chunk);
         // The first digit alone waits for the second; anything else is compared as it is.
         if (readBack.isEmpty() || (readBack.size() < 2 && wire::HexDigit(readBack.at(0)) >= 0))
             return;

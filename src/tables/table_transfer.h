@@ -83,9 +83,6 @@ private:
     QString writeCommand() const;
     int cellIndex() const { return (m_cursor.row - 1) * kTableColumns + (m_cursor.column - 1); }
 
-    // The answer to the read command sent last. A tick that resent the command while an answer
-    // was half in lets the rest of that answer lead the new one; that character is left out.
-    QString readAnswer(const QString& chunk);
     void receiveRead(const QString& chunk);
     void receiveFiltered(const QString& chunk);
     void receiveWrite(const QString& chunk);
@@ -109,7 +106,5 @@ private:
     SampleVote m_samples;
     int m_progressMaximum = ReadProgressMaximum;
     std::array<QString, 2> m_failureTexts;
-    bool m_halfAnswer = false; // the last read answer seen had one character
-    int m_staleCharacters = 0; // left out of the answers since the last send
     std::array<int, kTableCells> m_bytes{};
 };

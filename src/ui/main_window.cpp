@@ -576,7 +576,7 @@ void TfmMain::scbx_LangDriverChange() {
     m_texts.apply(language.entries);
     rewordStatusBars(before);
     Panel_Emu->applyLanguage(language.entries, m_texts);
-    m_engine->setTexts({text(4), text(13), text(26), text(49)});
+    m_engine->setTexts({text(4), text(13), text(26), text(49), text(u"Msg_LateAnswer")});
     m_settingsFeatures->context().setTexts(m_texts);
     spnl_2012_Setting->applyLanguage(m_texts);
     if (const QString filter = text(u"MsgRecordFileFilter"); !filter.isEmpty())

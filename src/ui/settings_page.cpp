@@ -660,8 +660,9 @@ void SettingsPage::bind() {
         m_features->context().engine().setFastTransfers(on);
         if (m_optionsPath.isEmpty())
             return;
-        if (const QString error = WriteOptionsFile(m_optionsPath, ProgramOptions{on});
-            !error.isEmpty())
+        ProgramOptions options = ReadOptionsFile(m_optionsPath).options;
+        options.fastTransfers = on;
+        if (const QString error = WriteOptionsFile(m_optionsPath, options); !error.isEmpty())
             emit message(error);
     });
     connect(&f.stepper(), &ScaleStepper::stepped, this, [this] { showValues(); });
@@ -880,8 +881,10 @@ void SettingsPage::useOptionsFile(const QString& path) {
     const OptionsFileContent content = ReadOptionsFile(path);
     m_optionsPath.clear(); // showing the file's choice does not write it back
     cb_FastTransfers->setChecked(content.options.fastTransfers);
-    if (m_features)
+    if (m_features) {
         m_features->context().engine().setFastTransfers(content.options.fastTransfers);
+        m_features->context().engine().setLateAnswerWindowMs(content.options.lateAnswerWindowMs);
+    }
     m_optionsPath = path;
     if (!content.error.isEmpty())
         emit message(content.error);

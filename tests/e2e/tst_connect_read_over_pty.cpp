@@ -220,32 +220,35 @@ void TestConnectReadOverPty::silentModuleIsReportedAndReadLater() {
 
 void TestConnectReadOverPty::lineFaultsStillGiveTheRightValues_data() {
     QTest::addColumn<quint32>("seed");
-    QTest::addColumn<double>("drop");
-    QTest::addColumn<double>("split");
-    QTest::addColumn<double>("corrupt");
-    QTest::addColumn<double>("lower");
-    QTest::newRow("drops") << 11u << 0.3 << 0.0 << 0.0 << 0.0;
-    QTest::newRow("splits") << 12u << 0.0 << 0.5 << 0.0 << 0.0;
-    QTest::newRow("corruption") << 13u << 0.0 << 0.0 << 0.2 << 0.0;
-    QTest::newRow("lower case") << 14u << 0.0 << 0.0 << 0.0 << 0.3;
-    QTest::newRow("all together") << 15u << 0.1 << 0.2 << 0.05 << 0.1;
+    QTest::addColumn<sim::FaultRates>("rates");
+    QTest::addColumn<bool>("fast");
+    const auto line = [](double drop, double split, double corrupt, double lower) {
+        sim::FaultRates rates;
+        rates.drop = drop;
+        rates.split = split;
+        rates.corrupt = corrupt;
+        rates.lower = lower;
+        return rates;
+    };
+    QTest::newRow("drops") << 11u << line(0.3, 0, 0, 0) << false;
+    QTest::newRow("splits") << 12u << line(0, 0.5, 0, 0) << false;
+    QTest::newRow("corruption") << 13u << line(0, 0, 0.2, 0) << false;
+    QTest::newRow("lower case") << 14u << line(0, 0, 0, 0.3) << false;
+    QTest::newRow("all together") << 15u << line(0.1, 0.2, 0.05, 0.1) << false;
+    QTest::newRow("busy module") << 16u << BusyModule() << false;
+    QTest::newRow("busy module, fast") << 17u << BusyModule() << true;
+    QTest::newRow("late answers") << 18u << LateModule() << false;
+    QTest::newRow("late answers, fast") << 19u << LateModule() << true;
 }
 
 void TestConnectReadOverPty::lineFaultsStillGiveTheRightValues() {
     QFETCH(quint32, seed);
-    QFETCH(double, drop);
-    QFETCH(double, split);
-    QFETCH(double, corrupt);
-    QFETCH(double, lower);
-    Bench b(0.5); // a split answer's pieces come 5 ms apart, well within the 25 ms tick
+    QFETCH(sim::FaultRates, rates);
+    QFETCH(bool, fast);
+    Bench b(0.5, fast); // a split answer's pieces come 5 ms apart, well within the 25 ms tick
     QVERIFY(b.started);
     writeWorkedExamples(b.sim());
     b.sim().setSeed(seed);
-    sim::FaultRates rates;
-    rates.drop = drop;
-    rates.split = split;
-    rates.corrupt = corrupt;
-    rates.lower = lower;
     b.sim().setFaults(rates);
     QVERIFY(b.open());
     QSignalSpy identified(&b.read, &ConnectRead::identified);

@@ -107,8 +107,6 @@ struct Timing {
 
 } // namespace
 
-Q_DECLARE_METATYPE(sim::FaultRates)
-
 class TestSettingsDumpOverPty : public QObject {
     Q_OBJECT
 private slots:
@@ -142,6 +140,10 @@ void TestSettingsDumpOverPty::faultRows() {
     QTest::newRow("drops, fast") << 0.2 << true << 21u << drops;
     QTest::newRow("splits, fast") << 0.4 << true << 22u << splits;
     QTest::newRow("corruption, fast") << 0.2 << true << 23u << corruption;
+    // Commands answered after they were sent again, or after the next one would have gone.
+    QTest::newRow("busy module, fast") << 0.2 << true << 24u << BusyModule(0.03, 0.01);
+    QTest::newRow("busy module, scaled ticks") << 0.2 << false << 25u << BusyModule(0.03, 0.01);
+    QTest::newRow("late answers, fast") << 0.2 << true << 26u << LateModule(0.03, 0.01);
 }
 
 void TestSettingsDumpOverPty::saveReadsTheWholeEeprom_data() {
@@ -289,7 +291,8 @@ void TestSettingsDumpOverPty::writeEndsEqualToTheFileOrFails() {
         }
     }
     // On a clean line: the writes in address order (repeats aside), then the read-back.
-    if (rates.drop == 0 && rates.split == 0 && rates.corrupt == 0 && rates.delay == 0) {
+    if (rates.drop == 0 && rates.split == 0 && rates.corrupt == 0 && rates.delay == 0 &&
+        rates.lose == 0 && rates.busy == 0) {
         const QStringList distinct = distinctInOrder(received);
         QCOMPARE(distinct.at(0), QStringLiteral("E200)"));
         const qsizetype firstRead = distinct.indexOf(QStringLiteral("00*"));

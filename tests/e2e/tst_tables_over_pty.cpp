@@ -76,38 +76,57 @@ private slots:
 void TablesOverPty::read_data() {
     QTest::addColumn<TableKind>("kind");
     QTest::addColumn<bool>("filtered");
-    QTest::addColumn<double>("lower");
-    QTest::addColumn<double>("corrupt");
+    QTest::addColumn<sim::FaultRates>("rates");
+    QTest::addColumn<quint32>("seed");
     QTest::addColumn<bool>("fast");
     QTest::addColumn<double>("intervalScale");
-    // A plain read takes whatever answer comes first, so it runs at the real interval; the
-    // filtered read's vote outweighs a late sample.
-    QTest::newRow("water plain") << TableKind::Water << false << 0.0 << 0.0 << false << 1.0;
+    sim::FaultRates lowerAndSplits;
+    lowerAndSplits.lower = 0.1;
+    lowerAndSplits.split = 0.2;
+    sim::FaultRates corrupted;
+    corrupted.lower = 0.05;
+    corrupted.corrupt = 0.1;
+    corrupted.split = 0.2;
+    const auto water = TableKind::Water;
+    const auto fuel = TableKind::Fuel;
+    QTest::newRow("water plain") << water << false << sim::FaultRates() << 7u << false << 1.0;
     QTest::newRow("fuel plain, lower case and splits, fast")
-        << TableKind::Fuel << false << 0.1 << 0.0 << true << 1.0;
+        << fuel << false << lowerAndSplits << 7u << true << 1.0;
     QTest::newRow("water filtered, corrupted answers")
-        << TableKind::Water << true << 0.05 << 0.1 << false << 0.4;
+        << water << true << corrupted << 7u << false << 0.4;
+    // Answers that come after a resend or after the next command would have gone: a plain read
+    // takes one answer per cell, so each must be the answer to that cell's command.
+    QTest::newRow("water plain, late answers")
+        << water << false << LateModule() << 7u << false << 1.0;
+    QTest::newRow("fuel plain, late answers, fast")
+        << fuel << false << LateModule() << 8u << true << 0.4;
+    QTest::newRow("water plain, busy module")
+        << water << false << BusyModule() << 9u << false << 0.4;
+    QTest::newRow("fuel plain, busy module, fast")
+        << fuel << false << BusyModule() << 10u << true << 0.4;
+    QTest::newRow("water plain, busy module, seed 11")
+        << water << false << BusyModule() << 11u << false << 1.0;
+    QTest::newRow("fuel filtered, busy module, fast")
+        << fuel << true << BusyModule(0.05, 0.02) << 12u << true << 0.4;
+    QTest::newRow("water filtered, late answers")
+        << water << true << LateModule(0.05, 0.02) << 13u << false << 0.4;
 }
 
 void TablesOverPty::read() {
     QFETCH(TableKind, kind);
     QFETCH(bool, filtered);
+    QFETCH(sim::FaultRates, rates);
+    QFETCH(quint32, seed);
     QFETCH(bool, fast);
     QFETCH(double, intervalScale);
     TableRig rig;
     QVERIFY(rig.started && rig.open());
     rig.engine.setFastTransfers(fast);
     rig.engine.setIntervalScale(intervalScale);
-    sim::FaultRates rates;
-    QFETCH(double, lower);
-    QFETCH(double, corrupt);
-    rates.lower = lower;
-    rates.corrupt = corrupt;
-    rates.split = lower > 0 ? 0.2 : 0;
-    rig.setFaults(7, rates);
+    rig.setFaults(seed, rates);
     const QByteArray before = rig.eeprom();
     QVERIFY(!rig.transfer.startRead(kind, filtered));
-    QVERIFY(rig.runToEnd(60000));
+    QVERIFY(rig.runToEnd(90000));
     for (int r = 1; r <= kTableRows; ++r) {
         for (int c = 1; c <= kTableColumns; ++c) {
             const int byte = quint8(before.at(CellEepromAddress(kind, c, r)));
@@ -124,22 +143,37 @@ void TablesOverPty::writeUnderFaults_data() {
     QTest::addColumn<TableKind>("kind");
     QTest::addColumn<quint32>("seed");
     QTest::addColumn<bool>("fast");
-    QTest::newRow("water, clean line") << TableKind::Water << 0u << false;
-    QTest::newRow("water, faults seed 3") << TableKind::Water << 3u << false;
-    QTest::newRow("fuel, faults seed 11") << TableKind::Fuel << 11u << false;
-    QTest::newRow("fuel, faults seed 5, fast") << TableKind::Fuel << 5u << true;
+    QTest::addColumn<sim::FaultRates>("rates");
+    QTest::addColumn<bool>("flat"); // cells in runs of equal values
+    const auto water = TableKind::Water;
+    const auto fuel = TableKind::Fuel;
+    QTest::newRow("water, clean line") << water << 0u << false << sim::FaultRates() << false;
+    QTest::newRow("water, faults seed 3") << water << 3u << false << lineFaults() << false;
+    QTest::newRow("fuel, faults seed 11") << fuel << 11u << false << lineFaults() << false;
+    QTest::newRow("fuel, faults seed 5, fast") << fuel << 5u << true << lineFaults() << false;
+    // Where neighbouring cells are equal, the acknowledgement or read-back of the cell before
+    // reads like this cell's own.
+    QTest::newRow("water flat, busy module") << water << 21u << false << BusyModule() << true;
+    QTest::newRow("water flat, busy module, fast") << water << 22u << true << BusyModule() << true;
+    QTest::newRow("fuel flat, busy module, fast") << fuel << 23u << true << BusyModule() << true;
+    QTest::newRow("water flat, late answers") << water << 24u << false << LateModule() << true;
+    QTest::newRow("water flat, late answers, fast") << water << 25u << true << LateModule() << true;
+    QTest::newRow("fuel flat, late answers") << fuel << 26u << false << LateModule() << true;
 }
 
 void TablesOverPty::writeUnderFaults() {
     QFETCH(TableKind, kind);
     QFETCH(quint32, seed);
     QFETCH(bool, fast);
+    QFETCH(sim::FaultRates, rates);
+    QFETCH(bool, flat);
     TableRig rig;
     QVERIFY(rig.started && rig.open());
     rig.engine.setFastTransfers(fast);
-    if (seed)
-        rig.setFaults(seed, lineFaults());
-    const QStringList cells = someTable(int(seed));
+    rig.setFaults(seed, rates);
+    QStringList cells = someTable(int(seed));
+    for (int i = 0; flat && i < kTableCells; ++i)
+        cells[i] = cells.at(i / 4 * 4);
     rig.tables.loadCells(kind, cells);
     const QByteArray expected = withTable(rig.eeprom(), kind, cells, DecimalFormat(u'.'));
     QVERIFY(!rig.transfer.startWrite(kind));
@@ -207,21 +241,38 @@ void TablesOverPty::cliVerbs() {
     QVERIFY2(write.exitCode() == 0, write.err);
     QCOMPARE(ImageDifferences(rig.eeprom(), expected), QStringList());
 
+    // Every line of a table file read back is the module's byte of that cell.
+    const auto checkFile = [&](TableKind kind, const QString& path) {
+        const TextFileContent back = ReadTextFile(path);
+        QVERIFY(back.ok());
+        QCOMPARE(back.lines.size(), kTableCells);
+        const QByteArray held = rig.eeprom();
+        for (int i = 0; i < kTableCells; ++i) {
+            const int c = i % kTableColumns + 1;
+            const int r = i / kTableColumns + 1;
+            QCOMPARE(back.lines.at(i),
+                     system.format(quint8(held.at(CellEepromAddress(kind, c, r))) / 10.0));
+        }
+    };
     CliRun read;
     QVERIFY(read.run(cli,
                      {"table", "read", "fuel", "--filter", "--port", port, "--out",
                       dir.filePath(QStringLiteral("back")), "--fast"},
                      60000));
     QVERIFY2(read.exitCode() == 0, read.err);
-    const TextFileContent back = ReadTextFile(dir.filePath(QStringLiteral("backLambda.txt")));
-    QVERIFY(back.ok());
-    QCOMPARE(back.lines.size(), kTableCells);
-    for (int i = 0; i < kTableCells; ++i) {
-        const int c = i % kTableColumns + 1;
-        const int r = i / kTableColumns + 1;
-        QCOMPARE(
-            back.lines.at(i),
-            system.format(quint8(expected.at(CellEepromAddress(TableKind::Fuel, c, r))) / 10.0));
+    checkFile(TableKind::Fuel, dir.filePath(QStringLiteral("backLambda.txt")));
+    QCOMPARE(ImageDifferences(rig.eeprom(), expected), QStringList());
+
+    // A plain read from a module whose answers now and then come late, in both timings.
+    rig.setFaults(7, LateModule(0.2, 0));
+    for (const bool fast : {false, true}) {
+        CliRun late;
+        QStringList args{"table", "read", "water", "--port", port, "--out", dir.filePath("late")};
+        if (fast)
+            args << QStringLiteral("--fast");
+        QVERIFY(late.run(cli, args, 100000));
+        QVERIFY2(late.exitCode() == 0, late.err);
+        checkFile(TableKind::Water, dir.filePath(QStringLiteral("lateMAF.txt")));
     }
 }
 

@@ -245,7 +245,7 @@ void TestSimModule::silentModule() {
 
 void TestSimModule::fault_data() {
     QTest::addColumn<QString>("kind");
-    for (const char* kind : {"drop", "lower", "error", "split", "corrupt", "delay"})
+    for (const char* kind : {"drop", "lower", "error", "split", "corrupt", "delay", "busy"})
         QTest::newRow(kind) << QString::fromLatin1(kind);
 }
 
@@ -270,11 +270,25 @@ void TestSimModule::fault() {
         rates.split = 1;
     else if (kind == "corrupt")
         rates.corrupt = 1;
-    else
+    else if (kind == "delay")
         rates.delay = 1;
+    else
+        rates.busy = 1;
+    rates.busyMs = 80;
     q.module.setFaults(rates);
     const qint64 sentAt = q.listener.clock.elapsed();
     q.module.receive("01&");
+    if (kind == "busy") {
+        // Busy before every command: the write waits behind the read, the second read behind
+        // the write, and the answers follow in order.
+        q.module.receive("FF01$");
+        q.module.receive("01%");
+        QTRY_COMPARE_WITH_TIMEOUT(q.listener.all(), QByteArray("DCBA!FF"), 2000);
+        QCOMPARE(q.listener.times.size(), 3);
+        for (int i = 0; i < 3; ++i)
+            QVERIFY(q.listener.times.at(i) - sentAt >= (i + 1) * rates.busyMs);
+        return;
+    }
     QTest::qWait(kind == "delay" ? 150 : 60);
 
     if (kind == "drop") {

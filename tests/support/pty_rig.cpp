@@ -33,6 +33,22 @@ void PtyRig::setFaults(quint32 seed, const sim::FaultRates& rates) {
     module.module().setFaults(rates);
 }
 
+sim::FaultRates BusyModule(double rate, double lose) {
+    sim::FaultRates rates;
+    rates.busy = rate;
+    rates.busyMs = 130;
+    rates.lose = lose;
+    return rates;
+}
+
+sim::FaultRates LateModule(double rate, double lose) {
+    sim::FaultRates rates;
+    rates.delay = rate;
+    rates.delayMs = 130;
+    rates.lose = lose;
+    return rates;
+}
+
 int WrittenAddress(const QString& command) {
     if (command.size() != 5 || !command.endsWith(QLatin1Char(')')))
         return -1;

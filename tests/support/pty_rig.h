@@ -6,6 +6,7 @@
 #include "transaction_engine.h"
 
 #include <QByteArray>
+#include <QMetaType>
 #include <QProcess>
 #include <QString>
 #include <QStringList>
@@ -28,6 +29,15 @@ struct PtyRig {
     StringListJournal journal;
     TransactionEngine engine{port, journal};
 };
+
+Q_DECLARE_METATYPE(sim::FaultRates)
+
+// A module that is now and then busy before a command (the commands sent meanwhile wait and are
+// answered afterwards, in order), or one whose answers now and then come late; both lose some
+// commands on the way. On such a line an answer may arrive after the command was sent again, or
+// after the next command went out.
+sim::FaultRates BusyModule(double rate = 0.15, double lose = 0.05);
+sim::FaultRates LateModule(double rate = 0.2, double lose = 0.05);
 
 // The address of an EEPROM write command "VVAA)" (both bytes low nibble first), or -1.
 int WrittenAddress(const QString& command);

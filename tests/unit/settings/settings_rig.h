@@ -22,8 +22,9 @@ struct SettingsRig {
     SettingsRig() {
         port.OpenPort();
         engine.setTexts({QStringLiteral("Sent:"), QStringLiteral("Got:"), QStringLiteral("No port"),
-                         QStringLiteral("Module error")});
+                         QStringLiteral("Module error"), QStringLiteral("late")});
         engine.setAutomaticTicks(false);
+        engine.setLateAnswerWindowMs(0); // the test's ticks measure it
         InterfaceTexts texts;
         for (int n = 1; n <= InterfaceTexts::kCount; ++n)
             texts.setText(n, QStringLiteral("Text%1:").arg(n, 2, 10, QLatin1Char('0')));
@@ -56,15 +57,16 @@ struct SettingsRig {
         return nullptr;
     }
 
-    // One tick of the running transaction and the answer of one receive event: scripted when
-    // script returns text for the command, otherwise the image's.
+    // One tick of the running transaction and, when it sent a command, the answer of one receive
+    // event: scripted when script returns text for the command, otherwise the image's.
     bool exchange() {
         Transaction* t = running();
         if (!t)
             return false;
+        const qsizetype sent = port.writes.size();
         t->tick();
-        if (!port.Connected())
-            return true;
+        if (!port.Connected() || port.writes.size() == sent)
+            return true; // nothing went out: nothing to answer
         const QString command = engine.SentCommand();
         QString answer = script ? script(command) : QString();
         if (answer.isNull())

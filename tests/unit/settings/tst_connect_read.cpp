@@ -16,7 +16,7 @@
 namespace {
 
 const EngineTexts texts{QStringLiteral("Sent:"), QStringLiteral("Got:"), QStringLiteral("No port"),
-                        QStringLiteral("Module error")};
+                        QStringLiteral("Module error"), QStringLiteral("late")};
 const QString readErrorPrefix = QStringLiteral("Ошибка чтения. Адрес ");
 
 QString shortest(double value) {
