@@ -45,3 +45,4 @@ int RunLog(QCoreApplication& app, const QStringList& args);
 int RunTable(QCoreApplication& app, const QStringList& args);
 int RunCurve(QCoreApplication& app, const QStringList& args);
 int RunDiff(QCoreApplication& app, const QStringList& args);
+int RunLinkCheck(QCoreApplication& app, const QStringList& args);

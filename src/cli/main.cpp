@@ -51,7 +51,12 @@ const char* const usage =
     "                             every point back [--timeout S] [--fast]\n"
     "  diff FILE_A FILE_B         compare two table, curve or dump files; print\n"
     "                             the differences; exit 0 when equal, 1 when\n"
-    "                             they differ, 2 on an error\n";
+    "                             they differ, 2 on an error\n"
+    "  link-check --port PATH [--count N] [--json]\n"
+    "                             read known addresses N times in each timing\n"
+    "                             (nothing is written); report answer times,\n"
+    "                             malformed, late and missing answers, and\n"
+    "                             whether the fast timing is safe\n";
 
 int listPorts() {
     QStringList ports;
@@ -222,6 +227,8 @@ int main(int argc, char* argv[]) {
         return RunCurve(app, args);
     if (command == QLatin1String("diff"))
         return RunDiff(app, args);
+    if (command == QLatin1String("link-check"))
+        return RunLinkCheck(app, args);
 
     QCommandLineParser parser;
     parser.addHelpOption();

@@ -35,6 +35,7 @@ const std::array<const char*, TransactionEngine::BranchCount>& TransactionEngine
         "Timer_YellowPoints",
         "Timer_Read_Double",
         "Timer_SeansOne",
+        "Timer_LinkCheck",
     };
     return order;
 }
@@ -56,6 +57,7 @@ TransactionEngine::TransactionEngine(ModulePort& port, JournalSink& journal, QOb
     : QObject(parent), m_port(port), m_journal(journal) {
     connect(&port, &ModulePort::RxChar, this, &TransactionEngine::OnRxChar);
     m_quiet.start();
+    m_sinceSend.start();
 }
 
 void TransactionEngine::setPendingCommand(const QString& command) {
@@ -165,6 +167,8 @@ void TransactionEngine::forgetOwedAnswers() {
 
 void TransactionEngine::send(Transaction& transaction) {
     m_heldSender = nullptr;
+    if (m_pendingCommand != m_sentCommand)
+        m_sinceSend.restart();
     m_sentCommand = m_pendingCommand;
     if (m_port.Connected()) {
         const int length = wire::ExpectedAnswerLength(m_sentCommand);
@@ -174,6 +178,7 @@ void TransactionEngine::send(Transaction& transaction) {
         else
             forgetOwedAnswers();
         m_quiet.restart();
+        ++m_sendCount;
         m_heldTicks = 0;
         m_port.SendText(m_sentCommand);
     } else if (transaction.whenPortClosed() == PortClosedPolicy::StopTimer) {

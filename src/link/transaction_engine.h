@@ -36,7 +36,7 @@ struct EngineTexts {
 class TransactionEngine : public QObject {
     Q_OBJECT
 public:
-    static constexpr int BranchCount = 24;
+    static constexpr int BranchCount = 25;
     // The most characters kept in ReceiveBuffer between two ticks; more are dropped unread.
     static constexpr qsizetype kReceiveBufferLimit = 256;
     static const std::array<const char*, BranchCount>& BranchOrder();
@@ -68,6 +68,10 @@ public:
     // Answers (or their parts) dropped as late, and sends given up as lost, since construction.
     int lateAnswers() const { return m_lateAnswers; }
     int lostSends() const { return m_lostSends; }
+    // Commands written since construction, and the time since SentCommand first went out (its
+    // repeats do not count).
+    int sendCount() const { return m_sendCount; }
+    double msSinceSend() const { return double(m_sinceSend.nsecsElapsed()) / 1e6; }
 
     void setTexts(const EngineTexts& texts) { m_texts = texts; }
     const EngineTexts& texts() const { return m_texts; }
@@ -175,6 +179,8 @@ private:
     Transaction* m_heldSender = nullptr;
     int m_lateAnswers = 0;
     int m_lostSends = 0;
+    int m_sendCount = 0;
+    QElapsedTimer m_sinceSend;
     int m_progress = 0;
     int m_progressMaximum = 100;
     std::array<Transaction*, BranchCount> m_branches{};

@@ -1,3 +1,4 @@
+#include "link_check.h"
 #include "pty_rig.h"
 #include "transaction.h"
 #include "transaction_engine.h"
@@ -15,7 +16,8 @@ namespace {
 // engine's real intervals.
 struct Bench : PtyRig {
     Bench() : PtyRig(QByteArray(), 1.0) {
-        engine.setTexts({QStringLiteral(">"), QStringLiteral("<"), QString(), QString()});
+        engine.setTexts(
+            {QStringLiteral(">"), QStringLiteral("<"), QString(), QString(), QString()});
     }
     int received(const QString& command) { return int(sim().receivedCommands().count(command)); }
 };
@@ -49,7 +51,9 @@ private slots:
     void portContract();
     void commandIsResentUntilAnswered();
     void splitAnswerIsSeenWhole();
-    void answerSplitByATickIsLost();
+    void answerSplitByATickIsStillItsCommands();
+    void linkCheckReportsTheLine_data();
+    void linkCheckReportsTheLine();
     void errorAnswerStopsEveryTransaction();
     void unplugMidTransactionClosesThePort();
     void cliSend_data();
@@ -122,29 +126,62 @@ void TestLinkOverPty::splitAnswerIsSeenWhole() {
     QCOMPARE(b.journal.lines().last(), QStringLiteral("> 87*   < D4"));
 }
 
-void TestLinkOverPty::answerSplitByATickIsLost() {
+void TestLinkOverPty::answerSplitByATickIsStillItsCommands() {
     Bench b;
     QVERIFY(b.started);
     QVERIFY(b.port.OpenPort());
     ByteRead read(b.engine, "Timer_Read_Double", PortClosedPolicy::SkipWrite);
     sim::FaultRates faults;
     faults.split = 1.0;
-    faults.splitGapMs = 200; // several ticks: the rest of every answer comes too late
+    faults.splitGapMs = 200; // several ticks: the rest of the answer comes after resends
     b.sim().setFaults(faults);
-    // Only the first send is answered, so no late tail can meet the head of a later answer.
+    // Only the first send is answered.
     QObject::connect(&b.sim(), &sim::Module::exchanged, &b.sim(), [&] { b.sim().setSilent(true); });
     read.start(QStringLiteral("00*"));
-    QTest::qWait(600);
-    QVERIFY(read.transaction.isEnabled());
-    QCOMPARE(read.value, -2);
-    QCOMPARE(b.journal.lines().size(), 2); // one character each, a tick between them
-    QCOMPARE(b.journal.lines()[0].size(), QStringLiteral("> 00*   < 1").size());
-    QCOMPARE(b.journal.lines()[1].size(), QStringLiteral("> 00*   < 1").size());
-    QObject::disconnect(&b.sim(), &sim::Module::exchanged, nullptr, nullptr);
-    b.sim().setSilent(false);
-    b.sim().setFaults(sim::FaultRates());
-    QTRY_VERIFY(!read.transaction.isEnabled());
+    QTRY_VERIFY_WITH_TIMEOUT(!read.transaction.isEnabled(), 3000);
     QCOMPARE(read.value, int(quint8(b.sim().eeprom().at(0x00))));
+    QVERIFY(b.received(QStringLiteral("00*")) > 1);
+}
+
+void TestLinkOverPty::linkCheckReportsTheLine_data() {
+    QTest::addColumn<sim::FaultRates>("rates");
+    QTest::addColumn<bool>("late");
+    QTest::addColumn<bool>("missing");
+    sim::FaultRates drops;
+    drops.drop = 0.1;
+    QTest::newRow("clean line") << sim::FaultRates() << false << false;
+    QTest::newRow("busy module") << BusyModule(0.2, 0) << true << false;
+    QTest::newRow("late answers") << LateModule(0.2, 0) << true << false;
+    QTest::newRow("dropped answers") << drops << false << true;
+}
+
+void TestLinkOverPty::linkCheckReportsTheLine() {
+    QFETCH(sim::FaultRates, rates);
+    QFETCH(bool, late);
+    QFETCH(bool, missing);
+    Bench b;
+    QVERIFY(b.started);
+    QVERIFY(b.port.OpenPort());
+    b.sim().setSeed(3);
+    b.sim().setFaults(rates);
+    const QByteArray before = b.sim().eeprom();
+    LinkCheck check(b.engine);
+    QSignalSpy finished(&check, &LinkCheck::finished);
+    QVERIFY(check.startCheck(3));
+    QVERIFY(finished.wait(60000));
+    QCOMPARE(finished.first().at(0).toBool(), true);
+    const LinkCheckReport& report = check.report();
+    for (const LinkTimingFigures* f : {&report.normal, &report.fast}) {
+        QCOMPARE(f->reads, 3 * int(LinkCheck::Commands().size()));
+        QCOMPARE(f->late > 0, late);
+        QCOMPARE(f->missing > 0, missing);
+    }
+    QVERIFY(report.sameBytes());
+    QCOMPARE(report.fastIsSafe(), !late && !missing);
+    QVERIFY(!b.engine.fastTransfers()); // the program's own choice again
+    QCOMPARE(b.sim().eeprom(), before);
+    for (const QString& command : b.sim().receivedCommands())
+        QVERIFY2(command.endsWith(u'*'), qPrintable(command)); // reads only
 }
 
 void TestLinkOverPty::errorAnswerStopsEveryTransaction() {

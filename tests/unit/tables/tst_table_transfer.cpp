@@ -5,9 +5,12 @@
 #include "memory_port.h"
 #include "table_transfer.h"
 #include "transaction_engine.h"
+#include "wire_codec.h"
 
 #include <QSignalSpy>
 #include <QTest>
+
+Q_DECLARE_METATYPE(TableOperation)
 
 namespace {
 
@@ -40,6 +43,8 @@ private slots:
     void badAnswersEndTheRead();
     void verifyRewritesADifferentCell();
     void refusedWhileBusyOrClosed();
+    void cleanLineSequence_data();
+    void cleanLineSequence();
 };
 
 void TableTransferTest::plainReadAnswers_data() {
@@ -134,6 +139,54 @@ void TableTransferTest::refusedWhileBusyOrClosed() {
     const auto closed = rig.transfer.startRead(TableKind::Water, false);
     QVERIFY(closed);
     QCOMPARE(closed->key, QLatin1String(table_messages::PortClosed));
+}
+
+void TableTransferTest::cleanLineSequence_data() {
+    QTest::addColumn<TableOperation>("operation");
+    QTest::addColumn<int>("sendsPerCell"); // in each pass
+    QTest::addColumn<int>("passes");       // the write's verify pass reads every cell once more
+    QTest::newRow("read") << TableOperation::Read << 1 << 1;
+    QTest::newRow("filtered read") << TableOperation::FilteredRead << 7 << 1;
+    QTest::newRow("write") << TableOperation::Write << 1 << 2;
+}
+
+void TableTransferTest::cleanLineSequence() {
+    QFETCH(TableOperation, operation);
+    QFETCH(int, sendsPerCell);
+    QFETCH(int, passes);
+    Rig rig;
+    std::array<int, 256> eeprom{};
+    for (int a = 0; a < 256; ++a)
+        eeprom[size_t(a)] = (a * 7 + 3) % 256;
+    rig.tables.loadCells(TableKind::Water, QStringList(kTableCells, QStringLiteral("2,6")));
+    if (operation == TableOperation::Write)
+        QVERIFY(!rig.transfer.startWrite(TableKind::Water));
+    else
+        QVERIFY(!rig.transfer.startRead(TableKind::Water, operation != TableOperation::Read));
+    // A module that answers every command at once.
+    while (rig.transfer.isRunning()) {
+        rig.transfer.transaction(TableKind::Water, operation).tick();
+        const QString sent = rig.engine.SentCommand();
+        if (sent.endsWith(u')'))
+            eeprom[size_t(*wire::DecodeByte(QStringView(sent).mid(2)))] = *wire::DecodeByte(sent);
+        rig.port.feed(sent.endsWith(u')')
+                          ? QStringLiteral("!")
+                          : wire::ValueToSend(eeprom[size_t(*wire::DecodeByte(sent))]));
+    }
+    // Cell after cell, row by row, and nothing sent twice but the filter's samples.
+    QStringList expected;
+    for (int pass = 0; pass < passes; ++pass) {
+        for (int i = 0; i < kTableCells; ++i) {
+            const int c = i % kTableColumns + 1;
+            const int r = i / kTableColumns + 1;
+            const QString command = pass == 0 && operation == TableOperation::Write
+                                        ? WriteCellCommand(TableKind::Water, c, r, 26)
+                                        : ReadCellCommand(TableKind::Water, c, r);
+            for (int k = 0; k < sendsPerCell; ++k)
+                expected << command;
+        }
+    }
+    QCOMPARE(rig.port.writes, expected);
 }
 
 QTEST_GUILESS_MAIN(TableTransferTest)
