@@ -40,3 +40,4 @@ int RunLog(QCoreApplication& app, const QStringList& args);
 int RunTable(QCoreApplication& app, const QStringList& args);
 int RunCurve(QCoreApplication& app, const QStringList& args);
 int RunDiff(QCoreApplication& app, const QStringList& args);
+int RunAnalyze(QCoreApplication& app, const QStringList& args);

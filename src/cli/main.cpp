@@ -51,7 +51,12 @@ const char* const usage =
     "                             every point back [--timeout S] [--fast]\n"
     "  diff FILE_A FILE_B         compare two table, curve or dump files; print\n"
     "                             the differences; exit 0 when equal, 1 when\n"
-    "                             they differ, 2 on an error\n";
+    "                             they differ, 2 on an error\n"
+    "  analyze RECORD --table water|fuel [--basis time|maf] [--channel NAME]\n"
+    "          [--from S] [--to S] [--where NAME>VALUE] [--csv]\n"
+    "                             where a record file spent its time on the\n"
+    "                             table: dwell in % per cell, or the channel's\n"
+    "                             mean per cell\n";
 
 int listPorts() {
     QStringList ports;
@@ -224,6 +229,8 @@ int main(int argc, char* argv[]) {
         return RunCurve(app, args);
     if (command == QLatin1String("diff"))
         return RunDiff(app, args);
+    if (command == QLatin1String("analyze"))
+        return RunAnalyze(app, args);
 
     QCommandLineParser parser;
     parser.addHelpOption();
