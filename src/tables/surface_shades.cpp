@@ -14,9 +14,16 @@ constexpr int kQuadsPerSide = 7;
 } // namespace
 
 SceneColour ShadeColour(double shade) {
-    const double s = std::clamp(shade, 0.0, 1.0);
-    // Green falls from pale yellow to red; red stays full; blue only in the palest shades.
-    return {1.0, 0.95 - 0.85 * s, std::max(0.0, 0.6 - 1.2 * s), 0.9};
+    const double s = std::clamp(std::isfinite(shade) ? shade : 0.0, 0.0, 1.0);
+    // Two straight runs: pale yellow to green, green to deep green.
+    constexpr SceneColour pale{1.0, 0.95, 0.55, 0.9};
+    constexpr SceneColour green{0.45, 0.8, 0.25, 0.9};
+    constexpr SceneColour deep{0.0, 0.45, 0.15, 0.9};
+    const auto mix = [](const SceneColour& a, const SceneColour& b, double t) {
+        return SceneColour{a.red + (b.red - a.red) * t, a.green + (b.green - a.green) * t,
+                           a.blue + (b.blue - a.blue) * t, a.alpha};
+    };
+    return s <= 0.5 ? mix(pale, green, s * 2) : mix(green, deep, (s - 0.5) * 2);
 }
 
 CellShades ShadesOf(const std::array<double, kSurfaceCellCount>& values) {

@@ -7,7 +7,8 @@
 // is nothing to show. The grid and the surface share the scale.
 namespace surface_scene {
 
-// Pale yellow at 0 through orange to red at 1.
+// Pale yellow at 0 through green to deep green at 1: apart from the blues and reds of the
+// height colours, so a coloured cell is never taken for a height.
 SceneColour ShadeColour(double shade);
 
 // The shade of each cell relative to the range of values: (value - lowest) / (highest - lowest),

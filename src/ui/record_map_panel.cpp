@@ -98,7 +98,7 @@ protected:
                 const SceneColour c = surface_scene::ShadeColour(shade);
                 painter.fillRect(
                     m_grid->visualRect(m_grid->model()->index(row, column)),
-                    QColor::fromRgbF(float(c.red), float(c.green), float(c.blue), 0.55f));
+                    QColor::fromRgbF(float(c.red), float(c.green), float(c.blue), 0.45f));
             }
         }
     }
