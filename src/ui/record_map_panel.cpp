@@ -8,8 +8,10 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QHBoxLayout>
 #include <QHelpEvent>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPainter>
 #include <QTableWidget>
 #include <QTimer>
@@ -45,7 +47,9 @@ constexpr std::array<ValueChannel, 9> kValueChannels = {{
 }};
 
 // The texts of the panel until a language file gives its own.
-const std::array<std::pair<const char*, const char*>, 7> kRussian = {{
+const std::array<std::pair<const char*, const char*>, 9> kRussian = {{
+    {"Msg_RecordMap_NoCondition", "Все отсчёты"},
+    {"Msg_RecordMap_BadCondition", "Условие: «%1» не является числом"},
     {"Msg_RecordMap_Dwell", "Время в ячейке"},
     {"Msg_RecordMap_Mean", "Среднее: %1"},
     {"Msg_RecordMap_HintDwell", "Запись: %1 с, %2 % времени, отсчётов: %3"},
@@ -121,21 +125,48 @@ RecordMapPanel::RecordMapPanel(QTableWidget* grid, SurfaceView* surface, QWidget
     Lbl_Record_Data = new QLabel(this);
     Lbl_Record_Data->setObjectName(QStringLiteral("Lbl_Record_Data"));
     Lbl_Record_Data->setWordWrap(true);
+    // Only the samples where one channel is above or below a value, when one is chosen.
+    cbx_Record_Condition = new QComboBox(this);
+    cbx_Record_Condition->setObjectName(QStringLiteral("cbx_Record_Condition"));
+    cbx_Record_Comparison = new QComboBox(this);
+    cbx_Record_Comparison->setObjectName(QStringLiteral("cbx_Record_Comparison"));
+    cbx_Record_Comparison->addItems({QStringLiteral(">"), QStringLiteral("<")});
+    Ed_Record_Condition = new QLineEdit(this);
+    Ed_Record_Condition->setObjectName(QStringLiteral("Ed_Record_Condition"));
+    Ed_Record_Condition->setMaximumWidth(60);
+    for (QComboBox* box : {cbx_Record_Value, cbx_Record_Condition}) {
+        // Long channel names are cut rather than widening the page's column.
+        box->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+        box->setMinimumContentsLength(6);
+    }
+    auto* condition = new QHBoxLayout;
+    condition->addWidget(cbx_Record_Condition, 1);
+    condition->addWidget(cbx_Record_Comparison);
+    condition->addWidget(Ed_Record_Condition);
     layout->addWidget(cb_Record_Data);
     layout->addWidget(cbx_Record_Value);
+    layout->addLayout(condition);
     layout->addWidget(Lbl_Record_Data);
     fillValueChoices();
-    cbx_Record_Value->setEnabled(false);
+    for (QWidget* w : std::initializer_list<QWidget*>{cbx_Record_Value, cbx_Record_Condition,
+                                                      cbx_Record_Comparison, Ed_Record_Condition})
+        w->setEnabled(false);
     m_layer->hide();
 
     m_soon->setSingleShot(true);
     m_soon->setInterval(kRebuildDelayMs);
     connect(m_soon, &QTimer::timeout, this, &RecordMapPanel::rebuild);
     connect(cb_Record_Data, &QCheckBox::toggled, this, [this](bool on) {
-        cbx_Record_Value->setEnabled(on);
+        for (QWidget* w :
+             std::initializer_list<QWidget*>{cbx_Record_Value, cbx_Record_Condition,
+                                             cbx_Record_Comparison, Ed_Record_Condition})
+            w->setEnabled(on);
         rebuild();
     });
     connect(cbx_Record_Value, &QComboBox::currentIndexChanged, this, &RecordMapPanel::rebuild);
+    connect(cbx_Record_Condition, &QComboBox::currentIndexChanged, this, &RecordMapPanel::rebuild);
+    connect(cbx_Record_Comparison, &QComboBox::currentIndexChanged, this, &RecordMapPanel::rebuild);
+    connect(Ed_Record_Condition, &QLineEdit::editingFinished, this, &RecordMapPanel::rebuild);
     m_grid->viewport()->installEventFilter(this);
 }
 
@@ -195,9 +226,16 @@ QString RecordMapPanel::text(const char* key) const {
 
 void RecordMapPanel::fillValueChoices() {
     const QSignalBlocker quiet(cbx_Record_Value);
+    const QSignalBlocker quietToo(cbx_Record_Condition);
     const int chosen = std::max(0, cbx_Record_Value->currentIndex());
+    const int condition = std::max(0, cbx_Record_Condition->currentIndex());
     cbx_Record_Value->clear();
+    cbx_Record_Condition->clear();
     cbx_Record_Value->addItem(text("Msg_RecordMap_Dwell"));
+    cbx_Record_Condition->addItem(text("Msg_RecordMap_NoCondition"));
+    for (const auto& [channel, key] : kValueChannels)
+        cbx_Record_Condition->addItem(text(key), int(channel));
+    cbx_Record_Condition->setCurrentIndex(condition);
     for (const auto& [channel, key] : kValueChannels)
         cbx_Record_Value->addItem(FillMessage(text("Msg_RecordMap_Mean"), {text(key)}),
                                   int(channel));
@@ -216,6 +254,7 @@ void RecordMapPanel::rebuildSoon() {
 void RecordMapPanel::rebuild() {
     m_soon->stop();
     m_map.reset();
+    m_conditionError = false;
     if (cb_Record_Data->isChecked() && m_recording) {
         telemetry::CellMapOptions options;
         options.basis = m_basis;
@@ -226,7 +265,18 @@ void RecordMapPanel::rebuild() {
             options.filter.firstIndex = window.minimum;
             options.filter.lastIndex = window.maximum;
         }
-        m_map = telemetry::MapRecording(m_recording->grid(), options);
+        if (cbx_Record_Condition->currentIndex() > 0) {
+            const std::optional<double> value = DecimalFormat().parse(Ed_Record_Condition->text());
+            // A condition that cannot be read shows nothing rather than a map without it.
+            m_conditionError = !value;
+            using Comparison = telemetry::ChannelCondition::Comparison;
+            options.filter.condition = telemetry::ChannelCondition{
+                Channel(cbx_Record_Condition->currentData().toInt()),
+                cbx_Record_Comparison->currentIndex() == 0 ? Comparison::Above : Comparison::Below,
+                value.value_or(0)};
+        }
+        if (!m_conditionError)
+            m_map = telemetry::MapRecording(m_recording->grid(), options);
     }
     present();
 }
@@ -238,9 +288,12 @@ void RecordMapPanel::present() {
         m_layer->setShades(std::nullopt);
         if (m_surface->scene().cellShades())
             m_surface->setCellShades(std::nullopt);
-        Lbl_Record_Data->setText(cb_Record_Data->isChecked() && !m_recording
-                                     ? text("Msg_RecordMap_NoRecording")
-                                     : QString());
+        QString why;
+        if (m_conditionError)
+            why = FillMessage(text("Msg_RecordMap_BadCondition"), {Ed_Record_Condition->text()});
+        else if (cb_Record_Data->isChecked() && !m_recording)
+            why = text("Msg_RecordMap_NoRecording");
+        Lbl_Record_Data->setText(why);
         return;
     }
     std::array<double, kSurfaceCellCount> values;

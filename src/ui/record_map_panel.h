@@ -11,6 +11,7 @@
 class QCheckBox;
 class QComboBox;
 class QLabel;
+class QLineEdit;
 class QTableWidget;
 class QTimer;
 class SurfaceView;
@@ -23,9 +24,9 @@ class RecordingArchive;
 // "Данные записи" on the table page: the cell map of the current recording (live or opened from
 // a file) laid over the table view as colours, with the figures in each cell's hint, and over the
 // surface as the quads' colours. The map follows the recording's chart window (the points the
-// chart shows; all of them while its axis is automatic), the correction basis and the value
-// chosen (time in the cell, or one channel's mean). Cells never visited stay as they are; the
-// table's values are never touched.
+// chart shows; all of them while its axis is automatic), the correction basis, the value chosen
+// (time in the cell, or one channel's mean) and an optional condition on one channel. Cells never
+// visited stay as they are; the table's values are never touched.
 class RecordMapPanel : public QGroupBox {
     Q_OBJECT
 public:
@@ -43,6 +44,9 @@ public:
 
     QCheckBox* cb_Record_Data = nullptr;
     QComboBox* cbx_Record_Value = nullptr;
+    QComboBox* cbx_Record_Condition = nullptr;  // "Все отсчёты" or a channel
+    QComboBox* cbx_Record_Comparison = nullptr; // ">" or "<"
+    QLineEdit* Ed_Record_Condition = nullptr;
     QLabel* Lbl_Record_Data = nullptr;
 
 protected:
@@ -69,4 +73,5 @@ private:
     InterfaceTexts m_texts;
     CorrectionBasis m_basis = CorrectionBasis::InjectionTime;
     std::optional<telemetry::CellMap> m_map;
+    bool m_conditionError = false;
 };

@@ -8,6 +8,7 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QLineEdit>
 #include <QTableWidget>
 #include <QTest>
 
@@ -68,6 +69,19 @@ void RecordMapPanelTest::overlayFollowsTheRecording() {
     panel.cbx_Record_Value->setCurrentIndex(panel.cbx_Record_Value->findData(int(Channel::T)));
     QVERIFY(panel.cellHint(6, 4).endsWith(
         QStringLiteral("Температура, град. С: среднее 82, мин. 81, макс. 83")));
+
+    // Only the samples above 81,5 °C; a value that is not a number shows no map at all.
+    panel.cbx_Record_Condition->setCurrentIndex(
+        panel.cbx_Record_Condition->findData(int(Channel::T)));
+    panel.Ed_Record_Condition->setText(DecimalFormat().format(81.5));
+    emit panel.Ed_Record_Condition->editingFinished();
+    QCOMPARE(panel.map()->at(6, 4).samples, 2);
+    QCOMPARE(panel.map()->at(6, 4).minimum, 82.0);
+    panel.Ed_Record_Condition->setText(QStringLiteral("warm"));
+    emit panel.Ed_Record_Condition->editingFinished();
+    QVERIFY(!panel.map());
+    QVERIFY(!surface.scene().cellShades());
+    panel.cbx_Record_Condition->setCurrentIndex(0);
 
     // The chart window over the first two points; a new recording replaces the map.
     recording->setBottomWindow({false, 0, 1});
