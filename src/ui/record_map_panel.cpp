@@ -8,6 +8,7 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QElapsedTimer>
 #include <QHBoxLayout>
 #include <QHelpEvent>
 #include <QLabel>
@@ -25,8 +26,10 @@ using telemetry::Channel;
 
 namespace {
 
-// A growing live recording is mapped again at most this often.
+// A growing live recording is mapped again at most this often, and never more than a tenth of
+// the time on mapping (a recording of a million samples takes tens of milliseconds).
 constexpr int kRebuildDelayMs = 400;
+constexpr int kRebuildTimeShare = 10;
 
 // The channels a cell can show the mean of, in the order of the choice box after the dwell, with
 // the keys of their names.
@@ -275,8 +278,13 @@ void RecordMapPanel::rebuild() {
                 cbx_Record_Comparison->currentIndex() == 0 ? Comparison::Above : Comparison::Below,
                 value.value_or(0)};
         }
-        if (!m_conditionError)
+        if (!m_conditionError) {
+            QElapsedTimer clock;
+            clock.start();
             m_map = telemetry::MapRecording(m_recording->grid(), options);
+            m_soon->setInterval(
+                std::max<int>(kRebuildDelayMs, int(clock.elapsed()) * kRebuildTimeShare));
+        }
     }
     present();
 }
