@@ -46,3 +46,4 @@ int RunTable(QCoreApplication& app, const QStringList& args);
 int RunCurve(QCoreApplication& app, const QStringList& args);
 int RunDiff(QCoreApplication& app, const QStringList& args);
 int RunLinkCheck(QCoreApplication& app, const QStringList& args);
+int RunAnalyze(QCoreApplication& app, const QStringList& args);

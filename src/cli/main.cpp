@@ -56,7 +56,13 @@ const char* const usage =
     "                             read known addresses N times in each timing\n"
     "                             (nothing is written); report answer times,\n"
     "                             malformed, late and missing answers, and\n"
-    "                             whether the fast timing is safe\n";
+    "                             whether the fast timing is safe\n"
+
+    "  analyze RECORD --table water|fuel [--basis time|maf] [--channel NAME]\n"
+    "          [--from S] [--to S] [--where NAME>VALUE] [--csv]\n"
+    "                             where a record file spent its time on the\n"
+    "                             table: dwell in % per cell, or the channel's\n"
+    "                             mean per cell\n";
 
 int listPorts() {
     QStringList ports;
@@ -229,6 +235,8 @@ int main(int argc, char* argv[]) {
         return RunDiff(app, args);
     if (command == QLatin1String("link-check"))
         return RunLinkCheck(app, args);
+    if (command == QLatin1String("analyze"))
+        return RunAnalyze(app, args);
 
     QCommandLineParser parser;
     parser.addHelpOption();

@@ -20,14 +20,26 @@ int LiveCell::nearestRow() const {
     return int(std::lround(row));
 }
 
+QList<double> AxisNumbers(const QStringList& labels) {
+    QList<double> numbers;
+    numbers.reserve(labels.size());
+    for (const QString& label : labels)
+        numbers.append(number(label));
+    return numbers;
+}
+
 double AxisPosition(const QStringList& labels, double value) {
+    return AxisPosition(AxisNumbers(labels), value);
+}
+
+double AxisPosition(const QList<double>& labels, double value) {
     if (labels.isEmpty() || !std::isfinite(value))
         return 1;
-    if (value <= number(labels.first()))
+    if (value <= labels.first())
         return 1;
     for (int i = 1; i < labels.size(); ++i) {
-        const double low = number(labels.at(i - 1));
-        const double high = number(labels.at(i));
+        const double low = labels.at(i - 1);
+        const double high = labels.at(i);
         if (value <= high)
             return high > low ? i + (value - low) / (high - low) : i + 1;
     }

@@ -21,6 +21,9 @@ struct LiveCell {
 // The position of value among ascending labels (numbers written with a comma or a point),
 // 1-based, interpolated between neighbours, held to 1 .. labels.size().
 double AxisPosition(const QStringList& labels, double value);
+// The same among labels already turned into numbers, for callers that place many values.
+double AxisPosition(const QList<double>& labels, double value);
+QList<double> AxisNumbers(const QStringList& labels);
 
 LiveCell LiveCellOf(double rpm, double load, CorrectionBasis basis);
 

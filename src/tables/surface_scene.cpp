@@ -1,5 +1,7 @@
 #include "surface_scene.h"
 
+#include "surface_shades.h"
+
 #include <algorithm>
 #include <cmath>
 #include <numbers>
@@ -474,4 +476,11 @@ void SurfaceScene::dragTo(int x, int y) {
     SurfaceViewState& v = active();
     v.rx += float(x - m_pressX) / 75.0f;
     v.rz += float(y - m_pressY) / 75.0f;
+}
+
+QList<SurfaceQuad> SurfaceScene::quads() const {
+    QList<SurfaceQuad> quads = surface_scene::Quads(m_values);
+    if (m_cellShades)
+        surface_scene::ShadeQuads(quads, *m_cellShades);
+    return quads;
 }

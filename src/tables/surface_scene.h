@@ -21,6 +21,8 @@
 
 inline constexpr int kSurfaceCellCount = 64; // 8 rows x 8 columns
 using SurfaceValues = std::array<double, kSurfaceCellCount>;
+// 0 … 1 per cell for colours laid over the surface, not a number for none (surface_shades.h).
+using CellShades = std::array<double, kSurfaceCellCount>;
 
 // The view of one table. Angles in degrees, single precision; frustum in double precision.
 struct SurfaceViewState {
@@ -217,7 +219,11 @@ public:
     // Their positions on the surface, newest first.
     QList<ScenePoint> livePoints() const;
 
-    QList<SurfaceQuad> quads() const { return surface_scene::Quads(m_values); }
+    // Colours over the cells instead of the height colours; nothing for the height colours.
+    const std::optional<CellShades>& cellShades() const { return m_cellShades; }
+    void setCellShades(const std::optional<CellShades>& shades) { m_cellShades = shades; }
+
+    QList<SurfaceQuad> quads() const;
     QList<SceneLabel> labels() const { return surface_scene::Labels(m_basis); }
     SceneColour clearColour() const { return surface_scene::ClearColour(m_active); }
 
@@ -231,6 +237,7 @@ private:
     SurfaceValues m_values;
     CorrectionBasis m_basis = CorrectionBasis::Maf;
     QList<LiveCell> m_liveTrail;
+    std::optional<CellShades> m_cellShades;
     int m_pressX = 0;
     int m_pressY = 0;
 };

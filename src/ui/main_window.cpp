@@ -19,6 +19,7 @@
 #include "process_priority.h"
 #include "qt_translations.h"
 #include "raw_console.h"
+#include "record_map_panel.h"
 #include "settings_features.h"
 #include "settings_page.h"
 #include "settings_view.h"
@@ -142,6 +143,7 @@ void TfmMain::buildWorkArea(QWidget* central) {
     Panel_Parr_Max = new ChartPage(*m_recorder, m_pages);
     Panel_Emu = new EmulatorPage(*m_curveFeatures, m_pages);
     Panel_3D = new TablesPage(*m_engine, *m_settingsFeatures, m_pages);
+    Panel_3D->recordMap()->setArchive(&m_recorder->archive());
     // The live poll's ticks mark the cell where the engine works now on the table page.
     connect(m_recorder.get(), &telemetry::LiveRecorder::tickCompleted, this, [this] {
         const telemetry::LiveRecorder& r = *m_recorder;

@@ -266,6 +266,11 @@ void SurfaceView::setLiveTrail(const QList<LiveCell>& trail) {
     redraw();
 }
 
+void SurfaceView::setCellShades(const std::optional<CellShades>& shades) {
+    m_scene.setCellShades(shades);
+    redraw();
+}
+
 void SurfaceView::drawLive(QPainter& painter, int width, int height) const {
     const SurfaceViewState& view = m_scene.currentView();
     const QList<ScenePoint> points = m_scene.livePoints();

@@ -41,6 +41,9 @@ public:
     // The live cell and its trail, newest first: a marker on the surface with fading dots behind
     // it; an empty trail removes the marker.
     void setLiveTrail(const QList<LiveCell>& trail);
+    // Colours over the cells (a recording's cell map) instead of the height colours; nothing
+    // returns to the height colours.
+    void setCellShades(const std::optional<CellShades>& shades);
     TableKind activeTable() const { return m_scene.activeTable(); }
 
     void loadRememberedViews(const InfoSettings& info);

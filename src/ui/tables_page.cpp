@@ -2,6 +2,7 @@
 
 #include "choice_change.h"
 #include "interface_lock.h"
+#include "record_map_panel.h"
 #include "settings_features.h"
 #include "settings_view.h"
 #include "surface_view.h"
@@ -173,6 +174,8 @@ TablesPage::TablesPage(TransactionEngine& engine, SettingsFeatures& settings, QW
             applyBasisToPage(CorrectionBasis::InjectionTime);
     });
     connect(Panel_Space3D, &SurfaceView::tableReselected, this, &TablesPage::refreshTable);
+    m_recordMap->setBasis(m_tables.basis());
+    connect(&m_tables, &InjectionTables::basisChanged, m_recordMap, &RecordMapPanel::setBasis);
 
     // After the page's own view refresh, so the compare marks are painted over its colours.
     m_tools = new TableGridTools(sgrid_Table_3D, m_tables, this);
@@ -386,6 +389,8 @@ QWidget* TablesPage::buildRightColumn() {
                                 &sbtn_Cancel_Fuel_In);
     layout->addWidget(spnl_KorrTab_Place);
 
+    m_recordMap = new RecordMapPanel(sgrid_Table_3D, Panel_Space3D, column);
+    layout->addWidget(m_recordMap);
     sgb_3D_Navygator = new SurfaceNavigation(Panel_Space3D, column);
     layout->addWidget(sgb_3D_Navygator);
     layout->addStretch(1);
@@ -439,6 +444,7 @@ void TablesPage::storeInfo(InfoSettings& info) const {
 void TablesPage::setTexts(const InterfaceTexts& texts, bool tablePageButtonDown) {
     m_texts = texts;
     m_tools->setTexts(texts);
+    m_recordMap->setTexts(texts);
     Panel_3D_Left->setText(axisCaption(m_tables.basis()));
     m_waterTitle = texts.text(33);
     m_fuelTitle = texts.text(34);

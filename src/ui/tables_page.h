@@ -20,6 +20,7 @@ class QRadioButton;
 class QStackedWidget;
 class QTableWidget;
 class QToolButton;
+class RecordMapPanel;
 class SettingsFeatures;
 class SurfaceNavigation;
 class SurfaceView;
@@ -39,6 +40,8 @@ public:
     TableTransfer& transfer() { return m_transfer; }
     // sgrid_Table_3D's context menu, keys, undo, compare, history and live cell.
     TableGridTools* gridTools() const { return m_tools; }
+    // "Данные записи": a recording's cell map over the view and the surface.
+    RecordMapPanel* recordMap() const { return m_recordMap; }
 
     void addToLock(InterfaceLock& lock);
     // Filter 3D and Correction 3D of Info_A.ini (the surface view keeps its own lines).
@@ -158,6 +161,7 @@ private:
     SettingsFeatures& m_settings;
     InterfaceTexts m_texts;
     TableGridTools* m_tools = nullptr;
+    RecordMapPanel* m_recordMap = nullptr;
     QString m_waterTitle;
     QString m_fuelTitle;
     std::array<QString, 2> m_failureTexts; // Text05, Text06

@@ -6,6 +6,7 @@
 #include "pty_module.h"
 
 #include <QApplication>
+#include <QCheckBox>
 #include <QComboBox>
 #include <QDir>
 #include <QLabel>
@@ -60,6 +61,14 @@ int main(int argc, char* argv[]) {
     if (!QTest::qWaitFor([&] { return bottom->text().contains(QLatin1String("Marvek-2")); }, 15000))
         std::fprintf(stderr, "module not identified\n");
     QTest::qWait(3500); // the connection notice closes itself
+
+    // A short recording of the simulated engine, laid over the tables ("Данные записи").
+    click(window, "atb_2012_Graph");
+    click(window, "atb_Chart1_Start");
+    QTest::qWait(15000);
+    click(window, "atb_Chart1_Stop");
+    if (auto* recordData = window.findChild<QCheckBox*>(QStringLiteral("cb_Record_Data")))
+        recordData->setChecked(true);
 
     const struct {
         const char* button;
