@@ -57,7 +57,6 @@ const char* const usage =
     "                             (nothing is written); report answer times,\n"
     "                             malformed, late and missing answers, and\n"
     "                             whether the fast timing is safe\n"
-
     "  analyze RECORD --table water|fuel [--basis time|maf] [--channel NAME]\n"
     "          [--from S] [--to S] [--where NAME>VALUE] [--csv]\n"
     "                             where a record file spent its time on the\n"
