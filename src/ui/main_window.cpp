@@ -12,6 +12,8 @@
 #include "journal_view.h"
 #include "language_applier.h"
 #include "left_column.h"
+#include "link_check.h"
+#include "link_check_window.h"
 #include "live_recorder.h"
 #include "options_file.h"
 #include "pages.h"
@@ -79,6 +81,7 @@ TfmMain::TfmMain(const StartOptions& options, QWidget* parent) : QMainWindow(par
     m_engine = std::make_unique<TransactionEngine>(BComPort1, m_journal);
     m_engine->setIntervalScale(options.intervalScale);
     m_console = std::make_unique<RawConsole>(*m_engine);
+    m_linkCheck = std::make_unique<LinkCheck>(*m_engine);
     m_connectRead = std::make_unique<ConnectRead>(*m_engine, m_moduleSettings);
     m_recorder = std::make_unique<telemetry::LiveRecorder>(*m_engine, m_moduleSettings);
     m_settingsFeatures = std::make_unique<SettingsFeatures>(*m_engine, m_moduleSettings);
@@ -103,6 +106,9 @@ TfmMain::TfmMain(const StartOptions& options, QWidget* parent) : QMainWindow(par
     m_journalView = std::make_unique<JournalView>(m_journal, Panel_Protocol->MemoProtocol);
     m_about = new TfmAbout(this);
     m_moduOn = new TfmModuOn(this);
+    m_linkCheckWindow = new TfmLinkCheck(*m_linkCheck, this);
+    connect(m_linkCheckWindow, &TfmLinkCheck::useFastTransfers, m_fastTransfersItem,
+            [this] { m_fastTransfersItem->setChecked(true); });
     wireEngine();
     wirePorts();
 
@@ -252,6 +258,21 @@ void TfmMain::buildMenu() {
             &EmulatorPage::Btn_YellowPointsClick);
     connect(findChild<QAction*>(QStringLiteral("EMUStop")), &QAction::triggered, Panel_Emu,
             &EmulatorPage::Btn_YellowPoints_StopClick);
+    // The program's own link options, apart from the module's settings.
+    QMenu* link = bar->addMenu(QStringLiteral("Связь"));
+    link->setObjectName(QStringLiteral("N9"));
+    link->setToolTipsVisible(true);
+    m_fastTransfersItem = menuItem(link, "FastTransfersItem", QStringLiteral("Быстрый обмен"));
+    m_fastTransfersItem->setCheckable(true);
+    QCheckBox* fastBox = spnl_2012_Setting->cb_FastTransfers;
+    m_fastTransfersItem->setChecked(fastBox->isChecked());
+    connect(m_fastTransfersItem, &QAction::toggled, fastBox, &QCheckBox::setChecked);
+    connect(fastBox, &QCheckBox::toggled, m_fastTransfersItem, &QAction::setChecked);
+    connect(menuItem(link, "LinkCheckItem", QStringLiteral("Проверка связи...")),
+            &QAction::triggered, this, [this] {
+                m_linkCheckWindow->show();
+                m_linkCheckWindow->raise();
+            });
     QAction* about = bar->addAction(QStringLiteral("О программе"));
     about->setObjectName(QStringLiteral("N8"));
     connect(about, &QAction::triggered, this, &TfmMain::N8Click);
@@ -579,6 +600,8 @@ void TfmMain::scbx_LangDriverChange() {
     rewordStatusBars(before);
     Panel_Emu->applyLanguage(language.entries, m_texts);
     m_engine->setTexts({text(4), text(13), text(26), text(49), text(u"Msg_LateAnswer")});
+    m_linkCheckWindow->setTexts(m_texts);
+    m_fastTransfersItem->setToolTip(text(u"Msg_FastTransfersHint"));
     m_settingsFeatures->context().setTexts(m_texts);
     spnl_2012_Setting->applyLanguage(m_texts);
     if (const QString filter = text(u"MsgRecordFileFilter"); !filter.isEmpty())

@@ -39,6 +39,8 @@ class SettingsPage;
 class StatusPanels;
 class TablesPage;
 class TfmAbout;
+class LinkCheck;
+class TfmLinkCheck;
 class TfmModuOn;
 class TransactionEngine;
 
@@ -152,6 +154,7 @@ private:
     ModuleSettingsModel m_moduleSettings;
     std::unique_ptr<TransactionEngine> m_engine;
     std::unique_ptr<RawConsole> m_console;
+    std::unique_ptr<LinkCheck> m_linkCheck;
     std::unique_ptr<ConnectRead> m_connectRead;
     std::unique_ptr<telemetry::LiveRecorder> m_recorder;
     std::unique_ptr<SettingsFeatures> m_settingsFeatures;
@@ -178,4 +181,6 @@ private:
     QMenu* m_emulatorMenu = nullptr;
     TfmAbout* m_about = nullptr;
     TfmModuOn* m_moduOn = nullptr;
+    TfmLinkCheck* m_linkCheckWindow = nullptr;
+    QAction* m_fastTransfersItem = nullptr;
 };

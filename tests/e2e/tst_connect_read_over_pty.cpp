@@ -222,19 +222,11 @@ void TestConnectReadOverPty::lineFaultsStillGiveTheRightValues_data() {
     QTest::addColumn<quint32>("seed");
     QTest::addColumn<sim::FaultRates>("rates");
     QTest::addColumn<bool>("fast");
-    const auto line = [](double drop, double split, double corrupt, double lower) {
-        sim::FaultRates rates;
-        rates.drop = drop;
-        rates.split = split;
-        rates.corrupt = corrupt;
-        rates.lower = lower;
-        return rates;
-    };
-    QTest::newRow("drops") << 11u << line(0.3, 0, 0, 0) << false;
-    QTest::newRow("splits") << 12u << line(0, 0.5, 0, 0) << false;
-    QTest::newRow("corruption") << 13u << line(0, 0, 0.2, 0) << false;
-    QTest::newRow("lower case") << 14u << line(0, 0, 0, 0.3) << false;
-    QTest::newRow("all together") << 15u << line(0.1, 0.2, 0.05, 0.1) << false;
+    QTest::newRow("drops") << 11u << LineFaults(0.3, 0, 0, 0) << false;
+    QTest::newRow("splits") << 12u << LineFaults(0, 0.5, 0, 0) << false;
+    QTest::newRow("corruption") << 13u << LineFaults(0, 0, 0.2, 0) << false;
+    QTest::newRow("lower case") << 14u << LineFaults(0, 0, 0, 0.3) << false;
+    QTest::newRow("all together") << 15u << LineFaults(0.1, 0.2, 0.05, 0.1) << false;
     QTest::newRow("busy module") << 16u << BusyModule() << false;
     QTest::newRow("busy module, fast") << 17u << BusyModule() << true;
     QTest::newRow("late answers") << 18u << LateModule() << false;

@@ -90,21 +90,13 @@ void TestCurveOverPty::writeUnderFaults_data() {
     QTest::addColumn<sim::FaultRates>("rates");
     QTest::addColumn<bool>("fast");
     QTest::addColumn<bool>("flat"); // points in runs of equal values
-    const auto line = [](double drop, double split, double corrupt, double lower) {
-        sim::FaultRates rates;
-        rates.drop = drop;
-        rates.split = split;
-        rates.corrupt = corrupt;
-        rates.lower = lower;
-        return rates;
-    };
-    QTest::newRow("clean") << 1u << line(0, 0, 0, 0) << false << false;
-    QTest::newRow("drops") << 2u << line(0.15, 0, 0, 0) << false << false;
-    QTest::newRow("splits") << 3u << line(0, 0.5, 0, 0) << false << false;
-    QTest::newRow("corruption") << 4u << line(0, 0, 0.15, 0) << false << false;
-    QTest::newRow("lower case") << 5u << line(0, 0, 0, 0.2) << false << false;
-    QTest::newRow("everything") << 6u << line(0.05, 0.2, 0.05, 0.05) << false << false;
-    QTest::newRow("everything, fast") << 7u << line(0.05, 0.2, 0.05, 0.05) << true << false;
+    QTest::newRow("clean") << 1u << LineFaults(0, 0, 0, 0) << false << false;
+    QTest::newRow("drops") << 2u << LineFaults(0.15, 0, 0, 0) << false << false;
+    QTest::newRow("splits") << 3u << LineFaults(0, 0.5, 0, 0) << false << false;
+    QTest::newRow("corruption") << 4u << LineFaults(0, 0, 0.15, 0) << false << false;
+    QTest::newRow("lower case") << 5u << LineFaults(0, 0, 0, 0.2) << false << false;
+    QTest::newRow("everything") << 6u << LineFaults(0.05, 0.2, 0.05, 0.05) << false << false;
+    QTest::newRow("everything, fast") << 7u << LineFaults(0.05, 0.2, 0.05, 0.05) << true << false;
     QTest::newRow("flat, busy module") << 8u << BusyModule() << false << true;
     QTest::newRow("flat, busy module, fast") << 9u << BusyModule() << true << true;
     QTest::newRow("flat, late answers") << 10u << LateModule() << false << true;
@@ -158,10 +150,8 @@ void TestCurveOverPty::readsGiveTheModuleBytes_data() {
     QTest::addColumn<sim::FaultRates>("rates");
     QTest::addColumn<quint32>("seed");
     QTest::addColumn<bool>("fast");
-    sim::FaultRates splits;
-    splits.split = 0.3;
-    sim::FaultRates corruption;
-    corruption.corrupt = 0.05;
+    const sim::FaultRates splits = LineFaults(0, 0.3, 0, 0);
+    const sim::FaultRates corruption = LineFaults(0, 0, 0.05, 0);
     QTest::newRow("plain") << false << splits << 21u << false;
     QTest::newRow("filtered") << true << splits << 21u << false;
     QTest::newRow("filtered, corruption") << true << corruption << 21u << false;

@@ -80,13 +80,8 @@ void TablesOverPty::read_data() {
     QTest::addColumn<quint32>("seed");
     QTest::addColumn<bool>("fast");
     QTest::addColumn<double>("intervalScale");
-    sim::FaultRates lowerAndSplits;
-    lowerAndSplits.lower = 0.1;
-    lowerAndSplits.split = 0.2;
-    sim::FaultRates corrupted;
-    corrupted.lower = 0.05;
-    corrupted.corrupt = 0.1;
-    corrupted.split = 0.2;
+    const sim::FaultRates lowerAndSplits = LineFaults(0, 0.2, 0, 0.1);
+    const sim::FaultRates corrupted = LineFaults(0, 0.2, 0.1, 0.05);
     const auto water = TableKind::Water;
     const auto fuel = TableKind::Fuel;
     QTest::newRow("water plain") << water << false << sim::FaultRates() << 7u << false << 1.0;

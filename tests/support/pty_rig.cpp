@@ -49,6 +49,15 @@ sim::FaultRates LateModule(double rate, double lose) {
     return rates;
 }
 
+sim::FaultRates LineFaults(double drop, double split, double corrupt, double lower) {
+    sim::FaultRates rates;
+    rates.drop = drop;
+    rates.split = split;
+    rates.corrupt = corrupt;
+    rates.lower = lower;
+    return rates;
+}
+
 int WrittenAddress(const QString& command) {
     if (command.size() != 5 || !command.endsWith(QLatin1Char(')')))
         return -1;

@@ -38,6 +38,8 @@ Q_DECLARE_METATYPE(sim::FaultRates)
 // after the next command went out.
 sim::FaultRates BusyModule(double rate = 0.15, double lose = 0.05);
 sim::FaultRates LateModule(double rate = 0.2, double lose = 0.05);
+// Answers dropped, split, corrupted or in lower case at these rates.
+sim::FaultRates LineFaults(double drop, double split, double corrupt, double lower);
 
 // The address of an EEPROM write command "VVAA)" (both bytes low nibble first), or -1.
 int WrittenAddress(const QString& command);
