@@ -291,6 +291,7 @@ void SettingsPage::buildMainTab(QWidget* tab, Side& side) {
         column->addWidget(inner);
         auto* row = new QHBoxLayout(inner);
         row->setContentsMargins(0, 0, 0, 0);
+        side.pumpButtons = row;
         BoundGroup& group = newGroup(side.groups, side.pumpType);
         const PageSide pageSide = side.side;
         for (ChoiceOperation operation :
@@ -314,7 +315,6 @@ void SettingsPage::buildMainTab(QWidget* tab, Side& side) {
             });
         }
         column->addWidget(scaleGroup(side, NumericSetting::PTN, side.pumpType));
-        side.pumpType->setMinimumWidth(312);
         side.pumpType->setMinimumHeight(PumpTypeHeightShort);
     }
     left->addWidget(side.pumpType);
@@ -382,8 +382,9 @@ void SettingsPage::buildMainTab(QWidget* tab, Side& side) {
     }
     right->addStretch(1);
     grid->addLayout(right, 0, 1);
-    grid->setColumnStretch(0, 1);
-    grid->setColumnStretch(1, 1);
+    // The scales' captions carry their values ("Определение переходных режимов: 0,25").
+    grid->setColumnStretch(0, 2);
+    grid->setColumnStretch(1, 3);
 }
 
 void SettingsPage::buildAdditionalTab(QWidget* tab, Side& side) {
@@ -435,6 +436,7 @@ void SettingsPage::buildEngineeringTab() {
     spnl_2012_Ingener = namedWidget(QStringLiteral("spnl_2012_Ingener"), stsIngeneer);
     spnl_2012_Ingener->setFixedWidth(318);
     auto* tabLayout = new QHBoxLayout(stsIngeneer);
+    m_engineeringColumns = tabLayout;
     tabLayout->addWidget(spnl_2012_Ingener);
     auto* engLayout = new QVBoxLayout(spnl_2012_Ingener);
     engLayout->setContentsMargins(4, 4, 4, 4);
@@ -869,7 +871,20 @@ void SettingsPage::addToLock(InterfaceLock& lock) {
 }
 
 void SettingsPage::showTemplate() {
+    arrangeForTemplate(true);
     spnl_Shablon->show();
+}
+
+void SettingsPage::arrangeForTemplate(bool shown) {
+    const auto direction = shown ? QBoxLayout::TopToBottom : QBoxLayout::LeftToRight;
+    for (const Side* side : {&m_main, &m_template}) {
+        side->pumpButtons->setDirection(direction);
+        side->pumpButtons->parentWidget()->updateGeometry();
+    }
+    m_engineeringColumns->setDirection(direction);
+    // The pump type group takes the height its buttons need now.
+    showMain();
+    showTemplatePage();
 }
 
 bool SettingsPage::templateShown() const {

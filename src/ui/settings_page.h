@@ -14,6 +14,7 @@
 
 class InterfaceLock;
 class LambdaWindow;
+class QBoxLayout;
 class QButtonGroup;
 class QCheckBox;
 class QGroupBox;
@@ -105,6 +106,7 @@ private:
         QList<BoundGroup> groups;
         std::array<ScaleControls, NumericSettingCount> scales;
         QGroupBox* pumpType = nullptr;
+        QBoxLayout* pumpButtons = nullptr;
     };
 
     void build();
@@ -149,6 +151,10 @@ private:
     QPushButton* sButton2 = nullptr;
     QPushButton* sButton3 = nullptr;
     QList<QGroupBox*> m_engineeringGroupBoxes;
+    // Beside the template each tab has half the width: the pump type buttons and the
+    // engineering tab's columns go one under the other.
+    void arrangeForTemplate(bool shown);
+    QBoxLayout* m_engineeringColumns = nullptr;
     QLabel* slbl_Lup = nullptr;
     QLabel* slbl_Ldown = nullptr;
     QLineEdit* Ed_Other_UKZ = nullptr;
