@@ -31,6 +31,20 @@ struct Rig {
         return found;
     }
     bool shown(const char* name) { return !control<QWidget>(name)->isHidden(); }
+    // Whether the button's dashes are drawn in the colour (the key to the chart's lines).
+    bool showsColour(const char* name, const QColor& colour) {
+        const QImage image = control<QWidget>(name)->grab().toImage();
+        for (int y = 0; y < image.height(); ++y) {
+            for (int x = 0; x < image.width(); ++x) {
+                const QColor c = image.pixelColor(x, y);
+                if (qAbs(c.red() - colour.red()) + qAbs(c.green() - colour.green()) +
+                        qAbs(c.blue() - colour.blue()) <
+                    60)
+                    return true;
+            }
+        }
+        return false;
+    }
 
     MemoryPort port;
     StringListJournal journal;
@@ -111,6 +125,12 @@ void TestChartPage::colourButtonsFollowTheRecorder() {
     QVERIFY(!colour->isEnabled());
     QVERIFY(!fuelUsed->isEnabled());
     QVERIFY(rig.recorder.start()); // a new recording can be coloured again
+    // While it runs the interface lock holds the buttons; their dashes still name the lines.
+    rig.control<QCheckBox>("cb_RT")->click();
+    for (const char* name : {"atb_TVT_Color", "atb_RT_Color"})
+        rig.control<QWidget>(name)->setEnabled(false);
+    QVERIFY(rig.showsColour("atb_TVT_Color", rig.page.channelColour(telemetry::Channel::TVT)));
+    QVERIFY(!rig.showsColour("atb_RT_Color", rig.page.channelColour(telemetry::Channel::RT)));
     QVERIFY(rig.recorder.stop());
     rig.page.afterUnlock();
     QVERIFY(fuelUsed->isEnabled());
