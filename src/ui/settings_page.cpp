@@ -2,6 +2,7 @@
 
 #include "languages.h"
 
+#include "decimal_texts.h"
 #include "file_names.h"
 #include "interface_lock.h"
 #include "lambda_windows.h"
@@ -479,6 +480,7 @@ void SettingsPage::buildEngineeringTab() {
             b->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
             row->addWidget(b);
             group.group->addButton(b);
+            m_numberCaptions.append(b);
             const int index = int(write);
             group.buttons.append(
                 {b, [this, index] {
@@ -593,6 +595,13 @@ void SettingsPage::buildEngineeringTab() {
     tabLayout->addStretch(1);
 
     showEngineeringPanel(EngineeringPanel::Locked);
+    separateNumberCaptions();
+}
+
+void SettingsPage::separateNumberCaptions() {
+    const DecimalFormat format = m_features ? m_features->context().format() : DecimalFormat();
+    for (QToolButton* b : std::as_const(m_numberCaptions))
+        b->setText(WithDecimalSeparator(b->text(), format.separator()));
 }
 
 void SettingsPage::buildTemplatePanel() {
@@ -716,6 +725,7 @@ void SettingsPage::bind() {
             });
     connect(&f.dumps(), &DumpFiles::failed, this, &SettingsPage::message);
 
+    separateNumberCaptions();
     showMain();
     showTemplatePage();
     for (int i = 0; i < NumericSettingCount; ++i)
@@ -804,6 +814,12 @@ QString SettingsPage::dumpFilter() const {
 }
 
 void SettingsPage::applyLanguage(const InterfaceTexts& texts) {
+    separateNumberCaptions();
+    // The language's caption of the rate labels gives way to a value the module has shown.
+    if (!m_rateTexts.first.isEmpty())
+        slbl_Lup->setText(m_rateTexts.first);
+    if (!m_rateTexts.second.isEmpty())
+        slbl_Ldown->setText(m_rateTexts.second);
     for (const NumericSettingRow& row : NumericSettingRows()) {
         const QString prefix = texts.text(row.captionText);
         if (prefix.isEmpty())
@@ -842,6 +858,7 @@ void SettingsPage::showEngineeringPanel(EngineeringPanel panel) {
 }
 
 void SettingsPage::showView(const SettingsView& view) {
+    m_rateTexts = {view.slbl_Lup, view.slbl_Ldown};
     slbl_Lup->setText(view.slbl_Lup);
     slbl_Ldown->setText(view.slbl_Ldown);
 }

@@ -200,6 +200,15 @@ void TestMainWindow::languageSwitch() {
     languages->setCurrentIndex(languages->findText(QStringLiteral("Russian")));
     emit languages->activated(languages->currentIndex());
     QCOMPARE(control<QLabel>(&window, "Panel47")->text(), QStringLiteral("График"));
+    // Numbers of the language's captions and hints take the interface's separator.
+    const QChar separator = DecimalFormat().separator();
+    QCOMPARE(control<QToolButton>(&window, "ssb_UPL_045")->text(),
+             QStringLiteral("0") + separator + QStringLiteral("45 В"));
+    QVERIFY(control<QToolButton>(&window, "atb_SGrid_Down")
+                ->toolTip()
+                .contains(QStringLiteral("0") + separator + QStringLiteral("02 В")));
+    QVERIFY(ApplyLanguageEntry(&window, "ssb_LUup_050", "Caption", "0.50", u','));
+    QCOMPARE(control<QToolButton>(&window, "ssb_LUup_050")->text(), QStringLiteral("0,50"));
 
     // Every entry of the shipped files reaches a control or a text, in both languages alike.
     QList<QStringList> keys;
@@ -210,7 +219,7 @@ void TestMainWindow::languageSwitch() {
         for (const LanguageFileEntry& e : file.entries) {
             names << e.control + QLatin1Char('#') + e.property;
             if (!InterfaceTexts::IsMessageKey(e.control))
-                QVERIFY2(ApplyLanguageEntry(&window, e.control, e.property, e.value),
+                QVERIFY2(ApplyLanguageEntry(&window, e.control, e.property, e.value, u','),
                          qPrintable(e.control + QLatin1Char('#') + e.property));
             else if (!InterfaceTexts::NumberOfKey(e.control)) // a named message is never blank
                 QVERIFY2(!window.texts().text(e.control).isEmpty(), qPrintable(e.control));
