@@ -714,6 +714,9 @@ void ChartPage::removeRecordingTab(Recording* recording) {
     if (RecordingChart* chart = m_charts.take(recording)) {
         const QSignalBlocker block(spc_Graph);
         spc_Graph->removeTab(spc_Graph->indexOf(chart));
+        // The recording goes now, the chart later: a redraw queued before must not ask the
+        // recording for its sample times.
+        chart->setPointLabels({});
         chart->deleteLater();
     }
 }

@@ -8,10 +8,13 @@
 #include "recording_chart.h"
 #include "transaction_engine.h"
 
+#include <QApplication>
 #include <QCheckBox>
+#include <QFile>
 #include <QLabel>
 #include <QRadioButton>
 #include <QSignalSpy>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QToolButton>
 
@@ -62,6 +65,7 @@ private slots:
     void averagingButtons_data();
     void averagingButtons();
     void colourButtonsFollowTheRecorder();
+    void deletedRecordingWithARedrawQueued();
     void saveWithoutRecordingSaysSoBeforeTheDialog();
     void waterPressureChannel_data();
     void waterPressureChannel();
@@ -134,6 +138,28 @@ void TestChartPage::colourButtonsFollowTheRecorder() {
     QVERIFY(rig.recorder.stop());
     rig.page.afterUnlock();
     QVERIFY(fuelUsed->isEnabled());
+}
+
+// The tab's chart is deleted after its recording: a redraw queued before must not reach it.
+void TestChartPage::deletedRecordingWithARedrawQueued() {
+    Rig rig;
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("road_data.txt"));
+    QFile f(path);
+    QVERIFY(f.open(QIODevice::WriteOnly));
+    for (int step : {0, 25, 50})
+        f.write(QByteArray::number(step) + "#Step#310#SP#0#STR#0#AI#0#RT#0#RTT#0#II#0#T#0#DP#"
+                                           "2780#TP#0#SD#\r\n");
+    f.close();
+    QCOMPARE(rig.recorder.loadRecordFile(path), QString());
+    auto* chart = rig.page.findChild<RecordingChart*>();
+    QVERIFY(chart);
+    chart->replot(); // the axis labels ask the recording for its times
+    chart->refresh();
+    QVERIFY(rig.recorder.deleteCurrent());
+    QApplication::processEvents();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    QVERIFY(rig.page.findChildren<RecordingChart*>().isEmpty());
 }
 
 void TestChartPage::saveWithoutRecordingSaysSoBeforeTheDialog() {
