@@ -2,9 +2,8 @@
 
 #include "decimal_format.h"
 
-#include <QApplication>
-
 #include <cmath>
+#include <utility>
 
 namespace {
 
@@ -346,16 +345,13 @@ void RecordingChart::wheelEvent(QWheelEvent* event) {
 void RecordingChart::mouseDoubleClickEvent(QMouseEvent* event) {
     setBottomAutomatic();
     // The first click of the pair moved the cursor line: it goes back, with the values shown.
-    if (m_lastPlacement && event->timestamp() - m_lastPlacement->time <=
-                               quint64(QApplication::doubleClickInterval())) {
-        const CursorState before = m_lastPlacement->before;
-        setMarker(before.x, before.visible);
-        emit markerMoved(before.x);
-        if (const int index = int(std::lround(before.x));
-            before.visible && index >= 0 && index < m_points)
+    if (const auto before = std::exchange(m_cursorBeforeClick, std::nullopt)) {
+        setMarker(before->first, before->second);
+        emit markerMoved(before->first);
+        if (const int index = int(std::lround(before->first));
+            before->second && index >= 0 && index < m_points)
             emit cursorMoved(index);
     }
-    m_lastPlacement.reset();
     m_releaseEndsDoubleClick = event->button() == Qt::LeftButton;
     event->accept();
 }
@@ -393,8 +389,7 @@ void RecordingChart::mouseReleaseEvent(QMouseEvent* event) {
         return;
     }
     const double x = xAxis->pixelToCoord(event->position().x());
-    m_lastPlacement =
-        Placement{event->timestamp(), {m_marker->point1->coords().x(), markerVisible()}};
+    m_cursorBeforeClick = std::pair{m_marker->point1->coords().x(), markerVisible()};
     setMarker(x, true);
     emit markerMoved(x);
     if (const int index = int(std::lround(x)); index >= 0 && index < m_points)

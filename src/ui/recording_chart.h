@@ -114,16 +114,8 @@ private:
     int m_hovered = -1;
     QCPItemStraightLine* m_marker = nullptr;
     double m_panFrom = -1; // the pixel column a right drag started from; -1: no pan
-    // Where a left click put the cursor line from, so that a double click can take it back.
-    struct CursorState {
-        double x;
-        bool visible;
-    };
-    struct Placement {
-        quint64 time;
-        CursorState before;
-    };
-    std::optional<Placement> m_lastPlacement;
+    // Where the last left click found the cursor line (x, shown), for a double click to undo.
+    std::optional<std::pair<double, bool>> m_cursorBeforeClick;
     bool m_releaseEndsDoubleClick = false;
     std::function<QString(int)> m_pointLabel;
     QCPItemText* m_cursorTime = nullptr;
