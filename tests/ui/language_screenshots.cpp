@@ -9,7 +9,6 @@
 #include <QComboBox>
 #include <QDir>
 #include <QLabel>
-#include <QPushButton>
 #include <QStackedWidget>
 #include <QTabWidget>
 #include <QTemporaryDir>
@@ -76,10 +75,6 @@ int main(int argc, char* argv[]) {
         emit languages->activated(languages->currentIndex());
         for (const auto& page : pages) {
             click(window, page.button);
-            // The engineering groups show after "OK".
-            if (auto* ok = window.findChild<QPushButton*>(QStringLiteral("sButton2"));
-                ok && ok->isVisible())
-                ok->click();
             const QString stem =
                 QStringLiteral("lang_%1_%2").arg(language, QLatin1String(page.name));
             shoot(window, stem);

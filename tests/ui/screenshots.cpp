@@ -4,7 +4,6 @@
 // Each picture is the screen with the window on it, named after what it shows.
 #include "main_window.h"
 #include "pty_module.h"
-#include "recording_chart.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -15,7 +14,6 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QToolButton>
-#include <QWheelEvent>
 
 #include <cstdio>
 
@@ -96,25 +94,8 @@ int main(int argc, char* argv[]) {
         click(w, "atb_RT_TCAverage");
         click(w, "atb_Chart1_Start");
         QTest::qWait(3000);
-        shoot(w, "fix23_colour_key_while_recording");
-        QTest::qWait(5000);
         click(w, "atb_Chart1_Stop");
         shoot(w, "fix10_13_14_averaging_and_time_axis");
-        // Three wheel notches, then a right drag held: each drawn without a mouse move.
-        if (auto* chart = w.findChild<RecordingChart*>()) {
-            const QPointF at(chart->width() * 0.6, chart->height() / 2.0);
-            QWheelEvent wheel(at, chart->mapToGlobal(at), QPoint(), QPoint(0, 360), Qt::NoButton,
-                              Qt::NoModifier, Qt::NoScrollPhase, false);
-            QApplication::sendEvent(chart, &wheel);
-            shoot(w, "fix23_recording_zoomed");
-            QTest::mousePress(chart, Qt::RightButton, {}, at.toPoint());
-            const QPointF to = at + QPointF(chart->width() / 5.0, 0);
-            QMouseEvent move(QEvent::MouseMove, to, chart->mapToGlobal(to), Qt::NoButton,
-                             Qt::RightButton, Qt::NoModifier);
-            QApplication::sendEvent(chart, &move);
-            shoot(w, "fix23_recording_zoomed_panning");
-            QTest::mouseRelease(chart, Qt::RightButton, {}, to.toPoint());
-        }
         click(w, "atb_Chart1_Delete");
         shoot(w, "fix10_15_colour_buttons_after_last_tab");
 

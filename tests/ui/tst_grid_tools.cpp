@@ -90,42 +90,36 @@ private slots:
 void TestGridTools::typedKeysRunRangeOperations_data() {
     QTest::addColumn<int>("key");
     QTest::addColumn<QString>("typed");
-    QTest::addColumn<QString>("offered"); // what the field holds as the dialog opens
     QTest::addColumn<QString>("answer");
     QTest::addColumn<QString>("expected");
     QTest::newRow("= sets") << int(Qt::Key_Equal) << "="
-                            << ""
                             << "2,5"
                             << "2,5";
     QTest::newRow("+ adds, a point typed on a comma system") << int(Qt::Key_Plus) << "+"
-                                                             << ""
                                                              << "0.25"
                                                              << "1,25";
     QTest::newRow("- subtracts, limited to 0") << int(Qt::Key_Minus) << "-"
-                                               << ""
                                                << "3"
                                                << "0";
-    QTest::newRow("* scales, offered at 100 %") << int(Qt::Key_Asterisk) << "*"
-                                                << "100"
-                                                << "150"
-                                                << "1,5";
+    QTest::newRow("* scales") << int(Qt::Key_Asterisk) << "*"
+                              << "150"
+                              << "1,5";
 }
 
 void TestGridTools::typedKeysRunRangeOperations() {
     QFETCH(int, key);
     QFETCH(QString, typed);
-    QFETCH(QString, offered);
     QFETCH(QString, answer);
     QFETCH(QString, expected);
     CurveBench b;
-    QString shown;
-    b.tools()->askValue = [&](const QString&, const QString& initial) {
-        shown = initial;
+    QString offered;
+    b.tools()->askValue = [&](const QString&, const QString& text) {
+        offered = text;
         return std::optional<QString>(answer);
     };
     b.select(10, 12);
     b.key(key, Qt::NoModifier, typed);
-    QCOMPARE(shown, offered);
+    QCOMPARE(offered, typed == QLatin1String("*") ? QStringLiteral("100") : QString()); // neutral
     for (int i = 10; i <= 12; ++i)
         QCOMPARE(b.grid()->item(i, 1)->text(), expected);
     QCOMPARE(b.grid()->item(13, 1)->text(), QStringLiteral("1"));

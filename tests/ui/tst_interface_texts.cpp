@@ -22,7 +22,6 @@
 #include <QSet>
 #include <QStackedWidget>
 #include <QStyle>
-#include <QStyleOptionButton>
 #include <QStyleOptionGroupBox>
 #include <QTabBar>
 #include <QTabWidget>
@@ -103,32 +102,18 @@ bool hasCyrillic(const QString& text) {
     return false;
 }
 
-// The part of a widget that is drawn: its rectangle as far as every parent up to the window
-// leaves it, in the widget's own coordinates.
+// The part of a widget that its parents leave drawn, in its own coordinates.
 QRect drawnArea(const QWidget* widget) {
+    const QWidget* top = widget->window();
+    const QPoint origin = widget->mapTo(top, QPoint());
     QRect area = widget->rect();
-    QPoint offset;
-    for (const QWidget* w = widget; w->parentWidget() && !w->isWindow(); w = w->parentWidget()) {
-        offset += w->pos();
-        area &= w->parentWidget()->rect().translated(-offset);
-    }
+    for (const QWidget* p = widget->parentWidget(); p && p != top; p = p->parentWidget())
+        area &= p->rect().translated(p->mapTo(top, QPoint()) - origin);
     return area;
 }
 
-// A button that stays pressed is drawn in bold while it is (the settings pages' style): its text
-// must fit in both weights.
-QFontMetrics widestMetrics(const QWidget* widget) {
-    QFont font = widget->font();
-    if (auto* button = qobject_cast<const QAbstractButton*>(widget);
-        button && button->isCheckable() && !qobject_cast<const QCheckBox*>(widget) &&
-        !qobject_cast<const QRadioButton*>(widget))
-        font.setBold(true);
-    return QFontMetrics(font);
-}
-
-// The width a widget's text needs beyond the part of the widget that is drawn, 0 when it fits.
+// The width a widget's text needs beyond what the widget has, 0 when it fits.
 int shortfall(const QWidget* widget) {
-    const QRect drawn = drawnArea(widget);
     if (auto* label = qobject_cast<const QLabel*>(widget)) {
         if (label->wordWrap() || label->text().isEmpty() || !label->pixmap().isNull() ||
             Qt::mightBeRichText(label->text()))
@@ -137,87 +122,46 @@ int shortfall(const QWidget* widget) {
         for (const QString& line : label->text().split(QLatin1Char('\n')))
             widest = std::max(widest, label->fontMetrics().horizontalAdvance(line));
         const int needed = widest + 2 * label->margin() + 2 * label->frameWidth();
-        return std::max(0, needed - drawn.width());
+        return std::max(0, needed - drawnArea(label).width());
     }
     if (auto* button = qobject_cast<const QAbstractButton*>(widget)) {
         if (button->text().isEmpty())
             return 0;
+        if (qobject_cast<const QCheckBox*>(widget) || qobject_cast<const QRadioButton*>(widget))
+            return std::max(0, button->sizeHint().width() - drawnArea(button).width());
+        // A push or tool button: the text and, beside it, the icon, inside a small frame.
         QString text = button->text();
         text.remove(QLatin1Char('&'));
-        const int textWidth = widestMetrics(widget).horizontalAdvance(text);
-        const bool check = qobject_cast<const QCheckBox*>(widget);
-        if (check || qobject_cast<const QRadioButton*>(widget)) {
-            // The label lies right of the indicator, within the drawn part.
-            QStyleOptionButton option;
-            option.initFrom(button);
-            option.text = text;
-            const QRect label = button->style()
-                                    ->subElementRect(check ? QStyle::SE_CheckBoxContents
-                                                           : QStyle::SE_RadioButtonContents,
-                                                     &option, button)
-                                    .intersected(drawn);
-            return std::max(0, textWidth + 2 - label.width());
-        }
-        // A push or tool button: the text and, beside it, the icon, inside the button's frame.
-        int needed =
-            textWidth + 2 +
-            2 * button->style()->pixelMetric(QStyle::PM_DefaultFrameWidth, nullptr, button);
+        int needed = button->fontMetrics().horizontalAdvance(text) + 4;
         auto* tool = qobject_cast<const QToolButton*>(widget);
         if (!button->icon().isNull() && tool &&
             tool->toolButtonStyle() == Qt::ToolButtonTextBesideIcon)
             needed += button->iconSize().width() + 4;
-        return std::max(0, needed - drawn.width());
+        return std::max(0, needed - drawnArea(button).width());
     }
     if (auto* group = qobject_cast<const QGroupBox*>(widget)) {
         if (group->title().isEmpty())
             return 0;
         const int needed = group->fontMetrics().horizontalAdvance(group->title()) + 16;
-        return std::max(0, needed - drawn.width());
+        return std::max(0, needed - drawnArea(group).width());
     }
     return 0;
 }
 
-// Qt's own parts of a widget (a tab widget's bar and pages, a scroll area's bars) lie where
-// their owner puts them.
-bool partOfQt(const QWidget* widget) {
-    return widget->objectName().startsWith(QLatin1String("qt_"));
-}
-
-// Pairs of visible controls with one parent that cover each other.
-QStringList overlaps(TfmMain& window) {
-    QStringList found;
-    for (QWidget* parent : window.findChildren<QWidget*>()) {
-        if (!parent->isVisible() || parent->window() != &window ||
-            insideScrolledView(parent, &window) || qobject_cast<QAbstractScrollArea*>(parent))
-            continue;
-        QList<QWidget*> children;
-        for (QObject* o : parent->children()) {
-            auto* w = qobject_cast<QWidget*>(o);
-            if (w && w->isVisible() && !w->isWindow() && !partOfQt(w) && !w->rect().isEmpty())
-                children << w;
-        }
-        for (qsizetype i = 0; i < children.size(); ++i) {
-            for (qsizetype j = i + 1; j < children.size(); ++j) {
-                const QRect common = children[i]->geometry() & children[j]->geometry();
-                if (!common.isEmpty())
-                    found << QStringLiteral("overlap of %1 and %2 by %3x%4 px")
-                                 .arg(describe(children[i], captionsOf(children[i]).value(0)),
-                                      describe(children[j], captionsOf(children[j]).value(0)))
-                                 .arg(common.width())
-                                 .arg(common.height());
-            }
-        }
-    }
-    return found;
-}
-
 // Everything that is wrong with what the window shows now: cut texts, widgets outside their page
-// or their parent, controls on top of each other, scroll bars on a page.
+// or their parent or on a sibling, scroll bars on a page.
 QStringList layoutProblems(TfmMain& window, QWidget* page) {
     QStringList problems;
     for (QWidget* widget : window.findChildren<QWidget*>()) {
         if (!widget->isVisible() || widget->isWindow() || insideScrolledView(widget, &window))
             continue;
+        for (QWidget* other : widget->parentWidget()->findChildren<QWidget*>(
+                 QString(), Qt::FindDirectChildrenOnly)) {
+            if (other < widget && other->isVisible() &&
+                other->geometry().intersects(widget->geometry()) &&
+                !(other->objectName() + widget->objectName()).contains(QLatin1String("qt_")))
+                problems << describe(widget) + QStringLiteral(" on ") + describe(other);
+        }
         QWidget* frame = page->isAncestorOf(widget) ? page : &window;
         if (widget->window() != &window)
             continue;
@@ -254,7 +198,7 @@ QStringList layoutProblems(TfmMain& window, QWidget* page) {
             (area->horizontalScrollBar()->isVisible() || area->verticalScrollBar()->isVisible()))
             problems << QStringLiteral("scroll bar needed: %1").arg(describe(area));
     }
-    return problems + overlaps(window);
+    return problems;
 }
 
 // Runs check on every page and on every tab of the pages' tab widgets.
@@ -419,8 +363,7 @@ void TestInterfaceTexts::pagesFitAt1280x800_data() {
     QTest::newRow("English") << "English";
 }
 
-// At 1280 x 800 every visible caption fits the drawn part of its control (in bold for a button
-// that can be pressed), every control lies on its page and none covers another.
+// At 1280 x 800 every visible caption fits its control and every control lies on its page.
 void TestInterfaceTexts::pagesFitAt1280x800() {
     QFETCH(QString, language);
     Workplace place;
@@ -432,8 +375,7 @@ void TestInterfaceTexts::pagesFitAt1280x800() {
     QVERIFY(QTest::qWaitForWindowExposed(&window));
     window.Btn_UnBlockClick();
     applyLanguage(window, language);
-    // The engineering groups too, shown after "OK".
-    window.findChild<QPushButton*>(QStringLiteral("sButton2"))->click();
+    window.findChild<QPushButton*>(QStringLiteral("sButton2"))->click(); // engineering groups
     QCOMPARE(window.size(), QSize(1280, 800));
     QStringList problems;
     walkPages(window, [&](const QString& where, QWidget* page) {

@@ -169,15 +169,6 @@ void TestSettingsPage::engineeringPanelLockAndRemoval() {
     QTest::mouseClick(b.control<QAbstractButton>("sButton2"), Qt::LeftButton);
     QVERIFY(b.control<QGroupBox>("sgb_LUup")->isVisible());
     QVERIFY(!b.control<QAbstractButton>("sButton2")->isVisible());
-    // The numbers on the buttons take the interface's separator, as the values beside them.
-    for (QChar separator : {u'.', u','}) {
-        b.features.context().setFormat(DecimalFormat(separator));
-        b.page->applyLanguage(b.features.context().texts());
-        QCOMPARE(b.control("ssb_LUdown_012")->text(),
-                 QStringLiteral("0") + separator + QStringLiteral("12"));
-        QCOMPARE(b.control("ssb_UPL_045")->text(),
-                 QStringLiteral("0") + separator + QStringLiteral("45 В"));
-    }
 
     Bench c;
     c.page->show();
@@ -211,13 +202,6 @@ void TestSettingsPage::readShowsTheModule() {
     // Training off: the switch-on button is in front.
     QVERIFY(b.control("atb_Other_TicherEmu_On")->isVisibleTo(b.page.get()));
     QVERIFY(!b.control("atb_Other_TicherEmu_Off")->isVisibleTo(b.page.get()));
-    // A language applied later keeps the rate the module has shown.
-    auto* rate = b.control<QLabel>("slbl_Lup");
-    const QString shown = rate->text();
-    QVERIFY(b.features.context().format().parse(shown));
-    rate->setText(QStringLiteral("Текущее значение =")); // the language file's caption
-    b.page->applyLanguage(b.features.context().texts());
-    QCOMPARE(rate->text(), shown);
 }
 
 void TestSettingsPage::systemOffClickWritesBitSeven() {

@@ -1,7 +1,6 @@
 #include "config_file.h"
 #include "date_time_text.h"
 #include "decimal_format.h"
-#include "decimal_texts.h"
 #include "file_names.h"
 #include "info_file.h"
 #include "languages.h"
@@ -30,8 +29,6 @@ private slots:
     void parseDecimal();
     void decimalRoundTrip_data();
     void decimalRoundTrip();
-    void numbersInTexts_data();
-    void numbersInTexts();
     void fileNameSuffix_data();
     void fileNameSuffix();
     void journalDateTime_data();
@@ -234,28 +231,6 @@ void TestAppText::decimalRoundTrip() {
         for (const DecimalFormat* reader : {&comma, &point})
             QCOMPARE(reader->parse(writer->format(value)).value_or(-12345), value);
     }
-}
-
-void TestAppText::numbersInTexts_data() {
-    QTest::addColumn<QChar>("separator");
-    QTest::addColumn<QString>("text");
-    QTest::addColumn<QString>("shown");
-    QTest::newRow("caption, point system") << QChar(u'.') << "0,45 В"
-                                           << "0.45 В";
-    QTest::newRow("caption, comma system") << QChar(u',') << "0.45 V"
-                                           << "0,45 V";
-    QTest::newRow("every number of a hint, the sentence's own marks kept")
-        << QChar(u'.') << "Шаг 0,02 В, затем 1,5. Конец, 3"
-        << "Шаг 0.02 В, затем 1.5. Конец, 3";
-    QTest::newRow("already right") << QChar(u',') << "12,8"
-                                   << "12,8";
-}
-
-void TestAppText::numbersInTexts() {
-    QFETCH(QChar, separator);
-    QFETCH(QString, text);
-    QFETCH(QString, shown);
-    QCOMPARE(WithDecimalSeparator(text, separator), shown);
 }
 
 void TestAppText::fileNameSuffix_data() {
