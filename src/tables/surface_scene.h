@@ -120,7 +120,7 @@ QList<SceneLine> WallLines();
 QList<SurfaceQuad> Quads(const SurfaceValues& values);
 // Speed labels, row labels of the basis, height scale; their decimals written with the
 // separator of the format, as every other number on the screen.
-QList<SceneLabel> Labels(CorrectionBasis basis, const DecimalFormat& format);
+QList<SceneLabel> Labels(CorrectionBasis basis, const DecimalFormat& format = DecimalFormat());
 QStringList RowLabelTexts(CorrectionBasis basis);
 QStringList SpeedLabelTexts();  // column 1 .. 8
 QStringList HeightScaleTexts(); // bottom to top

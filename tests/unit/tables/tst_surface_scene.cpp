@@ -221,7 +221,7 @@ void TestSurfaceScene::labels() {
     QCOMPARE(gotScale, scale);
     // "25.50" is level with a cell of 25.5 ms.
     QCOMPARE(Labels(basis, DecimalFormat(u',')).last().text, QStringLiteral("25,50"));
-    QVERIFY(Near(Labels(basis, DecimalFormat(u',')).last().anchor.y, 0.989));
+    QVERIFY(Near(Labels(basis).last().anchor.y, 0.989));
 }
 
 void TestSurfaceScene::wallsLieInTheirPlanes() {
@@ -443,7 +443,7 @@ void TestSurfaceScene::defaultViewShowsEverything() {
         points.append({q.corners.begin(), q.corners.end()});
     for (const SceneLine& l : WallLines())
         points << l.from << l.to;
-    for (const SceneLabel& l : Labels(CorrectionBasis::InjectionTime, DecimalFormat()))
+    for (const SceneLabel& l : Labels(CorrectionBasis::InjectionTime))
         points << l.anchor;
     for (const ScenePoint& p : points) {
         const std::optional<ScreenPoint> s = Project(view, p, width, height);
