@@ -200,6 +200,9 @@ void TestMainWindow::languageSwitch() {
     languages->setCurrentIndex(languages->findText(QStringLiteral("Russian")));
     emit languages->activated(languages->currentIndex());
     QCOMPARE(control<QLabel>(&window, "Panel47")->text(), QStringLiteral("График"));
+    const QString point(DecimalFormat().separator()); // numbers on buttons: the interface's
+    QCOMPARE(control<QToolButton>(&window, "ssb_UPL_045")->text(), "0" + point + "45 В");
+    QCOMPARE(control<QToolButton>(&window, "ssb_LUup_012")->text(), "0" + point + "12");
 
     // Every entry of the shipped files reaches a control or a text, in both languages alike.
     QList<QStringList> keys;
