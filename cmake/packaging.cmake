@@ -9,7 +9,8 @@ install(FILES ${PROJECT_SOURCE_DIR}/dist/marvek2.desktop
 install(FILES ${PROJECT_SOURCE_DIR}/dist/marvek2.svg
         DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/scalable/apps)
 set(marvek2_docdir ${CMAKE_INSTALL_DATADIR}/doc/marvek2)
-install(FILES ${PROJECT_SOURCE_DIR}/README.md ${PROJECT_SOURCE_DIR}/dist/copyright
+# The README for the installed programs; the one of the sources speaks of the build tree.
+install(FILES ${PROJECT_SOURCE_DIR}/dist/README ${PROJECT_SOURCE_DIR}/dist/copyright
         DESTINATION ${marvek2_docdir})
 
 # Debian wants the changelog and the manual pages compressed, reproducibly (no name, no time).

@@ -212,7 +212,7 @@ QStringList HeightScaleTexts() {
 
 // Each label is pushed straight out of its edge (away from the base's middle line across that
 // edge), so the labels that share a corner go different ways.
-QList<SceneLabel> Labels(CorrectionBasis basis) {
+QList<SceneLabel> Labels(CorrectionBasis basis, const DecimalFormat& format) {
     QList<SceneLabel> labels;
     const QStringList speeds = SpeedLabelTexts();
     for (int column = 1; column <= 8; ++column) {
@@ -226,7 +226,7 @@ QList<SceneLabel> Labels(CorrectionBasis basis) {
     for (int row = 1; row <= 8; ++row) {
         const double x = RowX(row);
         labels.append(SceneLabel{SceneLabelKind::Row,
-                                 rows[row - 1],
+                                 format.normalised(rows[row - 1]),
                                  {x, kFloorY, ColumnZ(1)},
                                  {x, kFloorY, kBaseCentreZ}});
     }
@@ -235,7 +235,7 @@ QList<SceneLabel> Labels(CorrectionBasis basis) {
         // Out of the back wall's plane at its own height, so each stays level with its value.
         const double y = HeightOf(kScaleStep * k);
         labels.append(SceneLabel{SceneLabelKind::HeightScale,
-                                 scale[k],
+                                 format.normalised(scale[k]),
                                  {RowX(1), y, kBackWallZ},
                                  {RowX(1), y, kBaseCentreZ}});
     }

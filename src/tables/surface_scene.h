@@ -1,5 +1,6 @@
 #pragma once
 
+#include "decimal_format.h"
 #include "info_file.h"
 #include "live_cell.h"
 #include "table_kind.h"
@@ -119,8 +120,9 @@ ScenePoint LivePoint(const SurfaceValues& values, const LiveCell& cell);
 QList<SceneLine> WallLines();
 // The 49 quads between neighbouring rows and columns. values[8 x (row - 1) + (column - 1)].
 QList<SurfaceQuad> Quads(const SurfaceValues& values);
-// Speed labels, row labels of the basis, height scale.
-QList<SceneLabel> Labels(CorrectionBasis basis);
+// Speed labels, row labels of the basis, height scale; their decimals written with the
+// separator of the format, as every other number on the screen.
+QList<SceneLabel> Labels(CorrectionBasis basis, const DecimalFormat& format = DecimalFormat());
 QStringList RowLabelTexts(CorrectionBasis basis);
 QStringList SpeedLabelTexts();  // column 1 .. 8
 QStringList HeightScaleTexts(); // bottom to top
@@ -224,7 +226,8 @@ public:
     void setCellShades(const std::optional<CellShades>& shades) { m_cellShades = shades; }
 
     QList<SurfaceQuad> quads() const;
-    QList<SceneLabel> labels() const { return surface_scene::Labels(m_basis); }
+    QList<SceneLabel> labels() const { return surface_scene::Labels(m_basis, m_format); }
+    void setDecimalFormat(const DecimalFormat& format) { m_format = format; }
     SceneColour clearColour() const { return surface_scene::ClearColour(m_active); }
 
 private:
@@ -238,6 +241,7 @@ private:
     CorrectionBasis m_basis = CorrectionBasis::Maf;
     QList<LiveCell> m_liveTrail;
     std::optional<CellShades> m_cellShades;
+    DecimalFormat m_format;
     int m_pressX = 0;
     int m_pressY = 0;
 };

@@ -22,6 +22,7 @@
 #include <QScrollArea>
 #include <QScrollBar>
 #include <QStackedLayout>
+#include <QStyle>
 #include <QTabWidget>
 #include <QToolButton>
 #include <QVBoxLayout>
@@ -69,13 +70,23 @@ QToolButton* button(const char* name, const QString& text, QWidget* parent) {
     return b;
 }
 
+// The dashes are the key to which line is which: locked while a recording runs, a button keeps
+// its colour; only the button of a channel that is not drawn turns grey.
 void paintColourButton(QToolButton* b, const QColor& colour) {
     b->setText(QStringLiteral("-----"));
-    // Disabled, the dashes turn grey and the button flat, as every disabled control looks.
     b->setStyleSheet(QStringLiteral("QToolButton { color: %1; font-weight: bold; }"
-                                    "QToolButton:disabled { color: palette(mid); "
+                                    "QToolButton[channelOff=\"true\"] { color: palette(mid); "
                                     "font-weight: normal; }")
                          .arg(colour.name()));
+}
+
+void showChannelDrawn(QToolButton* b, bool drawn) {
+    if (b->property("channelOff").toBool() == !drawn)
+        return;
+    b->setProperty("channelOff", !drawn);
+    b->style()->unpolish(b);
+    b->style()->polish(b);
+    b->update();
 }
 
 // Puts widgets on one place; the one shown is the one in front.
@@ -191,6 +202,7 @@ ChartPage::ChartPage(LiveRecorder& recorder, QWidget* parent)
             m_checks[size_t(c)]->setChecked(on);
             m_colourButtons[size_t(c)]->setEnabled(on &&
                                                    m_recorder.controls().colourButtonsEnabled);
+            showChannelDrawn(m_colourButtons[size_t(c)], on);
         }
     };
     connect(&recorder, &LiveRecorder::parameterChecksChanged, this, showChecks);
@@ -282,6 +294,7 @@ QWidget* ChartPage::buildParameters() {
             m_recorder.setParameterChecked(row.channel, on);
             m_colourButtons[size_t(row.channel)]->setEnabled(
                 on && m_recorder.controls().colourButtonsEnabled);
+            showChannelDrawn(m_colourButtons[size_t(row.channel)], on);
         });
         connect(colour, &QToolButton::clicked, this,
                 [this, row] { chooseColour(row.colourIndex); });
@@ -701,6 +714,9 @@ void ChartPage::removeRecordingTab(Recording* recording) {
     if (RecordingChart* chart = m_charts.take(recording)) {
         const QSignalBlocker block(spc_Graph);
         spc_Graph->removeTab(spc_Graph->indexOf(chart));
+        // The recording goes now, the chart later: a redraw queued before must not ask the
+        // recording for its sample times.
+        chart->setPointLabels({});
         chart->deleteLater();
     }
 }
@@ -753,8 +769,10 @@ void ChartPage::showAxisEdits(ValueAxis axis) {
 void ChartPage::showColourButtons() {
     // A channel's colour button needs both its check box and a recording to colour.
     const bool allowed = m_recorder.controls().colourButtonsEnabled;
-    for (int c = 0; c < kChannelCount; ++c)
+    for (int c = 0; c < kChannelCount; ++c) {
         m_colourButtons[size_t(c)]->setEnabled(allowed && m_checks[size_t(c)]->isChecked());
+        showChannelDrawn(m_colourButtons[size_t(c)], m_checks[size_t(c)]->isChecked());
+    }
     atb_KRT_Color->setEnabled(allowed);
     atb_digDMRV_Output_Color->setEnabled(allowed);
 }

@@ -67,10 +67,10 @@ const QList<CommandInfo>& Commands() {
 
 GridTools::GridTools(QAbstractItemView* grid, bool table, QObject* parent)
     : QObject(parent), m_grid(grid), m_table(table) {
-    askValue = [this](const QString& prompt) -> std::optional<QString> {
+    askValue = [this](const QString& prompt, const QString& offered) -> std::optional<QString> {
         bool ok = false;
         const QString typed =
-            QInputDialog::getText(m_grid, QString(), prompt, QLineEdit::Normal, QString(), &ok);
+            QInputDialog::getText(m_grid, QString(), prompt, QLineEdit::Normal, offered, &ok);
         if (!ok)
             return std::nullopt;
         return typed;
@@ -155,8 +155,8 @@ void GridTools::retext() {
     }
 }
 
-void GridTools::ask(Command command, const char* key, const char* russian) {
-    const std::optional<QString> typed = askValue(text(key, russian));
+void GridTools::ask(Command command, const char* key, const char* russian, const QString& offered) {
+    const std::optional<QString> typed = askValue(text(key, russian), offered);
     if (!typed)
         return;
     const std::optional<double> value = parse(*typed);
@@ -182,8 +182,9 @@ void GridTools::run(Command command) {
         ask(command, "MsgTune_AskSubtract", "Вычесть:");
         break;
     case Command::Scale:
+        // Offered at 100 %, which changes nothing: the user edits from there.
         ask(command, "MsgTune_AskScale",
-            "Процент от показанного значения (110 - на десятую больше):");
+            "Процент от показанного значения (110 - на десятую больше):", QStringLiteral("100"));
         break;
     case Command::InterpolateRows:
     case Command::InterpolateColumns:

@@ -53,9 +53,9 @@ public:
     void setTexts(const InterfaceTexts& texts);
     QString text(const char* key, const char* russian) const;
 
-    // Asks for a number (the prompt's text is given); nothing when cancelled. Replaceable so tests
-    // need no dialog.
-    std::function<std::optional<QString>(const QString& prompt)> askValue;
+    // Asks for a number (the prompt's text and the text offered in the field are given); nothing
+    // when cancelled. Replaceable so tests need no dialog.
+    std::function<std::optional<QString>(const QString& prompt, const QString& offered)> askValue;
     // Asks for the reference file to compare with; empty cancels.
     std::function<QString()> askReferenceFile;
 
@@ -100,7 +100,8 @@ protected:
     HistoryFolder m_history;
 
 private:
-    void ask(Command command, const char* key, const char* russian);
+    void ask(Command command, const char* key, const char* russian,
+             const QString& offered = QString());
     void retext();
 
     bool m_table;

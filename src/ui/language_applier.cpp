@@ -1,5 +1,7 @@
 #include "language_applier.h"
 
+#include "decimal_texts.h"
+
 #include <QAbstractButton>
 #include <QAction>
 #include <QComboBox>
@@ -59,15 +61,17 @@ bool setHint(QObject* target, const QString& value) {
 } // namespace
 
 bool ApplyLanguageEntry(QObject* root, const QString& control, const QString& property,
-                        const QString& value) {
+                        const QString& value, QChar separator) {
     if (control.isEmpty())
         return false;
     QObject* target = root->objectName() == control ? root : root->findChild<QObject*>(control);
     if (!target)
         return false;
     if (property == QLatin1String("Caption"))
-        return setCaption(target, value);
+        return setCaption(target, qobject_cast<QAbstractButton*>(target)
+                                      ? WithDecimalSeparator(value, separator)
+                                      : value);
     if (property == QLatin1String("Hint"))
-        return setHint(target, value);
+        return setHint(target, WithDecimalSeparator(value, separator));
     return false;
 }

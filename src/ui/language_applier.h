@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QChar>
 #include <QString>
 
 class QObject;
@@ -8,6 +9,7 @@ class QObject;
 // control has that property: captions for panels, buttons, labels, tab sheets, group boxes, radio
 // buttons, check boxes and menu items (a check box's text is as visible as a radio button's, so
 // the language names it too); hints for everything but tab sheets and menu items. Returns whether
-// a control took the value.
+// a control took the value. The numbers of hints and of button captions ("0,45 В") are written
+// with the interface's decimal separator, as every number the program shows.
 bool ApplyLanguageEntry(QObject* root, const QString& control, const QString& property,
-                        const QString& value);
+                        const QString& value, QChar separator);

@@ -593,7 +593,8 @@ void TfmMain::scbx_LangDriverChange() {
     }
     for (const LanguageFileEntry& entry : language.entries) {
         if (!InterfaceTexts::IsMessageKey(entry.control))
-            ApplyLanguageEntry(this, entry.control, entry.property, entry.value);
+            ApplyLanguageEntry(this, entry.control, entry.property, entry.value,
+                               DecimalFormat().separator());
     }
     const InterfaceTexts before = m_texts;
     m_texts.apply(language.entries);

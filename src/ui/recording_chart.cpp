@@ -3,6 +3,7 @@
 #include "decimal_format.h"
 
 #include <cmath>
+#include <utility>
 
 namespace {
 
@@ -195,16 +196,20 @@ void RecordingChart::setRightRange(double minimum, double maximum) {
     yAxis2->setRange(minimum, maximum);
 }
 
+// A new window is drawn without waiting for the next point or mouse move (a stopped recording
+// gets neither).
 void RecordingChart::setBottomAutomatic() {
     m_bottomAutomatic = true;
     xAxis->setRange(0, std::max(1.0, double(m_points - 1)));
     syncDisplay();
+    refresh();
 }
 
 void RecordingChart::setBottomWindow(double minimum, double maximum) {
     m_bottomAutomatic = false;
     xAxis->setRange(minimum, maximum);
     syncDisplay();
+    refresh();
 }
 
 void RecordingChart::setPointLabels(std::function<QString(int)> pointLabel) {
@@ -311,7 +316,6 @@ void RecordingChart::zoomTime(double factor, double aroundX) {
     }
     if (upper - lower >= last) {
         setBottomAutomatic();
-        refresh();
         return;
     }
     // Kept inside the recording.
@@ -340,7 +344,15 @@ void RecordingChart::wheelEvent(QWheelEvent* event) {
 
 void RecordingChart::mouseDoubleClickEvent(QMouseEvent* event) {
     setBottomAutomatic();
-    refresh();
+    // The first click of the pair moved the cursor line: it goes back, with the values shown.
+    if (const auto before = std::exchange(m_cursorBeforeClick, std::nullopt)) {
+        setMarker(before->first, before->second);
+        emit markerMoved(before->first);
+        if (const int index = int(std::lround(before->first));
+            before->second && index >= 0 && index < m_points)
+            emit cursorMoved(index);
+    }
+    m_releaseEndsDoubleClick = event->button() == Qt::LeftButton;
     event->accept();
 }
 
@@ -370,12 +382,14 @@ void RecordingChart::leaveEvent(QEvent* event) {
 }
 
 void RecordingChart::mouseReleaseEvent(QMouseEvent* event) {
-    if (event->button() == Qt::RightButton) {
-        m_panFrom = -1; // a pan does not move the marker
+    if (event->button() == Qt::RightButton || m_releaseEndsDoubleClick) {
+        m_panFrom = -1; // a pan does not move the marker, nor does a double click
+        m_releaseEndsDoubleClick = false;
         QCustomPlot::mouseReleaseEvent(event);
         return;
     }
     const double x = xAxis->pixelToCoord(event->position().x());
+    m_cursorBeforeClick = std::pair{m_marker->point1->coords().x(), markerVisible()};
     setMarker(x, true);
     emit markerMoved(x);
     if (const int index = int(std::lround(x)); index >= 0 && index < m_points)

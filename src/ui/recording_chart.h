@@ -60,8 +60,9 @@ public:
 
     // Looking through a recording like a log: the mouse wheel zooms the time axis around the
     // pointer (a window of at least MinimumSpan points), a drag with the right button pans it,
-    // a double click shows all points again. Each leaves the bottom axis as a fixed window
-    // (bottomAutomatic false) except the double click.
+    // a double click shows all points again and leaves the cursor line where it was. Each is
+    // drawn at once and leaves the bottom axis as a fixed window (bottomAutomatic false) except
+    // the double click.
     static constexpr int MinimumSpan = 10;
     void zoomTime(double factor, double aroundX);
     void panTime(double byPoints);
@@ -113,6 +114,9 @@ private:
     int m_hovered = -1;
     QCPItemStraightLine* m_marker = nullptr;
     double m_panFrom = -1; // the pixel column a right drag started from; -1: no pan
+    // Where the last left click found the cursor line (x, shown), for a double click to undo.
+    std::optional<std::pair<double, bool>> m_cursorBeforeClick;
+    bool m_releaseEndsDoubleClick = false;
     std::function<QString(int)> m_pointLabel;
     QCPItemText* m_cursorTime = nullptr;
 };

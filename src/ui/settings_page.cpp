@@ -2,6 +2,7 @@
 
 #include "languages.h"
 
+#include "decimal_texts.h"
 #include "file_names.h"
 #include "interface_lock.h"
 #include "lambda_windows.h"
@@ -291,6 +292,7 @@ void SettingsPage::buildMainTab(QWidget* tab, Side& side) {
         column->addWidget(inner);
         auto* row = new QHBoxLayout(inner);
         row->setContentsMargins(0, 0, 0, 0);
+        side.pumpButtons = row;
         BoundGroup& group = newGroup(side.groups, side.pumpType);
         const PageSide pageSide = side.side;
         for (ChoiceOperation operation :
@@ -314,7 +316,6 @@ void SettingsPage::buildMainTab(QWidget* tab, Side& side) {
             });
         }
         column->addWidget(scaleGroup(side, NumericSetting::PTN, side.pumpType));
-        side.pumpType->setMinimumWidth(312);
         side.pumpType->setMinimumHeight(PumpTypeHeightShort);
     }
     left->addWidget(side.pumpType);
@@ -382,8 +383,9 @@ void SettingsPage::buildMainTab(QWidget* tab, Side& side) {
     }
     right->addStretch(1);
     grid->addLayout(right, 0, 1);
-    grid->setColumnStretch(0, 1);
-    grid->setColumnStretch(1, 1);
+    // The scales' captions carry their values ("Определение переходных режимов: 0,25").
+    grid->setColumnStretch(0, 2);
+    grid->setColumnStretch(1, 3);
 }
 
 void SettingsPage::buildAdditionalTab(QWidget* tab, Side& side) {
@@ -435,6 +437,7 @@ void SettingsPage::buildEngineeringTab() {
     spnl_2012_Ingener = namedWidget(QStringLiteral("spnl_2012_Ingener"), stsIngeneer);
     spnl_2012_Ingener->setFixedWidth(318);
     auto* tabLayout = new QHBoxLayout(stsIngeneer);
+    m_engineeringColumns = tabLayout;
     tabLayout->addWidget(spnl_2012_Ingener);
     auto* engLayout = new QVBoxLayout(spnl_2012_Ingener);
     engLayout->setContentsMargins(4, 4, 4, 4);
@@ -477,6 +480,7 @@ void SettingsPage::buildEngineeringTab() {
             b->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
             row->addWidget(b);
             group.group->addButton(b);
+            m_numberCaptions.append(b);
             const int index = int(write);
             group.buttons.append(
                 {b, [this, index] {
@@ -591,6 +595,13 @@ void SettingsPage::buildEngineeringTab() {
     tabLayout->addStretch(1);
 
     showEngineeringPanel(EngineeringPanel::Locked);
+    separateNumberCaptions();
+}
+
+void SettingsPage::separateNumberCaptions() {
+    const DecimalFormat format = m_features ? m_features->context().format() : DecimalFormat();
+    for (QToolButton* b : std::as_const(m_numberCaptions))
+        b->setText(WithDecimalSeparator(b->text(), format.separator()));
 }
 
 void SettingsPage::buildTemplatePanel() {
@@ -715,6 +726,7 @@ void SettingsPage::bind() {
             });
     connect(&f.dumps(), &DumpFiles::failed, this, &SettingsPage::message);
 
+    separateNumberCaptions();
     showMain();
     showTemplatePage();
     for (int i = 0; i < NumericSettingCount; ++i)
@@ -803,6 +815,12 @@ QString SettingsPage::dumpFilter() const {
 }
 
 void SettingsPage::applyLanguage(const InterfaceTexts& texts) {
+    separateNumberCaptions();
+    // The language's caption of the rate labels gives way to a value the module has shown.
+    if (!m_rateTexts.first.isEmpty())
+        slbl_Lup->setText(m_rateTexts.first);
+    if (!m_rateTexts.second.isEmpty())
+        slbl_Ldown->setText(m_rateTexts.second);
     for (const NumericSettingRow& row : NumericSettingRows()) {
         const QString prefix = texts.text(row.captionText);
         if (prefix.isEmpty())
@@ -841,6 +859,7 @@ void SettingsPage::showEngineeringPanel(EngineeringPanel panel) {
 }
 
 void SettingsPage::showView(const SettingsView& view) {
+    m_rateTexts = {view.slbl_Lup, view.slbl_Ldown};
     slbl_Lup->setText(view.slbl_Lup);
     slbl_Ldown->setText(view.slbl_Ldown);
 }
@@ -870,7 +889,20 @@ void SettingsPage::addToLock(InterfaceLock& lock) {
 }
 
 void SettingsPage::showTemplate() {
+    arrangeForTemplate(true);
     spnl_Shablon->show();
+}
+
+void SettingsPage::arrangeForTemplate(bool shown) {
+    const auto direction = shown ? QBoxLayout::TopToBottom : QBoxLayout::LeftToRight;
+    for (const Side* side : {&m_main, &m_template}) {
+        side->pumpButtons->setDirection(direction);
+        side->pumpButtons->parentWidget()->updateGeometry();
+    }
+    m_engineeringColumns->setDirection(direction);
+    // The pump type group takes the height its buttons need now.
+    showMain();
+    showTemplatePage();
 }
 
 bool SettingsPage::templateShown() const {

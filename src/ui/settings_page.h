@@ -14,6 +14,7 @@
 
 class InterfaceLock;
 class LambdaWindow;
+class QBoxLayout;
 class QButtonGroup;
 class QCheckBox;
 class QGroupBox;
@@ -105,6 +106,7 @@ private:
         QList<BoundGroup> groups;
         std::array<ScaleControls, NumericSettingCount> scales;
         QGroupBox* pumpType = nullptr;
+        QBoxLayout* pumpButtons = nullptr;
     };
 
     void build();
@@ -149,8 +151,17 @@ private:
     QPushButton* sButton2 = nullptr;
     QPushButton* sButton3 = nullptr;
     QList<QGroupBox*> m_engineeringGroupBoxes;
+    // Buttons whose caption is a number ("0,12", "0,45 В"): written with the interface's decimal
+    // separator whatever the language file or the table gave.
+    QList<QToolButton*> m_numberCaptions;
+    void separateNumberCaptions();
+    // Beside the template each tab has half the width: the pump type buttons and the
+    // engineering tab's columns go one under the other.
+    void arrangeForTemplate(bool shown);
+    QBoxLayout* m_engineeringColumns = nullptr;
     QLabel* slbl_Lup = nullptr;
     QLabel* slbl_Ldown = nullptr;
+    std::pair<QString, QString> m_rateTexts; // the last values of slbl_Lup, slbl_Ldown
     QLineEdit* Ed_Other_UKZ = nullptr;
     QStackedWidget* m_training = nullptr; // atb_Other_TicherEmu_On / _Off on one place
     QToolButton* atb_Other_TicherEmu_On = nullptr;

@@ -111,6 +111,12 @@ void TestChartPage::colourButtonsFollowTheRecorder() {
     QVERIFY(!colour->isEnabled());
     QVERIFY(!fuelUsed->isEnabled());
     QVERIFY(rig.recorder.start()); // a new recording can be coloured again
+    colour->setEnabled(false);     // the interface lock: the dashes still show the line's colour
+    const QImage dashes = colour->grab().toImage();
+    bool shown = false;
+    for (int i = 0; i < dashes.width() * dashes.height(); ++i)
+        shown |= dashes.pixelColor(i % dashes.width(), i / dashes.width()) == QColor(255, 255, 0);
+    QVERIFY(shown);
     QVERIFY(rig.recorder.stop());
     rig.page.afterUnlock();
     QVERIFY(fuelUsed->isEnabled());

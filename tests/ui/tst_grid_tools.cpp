@@ -112,9 +112,14 @@ void TestGridTools::typedKeysRunRangeOperations() {
     QFETCH(QString, answer);
     QFETCH(QString, expected);
     CurveBench b;
-    b.tools()->askValue = [&](const QString&) { return std::optional<QString>(answer); };
+    QString offered;
+    b.tools()->askValue = [&](const QString&, const QString& text) {
+        offered = text;
+        return std::optional<QString>(answer);
+    };
     b.select(10, 12);
     b.key(key, Qt::NoModifier, typed);
+    QCOMPARE(offered, typed == QLatin1String("*") ? QStringLiteral("100") : QString()); // neutral
     for (int i = 10; i <= 12; ++i)
         QCOMPARE(b.grid()->item(i, 1)->text(), expected);
     QCOMPARE(b.grid()->item(13, 1)->text(), QStringLiteral("1"));

@@ -102,6 +102,16 @@ bool hasCyrillic(const QString& text) {
     return false;
 }
 
+// The part of a widget that its parents leave drawn, in its own coordinates.
+QRect drawnArea(const QWidget* widget) {
+    const QWidget* top = widget->window();
+    const QPoint origin = widget->mapTo(top, QPoint());
+    QRect area = widget->rect();
+    for (const QWidget* p = widget->parentWidget(); p && p != top; p = p->parentWidget())
+        area &= p->rect().translated(p->mapTo(top, QPoint()) - origin);
+    return area;
+}
+
 // The width a widget's text needs beyond what the widget has, 0 when it fits.
 int shortfall(const QWidget* widget) {
     if (auto* label = qobject_cast<const QLabel*>(widget)) {
@@ -112,13 +122,13 @@ int shortfall(const QWidget* widget) {
         for (const QString& line : label->text().split(QLatin1Char('\n')))
             widest = std::max(widest, label->fontMetrics().horizontalAdvance(line));
         const int needed = widest + 2 * label->margin() + 2 * label->frameWidth();
-        return std::max(0, needed - label->width());
+        return std::max(0, needed - drawnArea(label).width());
     }
     if (auto* button = qobject_cast<const QAbstractButton*>(widget)) {
         if (button->text().isEmpty())
             return 0;
         if (qobject_cast<const QCheckBox*>(widget) || qobject_cast<const QRadioButton*>(widget))
-            return std::max(0, button->sizeHint().width() - button->width());
+            return std::max(0, button->sizeHint().width() - drawnArea(button).width());
         // A push or tool button: the text and, beside it, the icon, inside a small frame.
         QString text = button->text();
         text.remove(QLatin1Char('&'));
@@ -127,24 +137,31 @@ int shortfall(const QWidget* widget) {
         if (!button->icon().isNull() && tool &&
             tool->toolButtonStyle() == Qt::ToolButtonTextBesideIcon)
             needed += button->iconSize().width() + 4;
-        return std::max(0, needed - button->width());
+        return std::max(0, needed - drawnArea(button).width());
     }
     if (auto* group = qobject_cast<const QGroupBox*>(widget)) {
         if (group->title().isEmpty())
             return 0;
         const int needed = group->fontMetrics().horizontalAdvance(group->title()) + 16;
-        return std::max(0, needed - group->width());
+        return std::max(0, needed - drawnArea(group).width());
     }
     return 0;
 }
 
 // Everything that is wrong with what the window shows now: cut texts, widgets outside their page
-// or their parent, scroll bars on a page.
+// or their parent or on a sibling, scroll bars on a page.
 QStringList layoutProblems(TfmMain& window, QWidget* page) {
     QStringList problems;
     for (QWidget* widget : window.findChildren<QWidget*>()) {
         if (!widget->isVisible() || widget->isWindow() || insideScrolledView(widget, &window))
             continue;
+        for (QWidget* other : widget->parentWidget()->findChildren<QWidget*>(
+                 QString(), Qt::FindDirectChildrenOnly)) {
+            if (other < widget && other->isVisible() &&
+                other->geometry().intersects(widget->geometry()) &&
+                !(other->objectName() + widget->objectName()).contains(QLatin1String("qt_")))
+                problems << describe(widget) + QStringLiteral(" on ") + describe(other);
+        }
         QWidget* frame = page->isAncestorOf(widget) ? page : &window;
         if (widget->window() != &window)
             continue;
@@ -358,6 +375,7 @@ void TestInterfaceTexts::pagesFitAt1280x800() {
     QVERIFY(QTest::qWaitForWindowExposed(&window));
     window.Btn_UnBlockClick();
     applyLanguage(window, language);
+    window.findChild<QPushButton*>(QStringLiteral("sButton2"))->click(); // engineering groups
     QCOMPARE(window.size(), QSize(1280, 800));
     QStringList problems;
     walkPages(window, [&](const QString& where, QWidget* page) {

@@ -200,6 +200,9 @@ void TestMainWindow::languageSwitch() {
     languages->setCurrentIndex(languages->findText(QStringLiteral("Russian")));
     emit languages->activated(languages->currentIndex());
     QCOMPARE(control<QLabel>(&window, "Panel47")->text(), QStringLiteral("График"));
+    const QString point(DecimalFormat().separator()); // numbers on buttons: the interface's
+    QCOMPARE(control<QToolButton>(&window, "ssb_UPL_045")->text(), "0" + point + "45 В");
+    QCOMPARE(control<QToolButton>(&window, "ssb_LUup_012")->text(), "0" + point + "12");
 
     // Every entry of the shipped files reaches a control or a text, in both languages alike.
     QList<QStringList> keys;
@@ -210,7 +213,7 @@ void TestMainWindow::languageSwitch() {
         for (const LanguageFileEntry& e : file.entries) {
             names << e.control + QLatin1Char('#') + e.property;
             if (!InterfaceTexts::IsMessageKey(e.control))
-                QVERIFY2(ApplyLanguageEntry(&window, e.control, e.property, e.value),
+                QVERIFY2(ApplyLanguageEntry(&window, e.control, e.property, e.value, u','),
                          qPrintable(e.control + QLatin1Char('#') + e.property));
             else if (!InterfaceTexts::NumberOfKey(e.control)) // a named message is never blank
                 QVERIFY2(!window.texts().text(e.control).isEmpty(), qPrintable(e.control));

@@ -18,14 +18,18 @@ struct Chart {
         for (int i = 0; i < 1000; ++i)
             values[0].append(i % 7);
         chart.setValues(values);
-        chart.replot();
+        drawn();
     }
     void wheel(double atX, int notches) {
         const QPointF at(chart.xAxis->coordToPixel(atX), 200);
         QWheelEvent e(at, chart.mapToGlobal(at), QPoint(), QPoint(0, 120 * notches), Qt::NoButton,
                       Qt::NoModifier, Qt::NoScrollPhase, false);
         QApplication::sendEvent(&chart, &e);
-        chart.replot();
+    }
+    bool drawn() { // once control is back in the event loop, with no mouse move
+        QSignalSpy replots(&chart, &QCustomPlot::afterReplot);
+        QApplication::processEvents();
+        return !replots.isEmpty();
     }
     RecordingChart chart;
 };
@@ -45,6 +49,7 @@ void TestRecordingZoom::wheelZoomsAroundThePointer() {
     Chart c;
     QVERIFY(c.chart.bottomAutomatic());
     c.wheel(500, 1);
+    QVERIFY(c.drawn());
     const QCPRange once = c.chart.xAxis->range();
     QVERIFY(!c.chart.bottomAutomatic());
     QVERIFY(once.size() < 999 * 0.81 && once.size() > 999 * 0.79);
@@ -61,13 +66,14 @@ void TestRecordingZoom::wheelZoomsAroundThePointer() {
 void TestRecordingZoom::rightDragPansWithinTheRecording() {
     Chart c;
     c.chart.setBottomWindow(100, 200);
-    c.chart.replot();
+    c.drawn();
     const QPoint from(int(c.chart.xAxis->coordToPixel(150)), 200);
     const QPoint to(int(c.chart.xAxis->coordToPixel(130)), 200);
     QTest::mousePress(&c.chart, Qt::RightButton, {}, from);
     QMouseEvent move(QEvent::MouseMove, QPointF(to), c.chart.mapToGlobal(QPointF(to)), Qt::NoButton,
                      Qt::RightButton, Qt::NoModifier);
     QApplication::sendEvent(&c.chart, &move);
+    QVERIFY(c.drawn()); // before the button is released
     QTest::mouseRelease(&c.chart, Qt::RightButton, {}, to);
     QVERIFY(qAbs(c.chart.xAxis->range().lower - 120) < 1.5); // dragged left: later points
     QVERIFY(qAbs(c.chart.xAxis->range().size() - 100) < 1e-9);
@@ -81,7 +87,11 @@ void TestRecordingZoom::rightDragPansWithinTheRecording() {
 void TestRecordingZoom::doubleClickShowsEverything() {
     Chart c;
     c.chart.setBottomWindow(300, 400);
+    c.drawn();
+    QTest::mouseClick(&c.chart, Qt::LeftButton, {}, QPoint(c.chart.xAxis->coordToPixel(320), 9));
+    QTest::mouseClick(&c.chart, Qt::LeftButton, {}, QPoint(400, 200)); // the double click's first
     QTest::mouseDClick(&c.chart, Qt::LeftButton, {}, QPoint(400, 200));
+    QCOMPARE(c.chart.cursorTimeText(), QStringLiteral("320")); // the cursor line stays
     QVERIFY(c.chart.bottomAutomatic());
     QCOMPARE(c.chart.xAxis->range().lower, 0.0);
     QCOMPARE(c.chart.xAxis->range().upper, 999.0);

@@ -111,7 +111,7 @@ void TestTableGridTools::scaleInPercentIsOfTheShownValue() {
     b.page->tables().commit({1, 2}, QStringLiteral("1,6")); // 50 % of row 2's 3,2 ms
     b.page->srb_VV_Perc->click();
     QCOMPARE(b.grid()->item(2, 1)->text(), QStringLiteral("50"));
-    b.tools()->askValue = [](const QString&) { return std::optional<QString>("150"); };
+    b.tools()->askValue = [](auto&, auto&) { return std::optional<QString>("150"); };
     b.select(1, 2, 1, 2);
     b.key(Qt::Key_Asterisk, Qt::NoModifier, QStringLiteral("*"));
     QCOMPARE(b.grid()->item(2, 1)->text(), QStringLiteral("75"));

@@ -197,7 +197,7 @@ void TestSurfaceScene::labels() {
     const QStringList scale{"0.00",  "2.55",  "5.10",  "7.65",  "10.20", "12.75",
                             "15.30", "17.85", "20.40", "22.95", "25.50"};
     QStringList gotSpeeds, gotRows, gotScale;
-    for (const SceneLabel& label : Labels(basis)) {
+    for (const SceneLabel& label : Labels(basis, DecimalFormat(u'.'))) {
         switch (label.kind) {
         case SceneLabelKind::Speed:
             QVERIFY(Near(label.anchor.z, ColumnZ(int(gotSpeeds.size()) + 1)));
@@ -217,9 +217,10 @@ void TestSurfaceScene::labels() {
         }
     }
     QCOMPARE(gotSpeeds, speeds);
-    QCOMPARE(gotRows, rows);
+    QCOMPARE(gotRows.replaceInStrings(".", ","), rows); // the numbers follow the separator
     QCOMPARE(gotScale, scale);
     // "25.50" is level with a cell of 25.5 ms.
+    QCOMPARE(Labels(basis, DecimalFormat(u',')).last().text, QStringLiteral("25,50"));
     QVERIFY(Near(Labels(basis).last().anchor.y, 0.989));
 }
 
