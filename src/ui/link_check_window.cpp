@@ -82,7 +82,7 @@ TfmLinkCheck::TfmLinkCheck(LinkCheck& check, QWidget* parent) : QDialog(parent),
 }
 
 QString TfmLinkCheck::text(const char* key) const {
-    return m_texts ? m_texts->text(QLatin1String(key)) : QString();
+    return m_texts ? m_texts->text(QString::fromLatin1(key)) : QString();
 }
 
 void TfmLinkCheck::setTexts(const InterfaceTexts& texts) {
