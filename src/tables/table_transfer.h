@@ -51,6 +51,8 @@ public:
     CellPosition cursor() const { return m_cursor; }
     bool verifyPass() const { return m_verifyPass; }
     int BadAnswerCount() const { return m_badAnswers; }
+    // The table's 64 texts as they were when the last write started: what it sends.
+    const QStringList& writtenCells() const { return m_written; }
     // sg_Hex_Temp: the digits (high first) sent for a cell during the write.
     QString sentDigits(CellPosition cell) const;
 
@@ -112,4 +114,5 @@ private:
     bool m_halfAnswer = false; // the last read answer seen had one character
     int m_staleCharacters = 0; // left out of the answers since the last send
     std::array<int, kTableCells> m_bytes{};
+    QStringList m_written;
 };

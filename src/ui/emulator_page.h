@@ -49,6 +49,10 @@ public:
 
     // The controls the interface lock disables and enables.
     void addToLock(InterfaceLock& lock);
+    // While a table or curve transfer runs: every path that edits the curve is disabled (the
+    // grid with its drag and step buttons, the files, the accept buttons and the grid tools'
+    // editing commands).
+    void setEditingLocked(bool locked);
     // Info_A.ini: Enum_YellowPoints.
     void applyInfo(const InfoSettings& info);
     void storeInfo(InfoSettings& info) const;
@@ -153,6 +157,7 @@ private:
     InterfaceTexts m_texts;
     bool m_mapSensor = false;
     bool m_updating = false;
+    bool m_editingLocked = false;
 
     QWidget* sPanel_Table2D_Emu = nullptr;
     QLabel* sbtn_sgrid_Emu_Cap_Left = nullptr;
@@ -167,7 +172,6 @@ private:
     QLabel* Lbl_Chart_Bis_File = nullptr;
     QCustomPlot* Chart_Bis = nullptr;
     QCPGraph* m_curveGraph = nullptr;
-    QCPGraph* m_editGraph = nullptr;
     QList<QCPGraph*> m_proposalGraphs;
     QList<QColor> m_proposalColours;
     std::optional<curve::ArcProposal> m_arcs;

