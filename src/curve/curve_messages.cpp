@@ -50,6 +50,7 @@ QString EnglishText(const Message& message) {
          QStringLiteral("Choose a point between the start of the curve and its highest point.")},
         {QLatin1String(kMsgLineSegment),
          QStringLiteral("Choose a point other than point 1 for the straight line.")},
+        {QLatin1String(kMsgReadLine), QStringLiteral("Read from the module")},
         {QLatin1String(kMsgReadStopped),
          QStringLiteral("The curve read stopped: %1 pairs of answers in a row disagreed.")},
         {QLatin1String(kMsgPortClosed),

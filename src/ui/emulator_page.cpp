@@ -256,6 +256,16 @@ QWidget* EmulatorPage::buildChartPanel() {
     m_curveGraph->setPen(QPen(kCurveRed, 3));
     m_curveGraph->setScatterStyle(
         QCPScatterStyle(QCPScatterStyle::ssSquare, QPen(kCurveRed), QBrush(Qt::white), 6));
+    // The values last read from the module: a thin dashed reference under the curve, labelled
+    // at its end. Nothing is edited on it.
+    m_readGraph = Chart_Bis->addGraph();
+    m_readGraph->setLayer(QStringLiteral("grid"));
+    m_readGraph->setPen(QPen(QColor(110, 110, 110), 1, Qt::DashLine));
+    m_readLabel = new QCPItemText(Chart_Bis);
+    m_readLabel->setObjectName(QStringLiteral("Lbl_Chart_Bis_Read"));
+    m_readLabel->setPositionAlignment(Qt::AlignRight | Qt::AlignBottom);
+    m_readLabel->setColor(QColor(110, 110, 110));
+    m_readLabel->setVisible(false);
     for (int i = 1; i <= MarkerCount; ++i) {
         auto* marker = new QCPItemTracer(Chart_Bis);
         marker->setObjectName(QStringLiteral("Shape_Yellow%1").arg(i));
@@ -355,6 +365,7 @@ void EmulatorPage::bind() {
     connect(&transfer, &CurveTransfer::unlockRequested, m_tools, &CurveGridTools::release);
     connect(&transfer, &CurveTransfer::readFinished, m_tools, [this](bool complete) {
         if (complete) {
+            showRead();
             m_tools->rememberRead();
             m_tools->keepInHistory(QStringLiteral("read"), m_features.model().texts());
         }
@@ -466,6 +477,18 @@ void EmulatorPage::applyLanguage(const QList<LanguageFileEntry>& entries,
     // The chart's axis titles follow the grid's column headers.
     Chart_Bis->yAxis->setLabel(sbtn_sgrid_Emu_Cap_Right->text());
     Chart_Bis->xAxis->setLabel(sbtn_sgrid_Emu_Cap_Left->text());
+    m_readLabel->setText(messageText(MakeMessage(kMsgReadLine)));
+    Chart_Bis->replot(QCustomPlot::rpQueuedReplot);
+}
+
+void EmulatorPage::showRead() {
+    const QVector<double>& values = m_features.model().values();
+    QVector<double> keys;
+    for (int i = 0; i < values.size(); ++i)
+        keys.append(i);
+    m_readGraph->setData(keys, values, true);
+    m_readLabel->position->setCoords(kPointCount - 1, values.value(kPointCount - 1));
+    m_readLabel->setVisible(true);
     Chart_Bis->replot(QCustomPlot::rpQueuedReplot);
 }
 

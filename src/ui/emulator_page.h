@@ -15,6 +15,7 @@
 
 class InterfaceLock;
 class QCPGraph;
+class QCPItemText;
 class QCPItemTracer;
 class QCustomPlot;
 class QGroupBox;
@@ -129,6 +130,7 @@ private:
     void showText(int point);
     void showLabels();
     void showSeries();
+    void showRead();
     void clearProposals();
     void drawArcs(const curve::ArcProposal& arcs);
     void drawLine(const curve::LineProposal& line);
@@ -172,6 +174,8 @@ private:
     QLabel* Lbl_Chart_Bis_File = nullptr;
     QCustomPlot* Chart_Bis = nullptr;
     QCPGraph* m_curveGraph = nullptr;
+    QCPGraph* m_readGraph = nullptr; // the last complete read, for reference
+    QCPItemText* m_readLabel = nullptr;
     QList<QCPGraph*> m_proposalGraphs;
     QList<QColor> m_proposalColours;
     std::optional<curve::ArcProposal> m_arcs;

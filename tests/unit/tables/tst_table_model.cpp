@@ -46,9 +46,6 @@ private slots:
     void fileRoundTrip();
     void fileRefusals_data();
     void fileRefusals();
-    void fileNotices_data();
-    void fileNotices();
-    void lockedTableRefusesEdits();
     void suffix_data();
     void suffix();
 };
@@ -315,51 +312,6 @@ void TableModelTest::fileRefusals() {
     QVERIFY(content.error->args.at(0).contains(QLatin1String("badMAF.txt")));
     QTEST(content.error->args.at(1), "line");
     QVERIFY(EnglishText(*content.error).contains(QLatin1String("badMAF.txt")));
-}
-
-void TableModelTest::fileNotices_data() {
-    QTest::addColumn<QStringList>("lines");
-    QTest::addColumn<QString>("cell5"); // line 5 as loaded
-    QTest::addColumn<QStringList>("notices");
-    QStringList good(kTableCells, QStringLiteral("2,5"));
-    QStringList limited = good;
-    limited[4] = QStringLiteral("40");
-    limited[20] = QStringLiteral("0");
-    QTest::newRow("empty lines at the end")
-        << good + QStringList{QString(), QString()} << "2,5" << QStringList{};
-    QTest::newRow("lines past the 64th")
-        << good + QStringList{QStringLiteral("7"), QString()} << "2,5"
-        << QStringList{QLatin1String(table_messages::FileExtraLines) + QStringLiteral(" 65")};
-    QTest::newRow("out of range: limited, first line and count")
-        << limited << "25,5"
-        << QStringList{QLatin1String(table_messages::FileLimited) + QStringLiteral(" 5 2")};
-}
-
-void TableModelTest::fileNotices() {
-    QFETCH(QStringList, lines);
-    QFETCH(QStringList, notices);
-    const TableFileContent content =
-        ParseTableLines(lines, QStringLiteral("f"), DecimalFormat(u','));
-    QVERIFY(content.ok());
-    QCOMPARE(content.cells.size(), kTableCells);
-    QTEST(content.cells.at(4), "cell5");
-    QStringList said;
-    for (const TableMessage& m : content.notices)
-        said << m.key + QLatin1Char(' ') + m.args.mid(1).join(QLatin1Char(' '));
-    QCOMPARE(said, notices);
-}
-
-void TableModelTest::lockedTableRefusesEdits() {
-    InjectionTables t;
-    prepare(t, u',', TableKind::Water, TableUnit::Absolute, QStringLiteral("1,5"));
-    t.setEditingLocked(true);
-    const TableGrid before = t.data(TableKind::Water);
-    t.commit({1, 1}, QStringLiteral("3"));
-    t.storeValues({{CellPosition{2, 2}, 4.0}});
-    t.chooseUnit(TableUnit::Percent);
-    QVERIFY(t.data(TableKind::Water) == before);
-    QCOMPARE(t.unit(), TableUnit::Absolute);
-    QCOMPARE(t.view().cell(1, 1), QStringLiteral("1,5"));
 }
 
 void TableModelTest::suffix_data() {
