@@ -263,7 +263,6 @@ QWidget* EmulatorPage::buildChartPanel() {
     m_readGraph->setPen(QPen(QColor(110, 110, 110), 1, Qt::DashLine));
     m_readLabel = new QCPItemText(Chart_Bis);
     m_readLabel->setObjectName(QStringLiteral("Lbl_Chart_Bis_Read"));
-    m_readLabel->setPositionAlignment(Qt::AlignRight | Qt::AlignBottom);
     m_readLabel->setColor(QColor(110, 110, 110));
     m_readLabel->setVisible(false);
     for (int i = 1; i <= MarkerCount; ++i) {
@@ -487,7 +486,11 @@ void EmulatorPage::showRead() {
     for (int i = 0; i < values.size(); ++i)
         keys.append(i);
     m_readGraph->setData(keys, values, true);
-    m_readLabel->position->setCoords(kPointCount - 1, values.value(kPointCount - 1));
+    // Beside the line's end: below it near the top of the plot, above it elsewhere.
+    const double end = values.value(kPointCount - 1);
+    m_readLabel->setPositionAlignment(Qt::AlignRight |
+                                      (end > 4.5 ? Qt::AlignTop : Qt::AlignBottom));
+    m_readLabel->position->setCoords(kPointCount - 1, end);
     m_readLabel->setVisible(true);
     Chart_Bis->replot(QCustomPlot::rpQueuedReplot);
 }

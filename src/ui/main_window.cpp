@@ -278,9 +278,12 @@ void TfmMain::Btn_BlockClick() {
 
 void TfmMain::Btn_UnBlockClick() {
     m_lock->unlock();
-    // Every transfer ends with the unlock, also one stopped by an error or a lost port.
-    Panel_3D->setEditingLocked(false);
-    Panel_Emu->setEditingLocked(false);
+    // Every transfer ends with the unlock, also one stopped by an error or a lost port (the
+    // pages may be gone already while the window is destroyed).
+    if (!m_destroyed) {
+        Panel_3D->setEditingLocked(false);
+        Panel_Emu->setEditingLocked(false);
+    }
     Panel_Parr_Max->afterUnlock();
 }
 
