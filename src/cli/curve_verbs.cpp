@@ -19,7 +19,7 @@ namespace {
 constexpr double kDefaultTimeoutS = 120;
 
 const char* const kUsage = "usage: marvek2-cli curve read [--filter] --port PATH --out FILE\n"
-                           "       marvek2-cli curve write FILE --port PATH\n"
+                           "       marvek2-cli curve write FILE --port PATH [--clamp]\n"
                            "       [--timeout S, default 120] [--fast]";
 
 int failWith(const curve::Message& message, int status = 1) {
@@ -86,9 +86,13 @@ int RunCurve(QCoreApplication& app, const QStringList& args) {
     const QCommandLineOption filter(QStringLiteral("filter"),
                                     QStringLiteral("Read every point six times and keep the most "
                                                    "frequent value."));
+    const QCommandLineOption clamp(QStringLiteral("clamp"),
+                                   QStringLiteral("Write a file with values out of the range "
+                                                  "0..5 V limited to it (refused without)."));
     transfer.addTo(parser);
     parser.addOption(out);
     parser.addOption(filter);
+    parser.addOption(clamp);
     if (!parser.parse(args))
         return fail(parser.errorText() + QLatin1Char('\n') + QLatin1String(kUsage));
     const QStringList positional = parser.positionalArguments();
@@ -127,7 +131,15 @@ int RunCurve(QCoreApplication& app, const QStringList& args) {
             curve::ReadCurveFile(positional.at(1), model.format());
         if (!content.ok())
             return failWith(content.error);
-        model.load(content.texts, content.values);
+        if (content.limitedCount > 0 && !parser.isSet(clamp))
+            return fail(QStringLiteral("%1, line %2: %3 values out of the range 0 to 5 V; nothing "
+                                       "was sent (--clamp writes them limited)")
+                            .arg(positional.at(1))
+                            .arg(content.firstLimitedLine)
+                            .arg(content.limitedCount));
+        for (const curve::Message& notice : content.notices)
+            err() << "marvek2-cli: " << curve::EnglishText(notice) << Qt::endl;
+        model.load(content.texts);
         const int status =
             runTransfer(app, parser.value(transfer.port), *timeoutS, parser.isSet(transfer.fast),
                         model, [&](curve::CurveTransfer& t) { return t.startWrite(); });

@@ -22,7 +22,7 @@ constexpr double kDefaultTimeoutS = 120;
 
 const char* const kUsage =
     "usage: marvek2-cli table read water|fuel [--filter] --port PATH --out FILE\n"
-    "       marvek2-cli table write water|fuel FILE --port PATH\n"
+    "       marvek2-cli table write water|fuel FILE --port PATH [--clamp]\n"
     "       [--timeout S, default 120] [--fast]";
 
 std::optional<TableKind> kindNamed(const QString& name) {
@@ -115,9 +115,13 @@ int RunTable(QCoreApplication& app, const QStringList& args) {
     const QCommandLineOption filter(QStringLiteral("filter"),
                                     QStringLiteral("Read every cell six times and keep the "
                                                    "most frequent value."));
+    const QCommandLineOption clamp(QStringLiteral("clamp"),
+                                   QStringLiteral("Write a file with values out of the range "
+                                                  "0.01..25.5 limited to it (refused without)."));
     transfer.addTo(parser);
     parser.addOption(out);
     parser.addOption(filter);
+    parser.addOption(clamp);
     if (!parser.parse(args))
         return fail(parser.errorText() + QLatin1Char('\n') + QLatin1String(kUsage));
     const QStringList positional = parser.positionalArguments();
@@ -133,7 +137,7 @@ int RunTable(QCoreApplication& app, const QStringList& args) {
 
     InjectionTables tables;
     if (verb == QLatin1String("read")) {
-        if (positional.size() != 2 || !parser.isSet(out))
+        if (positional.size() != 2 || !parser.isSet(out) || parser.isSet(clamp))
             return fail(QLatin1String(kUsage));
         const QString file = TableFileName(*kind, parser.value(out));
         const bool filtered = parser.isSet(filter);
@@ -154,6 +158,14 @@ int RunTable(QCoreApplication& app, const QStringList& args) {
         const TableFileContent content = ReadTableFile(positional.at(2), tables.format());
         if (!content.ok())
             return failWith(*content.error);
+        if (content.limitedCount > 0 && !parser.isSet(clamp))
+            return fail(QStringLiteral("%1, line %2: %3 values out of the range 0.01 to 25.5 ms; "
+                                       "nothing was sent (--clamp writes them limited)")
+                            .arg(positional.at(2))
+                            .arg(content.firstLimitedLine)
+                            .arg(content.limitedCount));
+        for (const TableMessage& notice : content.notices)
+            err() << "marvek2-cli: " << EnglishText(notice) << Qt::endl;
         tables.loadCells(*kind, content.cells);
         const int status =
             runTransfer(app, parser.value(transfer.port), *timeoutS, parser.isSet(transfer.fast),

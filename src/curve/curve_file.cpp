@@ -30,13 +30,24 @@ CurveFileContent ParseCurveLines(const QStringList& lines, const QString& fileNa
         if (!value || !std::isfinite(*value))
             return refuse(MakeMessage(kMsgFileNotNumber,
                                       {fileName, QString::number(i + 1), QuotedExcerpt(line)}));
-        content.texts.append(format.normalised(line).trimmed());
-        content.values.append(*value);
+        const double limited = LimitVolts(*value);
+        if (limited != *value && content.limitedCount++ == 0)
+            content.firstLimitedLine = i + 1;
+        content.texts.append(limited != *value ? format.format(limited)
+                                               : format.normalised(line).trimmed());
+        content.values.append(limited);
     }
-    // Blank lines at the end (an editor's extra line end) are no content; anything else is.
+    if (content.limitedCount > 0)
+        content.notices << MakeMessage(kMsgFileLimited,
+                                       {fileName, QString::number(content.firstLimitedLine),
+                                        QString::number(content.limitedCount)});
+    // Blank lines at the end (an editor's extra line end) are no content; text is ignored.
     for (qsizetype i = kPointCount; i < lines.size(); ++i) {
-        if (!lines.at(i).trimmed().isEmpty())
-            return refuse(MakeMessage(kMsgFileExtraLine, {fileName, QString::number(i + 1)}));
+        if (!lines.at(i).trimmed().isEmpty()) {
+            content.ignoredFrom = int(i + 1);
+            content.notices << MakeMessage(kMsgFileExtraLine, {fileName, QString::number(i + 1)});
+            break;
+        }
     }
     return content;
 }

@@ -24,8 +24,10 @@ QString EnglishText(const Message& message) {
          QStringLiteral("%1: line %2 is missing; a curve file has exactly 64 lines. Nothing was "
                         "changed.")},
         {QLatin1String(kMsgFileExtraLine),
-         QStringLiteral("%1: line %2 is one too many; a curve file has exactly 64 lines. Nothing "
-                        "was changed.")},
+         QStringLiteral("%1: the lines from %2 on are past the 64th and were ignored.")},
+        {QLatin1String(kMsgFileLimited),
+         QStringLiteral("%1: %3 values out of the range 0 to 5 V, the first in line %2, were "
+                        "limited to it.")},
         {QLatin1String(kMsgFileNotNumber),
          QStringLiteral("%1, line %2: \"%3\" is not a number. Nothing was changed.")},
         {QLatin1String(kMsgFileError), QStringLiteral("%1")},
@@ -48,8 +50,7 @@ QString EnglishText(const Message& message) {
          QStringLiteral("Choose a point between the start of the curve and its highest point.")},
         {QLatin1String(kMsgLineSegment),
          QStringLiteral("Choose a point other than point 1 for the straight line.")},
-        {QLatin1String(kMsgEqualEnds),
-         QStringLiteral("Both ends of a section have the same value: there is nothing to smooth.")},
+        {QLatin1String(kMsgReadLine), QStringLiteral("Read from the module")},
         {QLatin1String(kMsgReadStopped),
          QStringLiteral("The curve read stopped: %1 pairs of answers in a row disagreed.")},
         {QLatin1String(kMsgPortClosed),

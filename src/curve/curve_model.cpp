@@ -1,5 +1,8 @@
 #include "curve_model.h"
 
+#include <QtNumeric>
+
+#include <algorithm>
 #include <cmath>
 
 namespace curve {
@@ -15,19 +18,30 @@ QString PointLabel(int point, bool stretched, const DecimalFormat& format) {
 CurveModel::CurveModel(QObject* parent) : QObject(parent) {
     for (int i = 0; i < kPointCount; ++i)
         m_texts.append(QStringLiteral("0"));
-    m_curve = QVector<double>(kPointCount, 0.0);
-    m_edit = m_curve;
+    m_values = QVector<double>(kPointCount, 0.0);
 }
 
 void CurveModel::setFormat(const DecimalFormat& format) {
     m_format = format;
+    for (int i = 0; i < kPointCount; ++i)
+        m_values[i] = m_format.parse(m_texts.at(i)).value_or(qQNaN());
     emit formatChanged();
     emit labelsChanged();
+    emit seriesChanged();
 }
 
 void CurveModel::setStretched(bool stretched) {
     m_stretched = stretched;
     emit labelsChanged();
+}
+
+void CurveModel::setPointText(int point, const QString& text) {
+    if (point < 0 || point >= kPointCount)
+        return;
+    m_texts[point] = text;
+    const std::optional<double> v = m_format.parse(text);
+    m_values[point] = v && std::isfinite(*v) ? *v : qQNaN();
+    emit textChanged(point);
 }
 
 std::optional<Message> CurveModel::commit(int point, const QString& typed) {
@@ -37,19 +51,12 @@ std::optional<Message> CurveModel::commit(int point, const QString& typed) {
         emit textChanged(point); // the grid shows the kept text again
         return MakeMessage(kMsgNotNumber, {typed});
     }
-    double v = *value;
     QString text = normalised.trimmed();
-    if (v < 0) {
-        v = 0;
+    if (*value < 0)
         text = QStringLiteral("0");
-    } else if (v > kMaxVolts) {
-        v = kMaxVolts;
+    else if (*value > kMaxVolts)
         text = QStringLiteral("5");
-    }
-    m_texts[point] = text;
-    if (point < m_curve.size())
-        m_curve[point] = v;
-    emit textChanged(point);
+    setPointText(point, text);
     emit seriesChanged();
     return std::nullopt;
 }
@@ -61,85 +68,57 @@ bool CurveModel::step(int point, int direction) {
     const double from = LimitVolts(*current);
     if ((direction < 0 && from <= 0) || (direction > 0 && from >= kMaxVolts)) {
         setValueText(point, from);
+        emit seriesChanged();
         return false;
     }
     // Kept at nine decimals so that repeated steps do not gather binary noise.
     const double to = LimitVolts(std::round((from + direction * kStepVolts) * 1e9) / 1e9);
     setValueText(point, to);
-    if (point < m_edit.size())
-        m_edit[point] = to;
     emit seriesChanged();
     return true;
 }
 
 void CurveModel::drag(int point, double volts) {
-    const double v = LimitVolts(RoundHalfEven(volts, 2));
-    setValueText(point, v);
-    if (point < m_edit.size())
-        m_edit[point] = v;
+    setValueText(point, LimitVolts(RoundHalfEven(volts, 2)));
     emit seriesChanged();
 }
 
 void CurveModel::clearSeries() {
-    m_curve.clear();
-    m_edit.clear();
     emit seriesChanged();
 }
 
 void CurveModel::acceptRead(int point, double volts) {
-    if (point == m_curve.size())
-        m_curve.append(volts);
-    if (point == m_edit.size())
-        m_edit.append(volts);
     setValueText(point, TruncateDecimals(volts, 2));
     emit seriesChanged();
 }
 
-void CurveModel::load(const QStringList& texts, const QVector<double>& values) {
-    m_curve = values;
-    m_edit = values;
-    for (int i = 0; i < kPointCount && i < texts.size(); ++i) {
-        m_texts[i] = texts.at(i);
-        emit textChanged(i);
-    }
+void CurveModel::load(const QStringList& texts) {
+    for (int i = 0; i < kPointCount && i < texts.size(); ++i)
+        setPointText(i, texts.at(i));
     emit seriesChanged();
 }
 
 void CurveModel::acceptValues(int from, int to, const QVector<double>& valuesByPoint) {
-    if (m_curve.size() < kPointCount)
-        m_curve.resize(kPointCount);
-    if (m_edit.size() < kPointCount)
-        m_edit.resize(kPointCount);
-    for (int i = std::max(0, from); i <= to && i < kPointCount && i < valuesByPoint.size(); ++i) {
-        const double v = LimitVolts(valuesByPoint.at(i));
-        m_curve[i] = v;
-        m_edit[i] = v;
-        setValueText(i, TruncateDecimals(v, 2));
-    }
+    for (int i = std::max(0, from); i <= to && i < kPointCount && i < valuesByPoint.size(); ++i)
+        setValueText(i, TruncateDecimals(LimitVolts(valuesByPoint.at(i)), 2));
     emit seriesChanged();
 }
 
 void CurveModel::setText(int point, const QString& text) {
-    m_texts[point] = text;
-    emit textChanged(point);
+    setPointText(point, text);
+    emit seriesChanged();
 }
 
-void CurveModel::restore(const QStringList& texts, const QVector<double>& curve,
-                         const QVector<double>& edit) {
-    m_curve = curve;
-    m_edit = edit;
+void CurveModel::restore(const QStringList& texts) {
     for (int i = 0; i < kPointCount && i < texts.size(); ++i) {
-        if (m_texts.at(i) != texts.at(i)) {
-            m_texts[i] = texts.at(i);
-            emit textChanged(i);
-        }
+        if (m_texts.at(i) != texts.at(i))
+            setPointText(i, texts.at(i));
     }
     emit seriesChanged();
 }
 
 void CurveModel::setValueText(int point, double value) {
-    m_texts[point] = m_format.format(value);
-    emit textChanged(point);
+    setPointText(point, m_format.format(value));
 }
 
 std::optional<int> CurveModel::byteToWrite(int point) const {

@@ -23,10 +23,9 @@ QString PositionText(int point, bool stretched, const DecimalFormat& format);
 QString PointLabel(int point, bool stretched, const DecimalFormat& format);
 
 // The 64-point emulation curve: the value texts of sgrid_Emu's column 1 (what is written to the
-// module and to files), and the two chart series that carry the same values: the curve series
-// (series 0, red) and the edit series (series 1, green: dragged, stepped, searched by the
-// proposals). The series hold the points drawn so far: 64 at start-up (all 0), none after a
-// clear, one more per point read.
+// module and to files) and their values, the one series the chart draws, drags and steps and
+// the proposals start from. A value is always the number of its text (NaN for a text that is
+// not a number), so the chart, the grid and a write never differ.
 class CurveModel : public QObject {
     Q_OBJECT
 public:
@@ -42,39 +41,37 @@ public:
 
     const QString& text(int point) const { return m_texts.at(point); }
     const QStringList& texts() const { return m_texts; }
-    const QVector<double>& curveSeries() const { return m_curve; }
-    const QVector<double>& editSeries() const { return m_edit; }
+    // The 64 values of the texts, point by point.
+    const QVector<double>& values() const { return m_values; }
 
     // sgrid_EmuKeyDown: the typed text of a row is committed. The first '.' or ',' becomes the
     // system separator; a value below 0 is written back as "0", above 5 as "5"; otherwise the
-    // text stays as typed (no rounding). The curve series takes the value. A text that is not a
-    // number changes nothing and is reported.
+    // text stays as typed (no rounding). A text that is not a number changes nothing and is
+    // reported.
     std::optional<Message> commit(int point, const QString& typed);
 
-    // A step button: the row's value lowered (direction -1) or raised (+1) by 0.02 within 0..5,
-    // into the text and the edit series. False when the value cannot move further that way (the
-    // step that reached the limit still returns true).
+    // A step button: the row's value lowered (direction -1) or raised (+1) by 0.02 within 0..5.
+    // False when the value cannot move further that way (the step that reached the limit still
+    // returns true).
     bool step(int point, int direction);
 
-    // Dragging on the chart: the value rounded to 0.01 (halves to even) and limited to 0..5,
-    // into the text and the edit series.
+    // Dragging on the chart: the value rounded to 0.01 (halves to even) and limited to 0..5.
     void drag(int point, double volts);
 
-    // Clears both series (a read, a file load, the lambda training switched off).
+    // A read starts (or the lambda training was switched off): the chart draws again; the
+    // values stay those of the grid until points are read.
     void clearSeries();
-    // A point read from the module: appended to both series (so it must be the next one), and,
-    // truncated to two decimals, into the text.
+    // A point read from the module, truncated to two decimals, into the text.
     void acceptRead(int point, double volts);
-    // A curve file's 64 lines (already validated): the texts as read and both series.
-    void load(const QStringList& texts, const QVector<double>& values);
-    // An accepted proposal: the values, limited to 0..5, into both series, and truncated to two
-    // decimals into the texts, for points from .. to.
+    // A curve file's 64 lines (already checked): the texts as read.
+    void load(const QStringList& texts);
+    // An accepted proposal: the values, limited to 0..5 and truncated to two decimals, for
+    // points from .. to; the other points keep theirs.
     void acceptValues(int from, int to, const QVector<double>& valuesByPoint);
-    // Sets the text only (the arcs' accept puts "0" behind the curve's maximum).
+    // A text as it is (not checked): the value follows it.
     void setText(int point, const QString& text);
-    // Undo and redo: the texts and both series as they were, all at once.
-    void restore(const QStringList& texts, const QVector<double>& curve,
-                 const QVector<double>& edit);
+    // Undo and redo: the texts as they were, all at once.
+    void restore(const QStringList& texts);
 
     // The bytes a write sends: every text converted and limited to 0..5 V. Nothing and a message
     // naming the point when a text is not a number.
@@ -89,12 +86,12 @@ signals:
 
 private:
     void setValueText(int point, double value);
+    void setPointText(int point, const QString& text);
 
     DecimalFormat m_format;
     bool m_stretched = false;
     QStringList m_texts;
-    QVector<double> m_curve;
-    QVector<double> m_edit;
+    QVector<double> m_values;
 };
 
 } // namespace curve

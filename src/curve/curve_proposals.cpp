@@ -17,11 +17,8 @@ LineResult ProposeLine(const QVector<double>& edit, int point) {
         result.error = MakeMessage(kMsgLineSegment);
         return result;
     }
+    // Y[k] = 0 gives the flat line at 0, a proposal like any other.
     const double yk = edit.at(point);
-    if (yk == 0) {
-        result.error = MakeMessage(kMsgEqualEnds);
-        return result;
-    }
     LineProposal line;
     line.point = point;
     line.slope = (0 - yk) / (1.0 - point);
@@ -109,10 +106,7 @@ ArcResult ProposeArcs(const QVector<double>& edit, int point, ArcMemory& memory)
         result.error = MakeMessage(kMsgArcSegment);
         return result;
     }
-    if (edit.at(start) == edit.at(point) || edit.at(point) == edit.at(end)) {
-        result.error = MakeMessage(kMsgEqualEnds);
-        return result;
-    }
+    // Equal ends give a flat arc (c = 0); only a segment of no length cannot be proposed.
     ArcProposal proposal;
     proposal.start = start;
     proposal.point = point;

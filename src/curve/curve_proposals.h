@@ -24,8 +24,8 @@ struct LineProposal {
     QVector<double> values; // 67 values slope * i + offset
 };
 
-// Refused when k is 1 (the line would have no length), k lies outside the series, or Y[k] is 0
-// (both ends equal: the line would be flat at 0).
+// Refused when k is 1 (the line would have no length) or k lies outside the series; Y[k] = 0
+// gives the flat line at 0.
 struct LineResult {
     std::optional<LineProposal> proposal;
     Message error;
@@ -75,8 +75,8 @@ struct ArcProposal {
     QVector<double> chosenValues() const;
 };
 
-// Refused (memory unchanged) when k is 0, the maximum or beyond it, or a segment's two ends are
-// equal. On success the memory takes this run's errors and choices.
+// Refused (memory unchanged) when k is 0, the maximum or beyond it (a segment of no length); a
+// segment with equal ends is flat. On success the memory takes this run's errors and choices.
 struct ArcResult {
     std::optional<ArcProposal> proposal;
     Message error;

@@ -141,11 +141,11 @@ QVector<PointDifference> ComparePoints(const QStringList& left, const QStringLis
 }
 
 CurveSnapshot TakeSnapshot(const CurveModel& model) {
-    return {model.texts(), model.curveSeries(), model.editSeries()};
+    return {model.texts()};
 }
 
 void RestoreSnapshot(CurveModel& model, const CurveSnapshot& snapshot) {
-    model.restore(snapshot.texts, snapshot.curve, snapshot.edit);
+    model.restore(snapshot.texts);
 }
 
 } // namespace curve

@@ -67,11 +67,9 @@ struct PointDifference {
 QVector<PointDifference> ComparePoints(const QStringList& left, const QStringList& right,
                                        const DecimalFormat& format);
 
-// The curve's whole state, for undoing a change: the texts and both series.
+// The curve's whole state, for undoing a change: the texts (the values follow them).
 struct CurveSnapshot {
     QStringList texts;
-    QVector<double> curve;
-    QVector<double> edit;
     bool operator==(const CurveSnapshot&) const = default;
 };
 CurveSnapshot TakeSnapshot(const CurveModel& model);

@@ -93,6 +93,7 @@ CurveStart CurveTransfer::startWrite() {
         return CurveStart::Invalid;
     }
     m_bytes = *bytes;
+    m_written = m_model.texts();
     m_pass = WritePass::First;
     m_point = 0;
     journal(EventLine(kWriteLine, dateTime()));

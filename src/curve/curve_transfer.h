@@ -65,6 +65,8 @@ public:
     bool isRunning() const;
     // The bytes the last write sent (its verify pass compares the read-backs with them).
     const QVector<int>& sentBytes() const { return m_bytes; }
+    // The curve's 64 texts as they were when the last write started: what it sends.
+    const QStringList& writtenTexts() const { return m_written; }
     int unequalPairs() const { return m_unequal; }
 
     Transaction& Timer_Chart_2D() { return m_plain; }
@@ -113,6 +115,7 @@ private:
 
     WritePass m_pass = WritePass::First;
     QVector<int> m_bytes;
+    QStringList m_written;
     QList<int> m_singleQueue;
     QString m_singleCommand;
     int m_singlePoint = -1;

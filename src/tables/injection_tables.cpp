@@ -120,25 +120,13 @@ std::optional<TableMessage> InjectionTables::commit(CellPosition cell, const QSt
     return refused;
 }
 
-std::optional<TableMessage>
-InjectionTables::commitCells(const QList<std::pair<CellPosition, QString>>& cells) {
-    bool due = false;
-    std::optional<TableMessage> refused;
-    for (const auto& [cell, typed] : cells) {
-        bool one = false;
-        refused = commitCell(cell, typed, &one);
-        due = due || one;
-        if (refused)
-            break;
-    }
-    if (due)
-        refresh(m_active);
-    return refused;
-}
-
 std::optional<TableMessage> InjectionTables::commitCell(CellPosition cell, const QString& typed,
                                                         bool* refreshDue) {
     *refreshDue = false;
+    if (m_editingLocked) {
+        emit viewCellChanged(cell); // the view shows the stored value again
+        return std::nullopt;
+    }
     if (cell.column < 1 || cell.column > kTableColumns || cell.row < 1 || cell.row > kTableRows)
         return std::nullopt;
     const QString normalised = m_format.normalised(typed);
@@ -181,6 +169,20 @@ std::optional<TableMessage> InjectionTables::commitCell(CellPosition cell, const
     return std::nullopt;
 }
 
+void InjectionTables::storeValues(const QList<std::pair<CellPosition, double>>& values) {
+    if (m_editingLocked)
+        return;
+    TableGrid& t = m_data[index(m_active)];
+    for (const auto& [cell, value] : values) {
+        if (cell.column < 1 || cell.column > kTableColumns || cell.row < 1 || cell.row > kTableRows)
+            continue;
+        const double limited = std::clamp(value, kCellMinimum, kCellMaximum);
+        if (m_format.parse(t.cell(cell)) != limited)
+            t.setCell(cell, text(RoundHalfEven(limited, 2)));
+    }
+    refresh(m_active);
+}
+
 void InjectionTables::setUnit(TableUnit unit) {
     if (unit == m_unit)
         return;
@@ -189,6 +191,8 @@ void InjectionTables::setUnit(TableUnit unit) {
 }
 
 void InjectionTables::chooseUnit(TableUnit unit) {
+    if (m_editingLocked)
+        return;
     setUnit(unit);
     if (unit != TableUnit::Flow) {
         refresh(m_active);
@@ -201,6 +205,9 @@ void InjectionTables::chooseUnit(TableUnit unit) {
 }
 
 void InjectionTables::applyBasis(CorrectionBasis basis) {
+    const bool unitReset = basis == CorrectionBasis::Maf && m_unit != TableUnit::Absolute;
+    if (unitReset)
+        setUnit(TableUnit::Absolute);
     m_view.setRowLabels(BasisRowLabels(basis));
     if (basis == CorrectionBasis::InjectionTime) {
         for (TableGrid& t : m_data)
@@ -208,7 +215,10 @@ void InjectionTables::applyBasis(CorrectionBasis basis) {
     }
     setBasis(basis);
     emit rowLabelsChanged();
-    emit viewChanged();
+    if (unitReset)
+        refresh(m_active); // the view in milliseconds again
+    else
+        emit viewChanged();
 }
 
 void InjectionTables::setBasis(CorrectionBasis basis) {

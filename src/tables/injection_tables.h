@@ -70,9 +70,16 @@ public:
     // message when the text is not a number: then the data table keeps its value and the view
     // keeps the typed text (separator corrected) until the next refresh.
     std::optional<TableMessage> commit(CellPosition cell, const QString& typed);
-    // Several cells committed by exactly the rules of commit, in order, with one refresh at the
-    // end (range operations and pastes). Stops at the first text that is not a number.
-    std::optional<TableMessage> commitCells(const QList<std::pair<CellPosition, QString>>& cells);
+
+    // Values in milliseconds computed elsewhere (range operations, pastes): each limited to the
+    // stored range 0.01..25.5 and rounded to hundredths when it differs from the stored value,
+    // into the active table; one refresh at the end. Nothing while editing is locked.
+    void storeValues(const QList<std::pair<CellPosition, double>>& values);
+
+    // A transfer runs: typed values, range operations, pastes and unit changes are refused until
+    // it ends, so the table holds what is being written or read.
+    void setEditingLocked(bool locked) { m_editingLocked = locked; }
+    bool editingLocked() const { return m_editingLocked; }
 
     // srb_VV_AbsClick, srb_VV_PercClick, srb_VV_mLHClick on the active table.
     void chooseUnit(TableUnit unit);
@@ -80,7 +87,8 @@ public:
     void setUnit(TableUnit unit);
 
     // The correction basis chosen (atb_KorrTab_MAF / atb_KorrTab_VV): the view's row labels,
-    // and for the injection time also the data tables'. Values are not changed.
+    // and for the injection time also the data tables'. Values are not changed. The MAF voltage
+    // has no units of its own: the view returns to absolute values there.
     void applyBasis(CorrectionBasis basis);
     // The basis as the module reports it: the buttons only, no relabelling.
     void setBasis(CorrectionBasis basis);
@@ -124,4 +132,5 @@ private:
     TableKind m_active = TableKind::Water;
     TableUnit m_unit = TableUnit::Absolute;
     CorrectionBasis m_basis = CorrectionBasis::Maf;
+    bool m_editingLocked = false;
 };

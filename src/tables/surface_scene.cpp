@@ -399,6 +399,11 @@ QList<ScenePoint> SurfaceScene::livePoints() const {
 
 SurfaceScene::SurfaceScene() {
     m_values.fill(0.01);
+    // Until a view is stored (or read from Info_A.ini), restoring gives the view a table starts
+    // with, not the zero angles that show the surface from behind.
+    const SurfaceViewState start;
+    m_remembered.fill({start.ry, start.rx, start.rz, float(start.left), float(start.right),
+                       float(start.bottom), float(start.top)});
 }
 
 void SurfaceScene::loadRemembered(const InfoSettings& info) {

@@ -4,6 +4,9 @@
 #include "table_values.h"
 #include "text_file.h"
 
+#include <algorithm>
+#include <cmath>
+
 QString TableFileSuffix(TableKind kind) {
     return kind == TableKind::Water ? QStringLiteral("MAF.txt") : QStringLiteral("Lambda.txt");
 }
@@ -31,23 +34,42 @@ TableFileContent ReadTableFile(const QString& path, const DecimalFormat& format)
 TableFileContent ParseTableLines(const QStringList& lines, const QString& fileName,
                                  const DecimalFormat& format) {
     TableFileContent content;
-    if (lines.size() != kTableCells) {
+    qsizetype used = lines.size();
+    while (used > kTableCells && lines.at(used - 1).trimmed().isEmpty())
+        --used; // an editor's extra line ends are no content
+    if (used < kTableCells) {
         content.error = TableMessage{QLatin1String(table_messages::FileLineCount),
-                                     {fileName, QString::number(lines.size())}};
+                                     {fileName, QString::number(used)}};
         return content;
     }
     QStringList cells;
     for (int i = 0; i < kTableCells; ++i) {
         const QString line = format.normalised(lines.at(i));
-        if (!format.parse(line)) {
+        const auto value = format.parse(line);
+        if (!value || !std::isfinite(*value)) {
             content.error =
                 TableMessage{QLatin1String(table_messages::FileLine),
                              {fileName, QString::number(i + 1), QuotedExcerpt(lines.at(i))}};
             return content;
         }
-        cells << line.trimmed();
+        if (*value < kCellMinimum || *value > kCellMaximum) {
+            if (content.limitedCount++ == 0)
+                content.firstLimitedLine = i + 1;
+            cells << format.format(std::clamp(*value, kCellMinimum, kCellMaximum));
+        } else {
+            cells << line.trimmed();
+        }
     }
     content.cells = cells;
+    if (content.limitedCount > 0)
+        content.notices << TableMessage{QLatin1String(table_messages::FileLimited),
+                                        {fileName, QString::number(content.firstLimitedLine),
+                                         QString::number(content.limitedCount)}};
+    if (used > kTableCells) {
+        content.ignoredFrom = kTableCells + 1;
+        content.notices << TableMessage{QLatin1String(table_messages::FileExtraLines),
+                                        {fileName, QString::number(content.ignoredFrom)}};
+    }
     return content;
 }
 

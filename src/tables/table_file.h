@@ -18,17 +18,24 @@ QString TableFileSuffix(TableKind kind);
 QString TableFileName(TableKind kind, const QString& chosenName);
 
 struct TableFileContent {
-    QStringList cells; // 64 texts with the separator of this system
+    QStringList cells; // 64 texts with the separator of this system, limited to 0.01..25.5
     std::optional<TableMessage> error;
+    int limitedCount = 0;     // cells that were out of range and were limited
+    int firstLimitedLine = 0; // 1-based, 0 when none
+    int ignoredFrom = 0;      // the first line past the 64th that holds text, 0 when none
+    // What the reader should be told: the limited values and the ignored lines.
+    QList<TableMessage> notices;
     bool ok() const { return !error.has_value(); }
 };
 
 // 64 short lines: a larger file is not a table and is refused unread.
 inline constexpr qint64 kTableFileMaxBytes = 16 * 1024;
 
-// Reads and checks the whole file: exactly 64 lines, each a number (blanks around it allowed,
-// either separator). Values out of the cell range are accepted; the view clamps them. On any
-// problem the error names the file and the line, and there are no cells.
+// Reads and checks the whole file: 64 lines, each a number (blanks around it allowed, either
+// separator); blank lines at the end are no content, lines past the 64th are ignored with a
+// notice. A value out of the cell range is limited to it, with a notice naming the first such
+// line and the count. On any problem the error names the file and the line, and there are no
+// cells.
 TableFileContent ReadTableFile(const QString& path, const DecimalFormat& format);
 // The same for lines already read; fileName is what the messages call the file.
 TableFileContent ParseTableLines(const QStringList& lines, const QString& fileName,

@@ -18,6 +18,12 @@ const QHash<QString, QString>& EnglishTexts() {
         {QLatin1String(m::FileLine),
          QStringLiteral("The table file %1, line %2: '%3' is not a number. The table is "
                         "unchanged.")},
+        {QLatin1String(m::FileLimited),
+         QStringLiteral("The table file %1: %3 values out of the range 0.01 to 25.5, the first "
+                        "in line %2, were limited to it.")},
+        {QLatin1String(m::FileExtraLines),
+         QStringLiteral("The table file %1: the lines from %2 on are past the 64th and were "
+                        "ignored.")},
         {QLatin1String(m::FileWrite), QStringLiteral("The table file %1 cannot be written (%2).")},
         {QLatin1String(m::CellNotANumber),
          QStringLiteral("Column %1, row %2 of the table holds '%3', which is not a number; "

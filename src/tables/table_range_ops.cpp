@@ -22,8 +22,9 @@ double lerp(double from, double to, int step, int steps) {
 
 } // namespace
 
-RangeValues ComputeRange(const TableGrid& view, const DecimalFormat& format, CellRange range,
-                         RangeOperation operation, double argument) {
+RangeValues ComputeRange(const TableGrid& table, const DecimalFormat& format, CellRange range,
+                         RangeOperation operation, double argument,
+                         const std::array<double, kTableRows + 1>* argumentScale) {
     RangeValues result;
     // Smoothing reads one cell beyond the range on each side.
     const int margin = operation == RangeOperation::Smooth ? 1 : 0;
@@ -32,11 +33,13 @@ RangeValues ComputeRange(const TableGrid& view, const DecimalFormat& format, Cel
     double shown[kTableColumns + 1][kTableRows + 1] = {};
     for (int r = read.top; r <= read.bottom; ++r) {
         for (int c = read.left; c <= read.right; ++c) {
-            const auto v = format.parse(view.cell(c, r));
+            // An empty cell is what the next refresh makes of it.
+            const auto v = table.cell(c, r).isEmpty() ? std::optional<double>(kCellMinimum)
+                                                      : format.parse(table.cell(c, r));
             if (!v || !std::isfinite(*v)) {
                 result.error =
                     TableMessage{QLatin1String(msg::RangeNotANumber),
-                                 {QString::number(c), QString::number(r), view.cell(c, r)}};
+                                 {QString::number(c), QString::number(r), table.cell(c, r)}};
                 return result;
             }
             shown[c][r] = *v;
@@ -47,15 +50,16 @@ RangeValues ComputeRange(const TableGrid& view, const DecimalFormat& format, Cel
     for (int r = range.top; r <= range.bottom; ++r) {
         for (int c = range.left; c <= range.right; ++c) {
             const double v = shown[c][r];
+            const double a = argumentScale ? argument * (*argumentScale)[size_t(r)] : argument;
             const int i = c - range.left;
             const int j = r - range.top;
             double out = v;
             switch (operation) {
             case RangeOperation::Set:
-                out = argument;
+                out = a;
                 break;
             case RangeOperation::Add:
-                out = v + argument;
+                out = v + a;
                 break;
             case RangeOperation::Scale:
                 out = v * argument / 100;
@@ -87,7 +91,9 @@ RangeValues ComputeRange(const TableGrid& view, const DecimalFormat& format, Cel
                 break;
             }
             }
-            result.values.append({CellPosition{c, r}, RoundHalfEven(out, 2)});
+            // A cell the operation leaves as it is keeps its text (x 100 % changes nothing).
+            if (out != v)
+                result.values.append({CellPosition{c, r}, RoundHalfEven(out, 2)});
         }
     }
     return result;
@@ -95,13 +101,20 @@ RangeValues ComputeRange(const TableGrid& view, const DecimalFormat& format, Cel
 
 namespace {
 
-std::optional<TableMessage> commitAll(InjectionTables& tables,
-                                      const QVector<std::pair<CellPosition, double>>& values) {
-    QList<std::pair<CellPosition, QString>> cells;
-    for (const auto& [cell, value] : values)
-        cells.append({cell, tables.format().format(value)});
-    // The same rules as typed values, with one refresh of the view for the whole range.
-    return tables.commitCells(cells);
+// What one unit of the view is in milliseconds in row r: 1 in absolute values, the row's
+// injection time / 100 in percent. Nothing for the flow unit.
+std::optional<double> unitScale(const InjectionTables& tables, int row) {
+    switch (tables.unit()) {
+    case TableUnit::Absolute:
+        return 1.0;
+    case TableUnit::Percent:
+        if (const auto label = tables.format().parse(tables.data(tables.active()).cell(0, row)))
+            return *label / 100;
+        return std::nullopt;
+    case TableUnit::Flow:
+        break;
+    }
+    return std::nullopt;
 }
 
 } // namespace
@@ -112,10 +125,16 @@ std::optional<TableMessage> ApplyRange(InjectionTables& tables, CellRange range,
         return TableMessage{QLatin1String(msg::RangeFlowUnit), {}};
     if (!std::isfinite(argument))
         return TableMessage{QLatin1String(msg::NotANumber), {QString::number(argument)}};
-    RangeValues computed = ComputeRange(tables.view(), tables.format(), range, operation, argument);
+    // Computed on the stored milliseconds: an argument of Set and Add is in the view's unit.
+    std::array<double, kTableRows + 1> scale{};
+    for (int r = 1; r <= kTableRows; ++r)
+        scale[size_t(r)] = unitScale(tables, r).value_or(1.0);
+    RangeValues computed = ComputeRange(tables.data(tables.active()), tables.format(), range,
+                                        operation, argument, &scale);
     if (computed.error)
         return computed.error;
-    return commitAll(tables, computed.values);
+    tables.storeValues(computed.values);
+    return std::nullopt;
 }
 
 QString CopyRange(const TableGrid& view, CellRange range) {
@@ -175,23 +194,27 @@ std::optional<TableMessage> PasteRange(InjectionTables& tables, CellRange select
     const PastedBlock block = ParsePastedText(text, tables.format());
     if (block.error)
         return block.error;
-    QVector<std::pair<CellPosition, double>> values;
+    QList<std::pair<CellPosition, double>> values;
     const int rows = int(block.rows.size());
     const int columns = int(block.rows.first().size());
+    // Pasted numbers are in the view's unit, stored in milliseconds.
+    const auto stored = [&](CellPosition p, double shown) {
+        values.append({p, shown * unitScale(tables, p.row).value_or(1.0)});
+    };
     if (rows == 1 && columns == 1) {
         for (int r = selection.top; r <= selection.bottom; ++r)
             for (int c = selection.left; c <= selection.right; ++c)
-                values.append({CellPosition{c, r}, block.rows[0][0]});
+                stored(CellPosition{c, r}, block.rows[0][0]);
     } else {
         if (selection.left + columns - 1 > kTableColumns || selection.top + rows - 1 > kTableRows)
             return TableMessage{QLatin1String(msg::PasteTooLarge),
                                 {QString::number(rows), QString::number(columns)}};
         for (int r = 0; r < rows; ++r)
             for (int c = 0; c < columns; ++c)
-                values.append(
-                    {CellPosition{selection.left + c, selection.top + r}, block.rows[r][c]});
+                stored(CellPosition{selection.left + c, selection.top + r}, block.rows[r][c]);
     }
-    return commitAll(tables, values);
+    tables.storeValues(values);
+    return std::nullopt;
 }
 
 QVector<CellDifference> CompareTables(const QStringList& left, const QStringList& right,

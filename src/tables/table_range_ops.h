@@ -8,12 +8,14 @@
 #include <QString>
 #include <QVector>
 
+#include <array>
+
 #include <optional>
 #include <utility>
 
-// Editing a rectangle of the table view at once: every new value is computed in the unit the
-// view shows and then committed cell by cell exactly as if it had been typed, so the commit's
-// limits and rounding apply unchanged. Nothing is sent to the module.
+// Editing a rectangle of the table at once: every new value is computed on the stored
+// milliseconds (an argument to set or add is in the view's unit), rounded to hundredths and
+// limited to the stored range 0.01..25.5. Nothing is sent to the module.
 
 // A rectangle of value cells, columns and rows 1..8, corners included.
 struct CellRange {
@@ -52,17 +54,19 @@ inline constexpr auto PasteTooLarge = "Msg_Table_PasteTooLarge";     // %1 rows,
 inline constexpr auto PasteNotANumber = "Msg_Table_PasteNotANumber"; // %1 line, %2 field, %3 text
 } // namespace table_messages
 
-// The values a range operation gives, in the view's unit, rounded to hundredths like a typed
-// value; the cell range's texts are read from view. A text in the range (or, for smoothing,
-// among the neighbours) that is not a number gives the message and no values.
+// The values a range operation gives, rounded to hundredths, for the cells it changes; the
+// cell range's texts are read from table. argumentScale (by row) turns the argument of Set and
+// Add from the view's unit into the table's. A text in the range (or, for smoothing, among the
+// neighbours) that is not a number gives the message and no values.
 struct RangeValues {
-    QVector<std::pair<CellPosition, double>> values;
+    QList<std::pair<CellPosition, double>> values;
     std::optional<TableMessage> error;
 };
-RangeValues ComputeRange(const TableGrid& view, const DecimalFormat& format, CellRange range,
-                         RangeOperation operation, double argument);
+RangeValues ComputeRange(const TableGrid& table, const DecimalFormat& format, CellRange range,
+                         RangeOperation operation, double argument,
+                         const std::array<double, kTableRows + 1>* argumentScale = nullptr);
 
-// Computes, then commits the values into the active table; one view refresh at the end. In the
+// Computes, then stores the values into the active table; one view refresh at the end. In the
 // flow unit nothing is changed (a typed value is discarded there too) and the message says so.
 std::optional<TableMessage> ApplyRange(InjectionTables& tables, CellRange range,
                                        RangeOperation operation, double argument);
@@ -81,7 +85,7 @@ PastedBlock ParsePastedText(const QString& text, const DecimalFormat& format);
 
 // A paste into the view: a single value fills the whole selection; a block is placed with its
 // top left at the selection's top left and must fit inside the table. Checked whole before
-// anything changes; then committed like typed values.
+// anything changes; then stored like the results of a range operation.
 std::optional<TableMessage> PasteRange(InjectionTables& tables, CellRange selection,
                                        const QString& text);
 

@@ -108,6 +108,7 @@ std::optional<TableMessage> TableTransfer::startWrite(TableKind kind) {
     // Encoded once, before anything is sent: edits made while the write runs do not mix in.
     for (int i = 0; i < kTableCells; ++i)
         m_bytes[size_t(i)] = EncodeCell(values[size_t(i)]);
+    m_written = m_tables.data(kind).cells();
     m_kind = kind;
     m_cursor = {1, 1};
     m_verifyPass = false;

@@ -51,6 +51,8 @@ public:
     CellPosition cursor() const { return m_cursor; }
     bool verifyPass() const { return m_verifyPass; }
     int BadAnswerCount() const { return m_badAnswers; }
+    // The table's 64 texts as they were when the last write started: what it sends.
+    const QStringList& writtenCells() const { return m_written; }
     // sg_Hex_Temp: the digits (high first) sent for a cell during the write.
     QString sentDigits(CellPosition cell) const;
 
@@ -107,4 +109,5 @@ private:
     int m_progressMaximum = ReadProgressMaximum;
     std::array<QString, 2> m_failureTexts;
     std::array<int, kTableCells> m_bytes{};
+    QStringList m_written;
 };

@@ -160,9 +160,11 @@ void CurveGridTools::openFile(const QString& path) {
         report(file.error);
         return;
     }
-    m_model.load(file.texts, file.values);
+    m_model.load(file.texts);
+    for (const Message& notice : file.notices)
+        report(notice);
 }
 
-void CurveGridTools::keepInHistory(const QString& what) {
-    keep(historyKind(), what, QLatin1String(kCurveFileSuffix), m_model.texts());
+void CurveGridTools::keepInHistory(const QString& what, const QStringList& texts) {
+    keep(historyKind(), what, QLatin1String(kCurveFileSuffix), texts);
 }

@@ -43,7 +43,7 @@ protected:
 
 public:
     // A complete read or a verified write: a copy into the history.
-    void keepInHistory(const QString& what);
+    void keepInHistory(const QString& what, const QStringList& texts);
 
 private:
     curve::PointRange selection() const;

@@ -36,7 +36,6 @@ namespace {
 
 const QColor kYellow(255, 215, 0);
 const QColor kCurveRed(220, 0, 0);
-const QColor kEditGreen(0, 150, 0);
 constexpr double kHitPixels = 7;
 constexpr double kVoltsFrom = -0.05;
 constexpr double kVoltsTo = 5.1;
@@ -257,10 +256,15 @@ QWidget* EmulatorPage::buildChartPanel() {
     m_curveGraph->setPen(QPen(kCurveRed, 3));
     m_curveGraph->setScatterStyle(
         QCPScatterStyle(QCPScatterStyle::ssSquare, QPen(kCurveRed), QBrush(Qt::white), 6));
-    m_editGraph = Chart_Bis->addGraph();
-    m_editGraph->setPen(QPen(kEditGreen, 1));
-    m_editGraph->setScatterStyle(
-        QCPScatterStyle(QCPScatterStyle::ssSquare, QPen(kEditGreen), QBrush(kEditGreen), 5));
+    // The values last read from the module: a thin dashed reference under the curve, labelled
+    // at its end. Nothing is edited on it.
+    m_readGraph = Chart_Bis->addGraph();
+    m_readGraph->setLayer(QStringLiteral("grid"));
+    m_readGraph->setPen(QPen(QColor(110, 110, 110), 1, Qt::DashLine));
+    m_readLabel = new QCPItemText(Chart_Bis);
+    m_readLabel->setObjectName(QStringLiteral("Lbl_Chart_Bis_Read"));
+    m_readLabel->setColor(QColor(110, 110, 110));
+    m_readLabel->setVisible(false);
     for (int i = 1; i <= MarkerCount; ++i) {
         auto* marker = new QCPItemTracer(Chart_Bis);
         marker->setObjectName(QStringLiteral("Shape_Yellow%1").arg(i));
@@ -360,12 +364,15 @@ void EmulatorPage::bind() {
     connect(&transfer, &CurveTransfer::unlockRequested, m_tools, &CurveGridTools::release);
     connect(&transfer, &CurveTransfer::readFinished, m_tools, [this](bool complete) {
         if (complete) {
+            showRead();
             m_tools->rememberRead();
-            m_tools->keepInHistory(QStringLiteral("read"));
+            m_tools->keepInHistory(QStringLiteral("read"), m_features.model().texts());
         }
     });
-    connect(&transfer, &CurveTransfer::writeFinished, m_tools,
-            [this] { m_tools->keepInHistory(QStringLiteral("write")); });
+    // A write is kept as it was when it started: what it sent.
+    connect(&transfer, &CurveTransfer::writeFinished, m_tools, [this, &transfer] {
+        m_tools->keepInHistory(QStringLiteral("write"), transfer.writtenTexts());
+    });
     connect(&model, &CurveModel::seriesChanged, this, &EmulatorPage::showSeries);
     connect(&model, &CurveModel::labelsChanged, this, &EmulatorPage::showLabels);
     connect(sgrid_Emu, &QTableWidget::itemChanged, this, &EmulatorPage::commitRow);
@@ -405,6 +412,8 @@ void EmulatorPage::bind() {
 
     connect(&transfer, &CurveTransfer::lockRequested, this, &EmulatorPage::lockRequested);
     connect(&transfer, &CurveTransfer::unlockRequested, this, &EmulatorPage::unlockRequested);
+    connect(&transfer, &CurveTransfer::lockRequested, this, [this] { setEditingLocked(true); });
+    connect(&transfer, &CurveTransfer::unlockRequested, this, [this] { setEditingLocked(false); });
     connect(&transfer, &CurveTransfer::refused, this, &EmulatorPage::report);
     connect(&transfer, &CurveTransfer::readFinished, this, [this](bool complete, const Message& m) {
         if (!complete)
@@ -427,6 +436,19 @@ void EmulatorPage::bind() {
         Chart_Bis->yAxis->setRange(kVoltsFrom, kVoltsTo);
         Chart_Bis->replot(QCustomPlot::rpQueuedReplot);
     });
+}
+
+void EmulatorPage::setEditingLocked(bool locked) {
+    m_editingLocked = locked;
+    m_tools->setEditingLocked(locked);
+    // The grid carries the chart's drag and the step buttons with it.
+    sgrid_Emu->setEnabled(!locked);
+    for (QWidget* w : std::initializer_list<QWidget*>{atb_Emu_Save_2, atb_Emu_Open_2,
+                                                      atb_SGrid_Down, atb_SGrid_Up})
+        w->setEnabled(!locked);
+    // An accept button is usable again once its proposal is drawn.
+    atb_Accept_Interpolation_MAF->setEnabled(!locked && m_arcs);
+    atb_Accept_Interpolation_MAP->setEnabled(!locked && m_line);
 }
 
 void EmulatorPage::addToLock(InterfaceLock& lock) {
@@ -454,6 +476,22 @@ void EmulatorPage::applyLanguage(const QList<LanguageFileEntry>& entries,
     // The chart's axis titles follow the grid's column headers.
     Chart_Bis->yAxis->setLabel(sbtn_sgrid_Emu_Cap_Right->text());
     Chart_Bis->xAxis->setLabel(sbtn_sgrid_Emu_Cap_Left->text());
+    m_readLabel->setText(messageText(MakeMessage(kMsgReadLine)));
+    Chart_Bis->replot(QCustomPlot::rpQueuedReplot);
+}
+
+void EmulatorPage::showRead() {
+    const QVector<double>& values = m_features.model().values();
+    QVector<double> keys;
+    for (int i = 0; i < values.size(); ++i)
+        keys.append(i);
+    m_readGraph->setData(keys, values, true);
+    // Beside the line's end: below it near the top of the plot, above it elsewhere.
+    const double end = values.value(kPointCount - 1);
+    m_readLabel->setPositionAlignment(Qt::AlignRight |
+                                      (end > 4.5 ? Qt::AlignTop : Qt::AlignBottom));
+    m_readLabel->position->setCoords(kPointCount - 1, end);
+    m_readLabel->setVisible(true);
     Chart_Bis->replot(QCustomPlot::rpQueuedReplot);
 }
 
@@ -559,8 +597,8 @@ void EmulatorPage::showSeries() {
             k.append(double(i));
         return k;
     };
-    m_curveGraph->setData(keys(model.curveSeries().size()), model.curveSeries(), true);
-    m_editGraph->setData(keys(model.editSeries().size()), model.editSeries(), true);
+    // The one curve: the grid's values, what a write sends; a text that is not a number is a gap.
+    m_curveGraph->setData(keys(model.values().size()), model.values(), true);
     Chart_Bis->replot(QCustomPlot::rpQueuedReplot);
 }
 
@@ -619,7 +657,7 @@ void EmulatorPage::drawLine(const LineProposal& line) {
 }
 
 void EmulatorPage::proposeAt(int point) {
-    const QVector<double>& edit = m_features.model().editSeries();
+    const QVector<double>& edit = m_features.model().values();
     if (m_mapSensor) {
         const LineResult result = ProposeLine(edit, point);
         if (!result.proposal) {
@@ -661,21 +699,19 @@ void EmulatorPage::bringAcceptForward(bool map) {
 }
 
 void EmulatorPage::atb_Accept_Interpolation_MAFClick() {
-    if (!m_arcs)
+    if (!m_arcs || m_editingLocked)
         return;
-    CurveModel& model = m_features.model();
-    model.acceptValues(m_arcs->start, m_arcs->end, m_arcs->chosenValues());
-    for (int i = m_arcs->end + 1; i < kPointCount; ++i)
-        model.setText(i, QStringLiteral("0"));
+    // Only the points of the two arcs change; those after the maximum keep their values.
+    m_features.model().acceptValues(m_arcs->start, m_arcs->end, m_arcs->chosenValues());
 }
 
 void EmulatorPage::atb_Accept_Interpolation_MAPClick() {
-    if (m_line)
+    if (m_line && !m_editingLocked)
         m_features.model().acceptValues(0, kPointCount - 1, m_line->values);
 }
 
 int EmulatorPage::pointAt(const QPointF& pos) const {
-    const QVector<double>& edit = m_features.model().editSeries();
+    const QVector<double>& edit = m_features.model().values();
     int best = -1;
     double bestDistance = kHitPixels;
     for (int i = 0; i < edit.size(); ++i) {
@@ -694,7 +730,7 @@ double EmulatorPage::voltsAt(const QPointF& pos) const {
 }
 
 void EmulatorPage::showPointStatus(int point) {
-    const double value = m_features.model().editSeries().value(point);
+    const double value = m_features.model().values().value(point);
     StatusBar_2D->setPanelText(
         0, text(9) + m_features.model().format().format(RoundHalfEven(value, 2)) + text(10));
     StatusBar_2D->setPanelText(1, text(11) + m_features.model().positionText(point) + text(12));
@@ -822,7 +858,9 @@ void EmulatorPage::atb_Emu_Open_2Click() {
         return;
     }
     clearProposals();
-    model.load(content.texts, content.values);
+    model.load(content.texts);
+    for (const Message& notice : content.notices)
+        report(notice);
     Lbl_Chart_Bis_File->setText(QFileInfo(chosen).absoluteFilePath());
     Lbl_Chart_Bis_File->show();
 }

@@ -15,6 +15,7 @@
 
 class InterfaceLock;
 class QCPGraph;
+class QCPItemText;
 class QCPItemTracer;
 class QCustomPlot;
 class QGroupBox;
@@ -49,6 +50,10 @@ public:
 
     // The controls the interface lock disables and enables.
     void addToLock(InterfaceLock& lock);
+    // While a table or curve transfer runs: every path that edits the curve is disabled (the
+    // grid with its drag and step buttons, the files, the accept buttons and the grid tools'
+    // editing commands).
+    void setEditingLocked(bool locked);
     // Info_A.ini: Enum_YellowPoints.
     void applyInfo(const InfoSettings& info);
     void storeInfo(InfoSettings& info) const;
@@ -125,6 +130,7 @@ private:
     void showText(int point);
     void showLabels();
     void showSeries();
+    void showRead();
     void clearProposals();
     void drawArcs(const curve::ArcProposal& arcs);
     void drawLine(const curve::LineProposal& line);
@@ -153,6 +159,7 @@ private:
     InterfaceTexts m_texts;
     bool m_mapSensor = false;
     bool m_updating = false;
+    bool m_editingLocked = false;
 
     QWidget* sPanel_Table2D_Emu = nullptr;
     QLabel* sbtn_sgrid_Emu_Cap_Left = nullptr;
@@ -167,7 +174,8 @@ private:
     QLabel* Lbl_Chart_Bis_File = nullptr;
     QCustomPlot* Chart_Bis = nullptr;
     QCPGraph* m_curveGraph = nullptr;
-    QCPGraph* m_editGraph = nullptr;
+    QCPGraph* m_readGraph = nullptr; // the last complete read, for reference
+    QCPItemText* m_readLabel = nullptr;
     QList<QCPGraph*> m_proposalGraphs;
     QList<QColor> m_proposalColours;
     std::optional<curve::ArcProposal> m_arcs;

@@ -127,9 +127,34 @@ QMenu* GridTools::contextMenu() {
                 m_menu->addSeparator();
         }
     }
-    action(Command::Undo)->setEnabled(m_undo.canUndo());
-    action(Command::Redo)->setEnabled(m_undo.canRedo());
+    action(Command::Undo)->setEnabled(m_undo.canUndo() && !m_editingLocked);
+    action(Command::Redo)->setEnabled(m_undo.canRedo() && !m_editingLocked);
     return m_menu;
+}
+
+bool GridTools::changesValues(Command command) {
+    switch (command) {
+    case Command::Copy:
+    case Command::CompareFile:
+    case Command::CompareRead:
+    case Command::CompareOff:
+    case Command::History: // the window's compare stays; its open button is locked
+        return false;
+    default:
+        return true;
+    }
+}
+
+void GridTools::setEditingLocked(bool locked) {
+    m_editingLocked = locked;
+    for (const CommandInfo& info : Commands()) {
+        if (QAction* a = action(info.command); a && changesValues(info.command))
+            a->setEnabled(!locked);
+    }
+    if (m_historyOpen)
+        m_historyOpen->setEnabled(!locked);
+    action(Command::Undo)->setEnabled(!locked && m_undo.canUndo());
+    action(Command::Redo)->setEnabled(!locked && m_undo.canRedo());
 }
 
 void GridTools::setTexts(const InterfaceTexts& texts) {
@@ -169,7 +194,7 @@ void GridTools::ask(Command command, const char* key, const char* russian, const
 }
 
 void GridTools::run(Command command) {
-    if (!m_grid->isEnabled())
+    if (!m_grid->isEnabled() || (m_editingLocked && changesValues(command)))
         return; // locked during a transfer
     switch (command) {
     case Command::Set:
@@ -235,8 +260,8 @@ bool GridTools::eventFilter(QObject* watched, QEvent* event) {
             c = &set;
         else if (typed == QLatin1String("+"))
             c = &add;
-        else if (typed == QLatin1String("-"))
-            c = &sub;
+        else if (typed == QLatin1String("-") && m_table)
+            c = &sub; // the curve's cells take a minus sign as typed text
         else if (typed == QLatin1String("*"))
             c = &scale;
         if (c) {
@@ -301,7 +326,7 @@ void GridTools::showHistory() {
             return item ? item->data(Qt::UserRole).toString() : QString();
         };
         connect(m_historyOpen, &QPushButton::clicked, this, [this, chosen] {
-            if (const QString path = chosen(); !path.isEmpty()) {
+            if (const QString path = chosen(); !path.isEmpty() && !m_editingLocked) {
                 openFile(path);
                 m_historyWindow->hide();
             }
@@ -316,6 +341,7 @@ void GridTools::showHistory() {
         connect(m_historyList, &QListWidget::itemDoubleClicked, m_historyOpen, &QPushButton::click);
     }
     m_historyOpen->setText(text("MsgTune_HistoryOpen", "Открыть"));
+    m_historyOpen->setEnabled(!m_editingLocked);
     m_historyCompare->setText(text("MsgTune_HistoryCompare", "Сравнить"));
     m_historyClose->setText(text("MsgTune_HistoryClose", "Закрыть"));
     m_historyWindow->setWindowTitle(text("MsgTune_HistoryTitle", "История"));

@@ -70,6 +70,12 @@ public:
     // Runs a command as its action or key does.
     void run(Command command);
 
+    // A transfer runs: every command that changes values (range operations, paste, undo, redo,
+    // opening a history entry) is disabled until it ends; copy and compare stay.
+    void setEditingLocked(bool locked);
+    bool editingLocked() const { return m_editingLocked; }
+    static bool changesValues(Command command);
+
 signals:
     void message(const QString& text);
 
@@ -105,6 +111,7 @@ private:
     void retext();
 
     bool m_table;
+    bool m_editingLocked = false;
     QList<QAction*> m_actions;
     QMenu* m_menu = nullptr;
     QDialog* m_historyWindow = nullptr;

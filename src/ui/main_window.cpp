@@ -301,6 +301,12 @@ void TfmMain::Btn_BlockClick() {
 
 void TfmMain::Btn_UnBlockClick() {
     m_lock->unlock();
+    // Every transfer ends with the unlock, also one stopped by an error or a lost port (the
+    // pages may be gone already while the window is destroyed).
+    if (!m_destroyed) {
+        Panel_3D->setEditingLocked(false);
+        Panel_Emu->setEditingLocked(false);
+    }
     Panel_Parr_Max->afterUnlock();
 }
 
@@ -389,6 +395,13 @@ void TfmMain::wireEngine() {
 
 void TfmMain::wireCurvePage() {
     EmulatorPage* page = Panel_Emu;
+    // Each page locks its own editing during its transfers; a table transfer locks the curve's
+    // too and the other way round. The unlock that ends every transfer frees both
+    // (Btn_UnBlockClick).
+    connect(&Panel_3D->transfer(), &TableTransfer::lockRequested, page,
+            [page] { page->setEditingLocked(true); });
+    connect(&m_curveFeatures->transfer(), &curve::CurveTransfer::lockRequested, Panel_3D,
+            [this] { Panel_3D->setEditingLocked(true); });
     connect(page, &EmulatorPage::lockRequested, this, &TfmMain::Btn_BlockClick);
     connect(page, &EmulatorPage::unlockRequested, this, &TfmMain::Btn_UnBlockClick);
     connect(page, &EmulatorPage::message, this,

@@ -133,6 +133,7 @@ void TableGridTools::compareWithFile(const QString& path) {
                 cells << m_tables.format().format(
                     DecodeCell(dump.image[size_t(CellEepromAddress(kind, c, r))]));
         m_reference[index(kind)] = cells;
+        m_referenceIsDump[index(kind)] = true;
         showDumpDifferences(dump.image);
     } else {
         const TableFileContent file = ReadTableFile(path, m_tables.format());
@@ -141,6 +142,7 @@ void TableGridTools::compareWithFile(const QString& path) {
             return;
         }
         m_reference[index(kind)] = file.cells;
+        m_referenceIsDump[index(kind)] = false;
     }
     mark(false);
 }
@@ -209,6 +211,7 @@ void TableGridTools::compareWithRead() {
         return;
     }
     m_reference[i] = m_lastRead[i];
+    m_referenceIsDump[i] = false;
     mark(false);
 }
 
@@ -239,6 +242,12 @@ void TableGridTools::mark(bool viewRepainted) {
     if (reference) {
         for (const CellDifference& d :
              CompareTables(m_tables.data(kind).cells(), *reference, m_tables.format())) {
+            // A dump holds bytes: cells that encode to the same byte are the same, as its list
+            // says.
+            const auto a = m_tables.format().parse(d.left);
+            const auto b = m_tables.format().parse(d.right);
+            if (m_referenceIsDump[index(kind)] && a && b && EncodeCell(*a) == EncodeCell(*b))
+                continue;
             marked << d.cell;
             differences.insert(key(d.cell), d);
         }
@@ -277,10 +286,17 @@ void TableGridTools::openFile(const QString& path) {
     m_tables.setUnit(TableUnit::Absolute);
     m_tables.loadCells(m_tables.active(), file.cells);
     m_tables.refreshActive();
+    for (const TableMessage& notice : file.notices)
+        report(notice);
 }
 
-void TableGridTools::keepInHistory(TableKind kind, const QString& what) {
-    keep(kindName(kind), what, TableFileSuffix(kind), m_tables.data(kind).cells());
+void TableGridTools::keepInHistory(TableKind kind, const QString& what, const QStringList& cells) {
+    QStringList lines = cells;
+    for (QString& line : lines) {
+        if (line.isEmpty())
+            line = m_tables.format().format(kCellMinimum); // as it was sent
+    }
+    keep(kindName(kind), what, TableFileSuffix(kind), lines);
 }
 
 void TableGridTools::showLive(double rpm, double injectionTime, double mafVoltage) {

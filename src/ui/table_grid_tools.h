@@ -39,7 +39,7 @@ public:
     // The tables as they are now are the start of the undo history (after start-up).
     void rebase() { m_recorder.rebase(); }
     // A complete read or verified write of a table: the reference of "compare with the last read".
-    void rememberRead(TableKind kind) { m_lastRead[index(kind)] = m_tables.data(kind).cells(); }
+    void rememberRead(TableKind kind, const QStringList& cells) { m_lastRead[index(kind)] = cells; }
 
     // The live poll's values of a tick: the cell where the engine works now is marked (bold, red
     // text) with a fading trail of the last positions; the row follows the correction basis
@@ -75,7 +75,7 @@ protected:
 
 public:
     // A complete read or a verified write of a table: a copy into the history.
-    void keepInHistory(TableKind kind, const QString& what);
+    void keepInHistory(TableKind kind, const QString& what, const QStringList& cells);
     static QString kindName(TableKind kind) {
         return kind == TableKind::Water ? QStringLiteral("water") : QStringLiteral("fuel");
     }
@@ -89,6 +89,7 @@ private:
     InjectionTables& m_tables;
     SnapshotUndo<TablesSnapshot> m_recorder;
     std::array<std::optional<QStringList>, 2> m_reference;
+    std::array<bool, 2> m_referenceIsDump{}; // compared as the bytes the module holds
     QDialog* m_dumpWindow = nullptr;
     QListWidget* m_dumpList = nullptr;
     QPushButton* m_dumpClose = nullptr;

@@ -45,7 +45,7 @@ bool isCommitKey(int key) {
 }
 
 // Texts of the messages, replaced by the language file like any caption.
-const std::array<std::pair<const char*, const char*>, 13> kMessageTexts = {{
+const std::array<std::pair<const char*, const char*>, 15> kMessageTexts = {{
     {table_messages::NotANumber, "'%1' не является числом"},
     {table_messages::FlowNotANumber,
      "Производительность форсунки '%1' не является числом: расход не показан."},
@@ -54,6 +54,10 @@ const std::array<std::pair<const char*, const char*>, 13> kMessageTexts = {{
      "В файле таблицы %1 строк: %2, а должно быть ровно 64. Таблица не изменена."},
     {table_messages::FileLine,
      "Файл таблицы %1, строка %2: «%3» не является числом. Таблица не изменена."},
+    {table_messages::FileLimited, "Файл таблицы %1: значений вне диапазона от 0,01 до 25,5: %3, "
+                                  "первое в строке %2; они ограничены."},
+    {table_messages::FileExtraLines, "Файл таблицы %1: строки начиная с %2-й лишние (в таблице "
+                                     "64 ячейки) и не прочитаны."},
     {table_messages::FileWrite, "Файл таблицы %1 не записан (%2)."},
     {table_messages::CellNotANumber,
      "Столбец %1, строка %2 таблицы: «%3» не является числом. В модуль ничего не отправлено."},
@@ -84,8 +88,9 @@ QRadioButton* radio(const char* name, const QString& text, QWidget* parent) {
 
 } // namespace
 
-// The view grid: Enter and the arrows commit the focused cell before the focus moves, whether
-// the cell is being edited or not.
+// The view grid: Enter and the arrows commit what was typed into the focused cell before the
+// focus moves. Moving without typing commits nothing, so a value shown rounded in another unit
+// is never written back.
 class TableGridKeys : public QStyledItemDelegate {
 public:
     TableGridKeys(TablesPage* page, QTableWidget* grid)
@@ -103,8 +108,11 @@ protected:
             if (isCommitKey(key) && leaves) {
                 const QString text = editor->text();
                 const QModelIndex at = m_grid->currentIndex();
+                const bool typed = text != at.data().toString();
+                m_closing = true;
                 emit closeEditor(editor, QAbstractItemDelegate::NoHint);
-                m_page->sgrid_Table_3DKeyDown(key, {at.column(), at.row()}, text);
+                m_closing = false;
+                m_page->sgrid_Table_3DKeyDown(key, {at.column(), at.row()}, text, typed);
                 return true;
             }
         }
@@ -116,13 +124,15 @@ protected:
     void setModelData(QWidget* editor, QAbstractItemModel*,
                       const QModelIndex& index) const override {
         if (auto* line = qobject_cast<QLineEdit*>(editor);
-            line && index.row() > 0 && index.column() > 0 && !m_page->m_destroying)
-            m_page->sgrid_Table_3DKeyDown(0, {index.column(), index.row()}, line->text());
+            line && !m_closing && index.row() > 0 && index.column() > 0 && !m_page->m_destroying &&
+            line->text() != index.data().toString())
+            m_page->sgrid_Table_3DKeyDown(0, {index.column(), index.row()}, line->text(), true);
     }
 
 private:
     TablesPage* m_page;
     QTableWidget* m_grid;
+    bool m_closing = false; // the commit key handles the text itself
 };
 
 namespace {
@@ -181,15 +191,21 @@ TablesPage::TablesPage(TransactionEngine& engine, SettingsFeatures& settings, QW
     m_tools = new TableGridTools(sgrid_Table_3D, m_tables, this);
     connect(m_tools, &TableGridTools::liveTrailChanged, Panel_Space3D, &SurfaceView::setLiveTrail);
     connect(m_tools, &TableGridTools::message, this, &TablesPage::message);
-    // A whole transfer is one undo step; complete reads and verified writes go to the history.
+    // A whole transfer is one undo step; complete reads and verified writes go to the history,
+    // a write as the table was when it started (what it sent).
     connect(&m_transfer, &TableTransfer::lockRequested, m_tools, &TableGridTools::hold);
     connect(&m_transfer, &TableTransfer::unlockRequested, m_tools, &TableGridTools::release);
+    connect(&m_transfer, &TableTransfer::lockRequested, this, [this] { setEditingLocked(true); });
+    connect(&m_transfer, &TableTransfer::unlockRequested, this,
+            [this] { setEditingLocked(false); });
     connect(&m_transfer, &TableTransfer::completed, m_tools,
             [this](TableKind kind, TableOperation operation) {
-                m_tools->rememberRead(kind);
-                m_tools->keepInHistory(kind, operation == TableOperation::Write
-                                                 ? QStringLiteral("write")
-                                                 : QStringLiteral("read"));
+                const bool write = operation == TableOperation::Write;
+                const QStringList cells =
+                    write ? m_transfer.writtenCells() : m_tables.data(kind).cells();
+                m_tools->rememberRead(kind, cells);
+                m_tools->keepInHistory(
+                    kind, write ? QStringLiteral("write") : QStringLiteral("read"), cells);
             });
 
     m_tables.setUp(CorrectionBasis::Maf);
@@ -257,7 +273,10 @@ void TablesPage::build() {
         const int c = grid->currentColumn();
         if (r < 1 || c < 1)
             return false;
-        sgrid_Table_3DKeyDown(key, {c, r}, grid->item(r, c)->text());
+        // Not editing: nothing was typed, Enter walks on and the arrows move as usual.
+        if (key != Qt::Key_Return && key != Qt::Key_Enter)
+            return false;
+        sgrid_Table_3DKeyDown(key, {c, r}, grid->item(r, c)->text(), false);
         return true;
     };
     gridRow->addWidget(grid, 1);
@@ -421,6 +440,17 @@ QWidget* TablesPage::buildRightColumn() {
     return column;
 }
 
+void TablesPage::setEditingLocked(bool locked) {
+    m_tables.setEditingLocked(locked);
+    m_tools->setEditingLocked(locked);
+    // The grid goes with its editors: a text typed now could not reach what is being sent.
+    sgrid_Table_3D->setEnabled(!locked);
+    for (QWidget* w : std::initializer_list<QWidget*>{
+             srb_VV_Abs, srb_VV_Perc, srb_VV_mLH, atb_KorrTab_MAF, atb_KorrTab_VV, atb_Water_Save,
+             atb_Water_Open, atb_Fuel_Save, atb_Fuel_Open})
+        w->setEnabled(!locked);
+}
+
 void TablesPage::addToLock(InterfaceLock& lock) {
     for (QToolButton* b : {atb_Water_Out, atb_Fuel_Out, atb_Water_In, atb_Fuel_In})
         lock.add(b);
@@ -460,6 +490,8 @@ void TablesPage::setTexts(const InterfaceTexts& texts, bool tablePageButtonDown)
 void TablesPage::applySettingsView(const SettingsView& view) {
     spnl_3D_Buttons->setCurrentIndex(0);
     srg_VV->setVisible(view.showVvUnits);
+    if (!view.showVvUnits)
+        m_tables.setUnit(TableUnit::Absolute); // a hidden unit would still convert typed values
     m_tables.setRowLabels(view.tableRowLabels, view.tableLabelsOnStoredTables);
     const CorrectionBasis labelled = view.tableRowLabels == BasisRowLabels(CorrectionBasis::Maf)
                                          ? CorrectionBasis::Maf
@@ -522,14 +554,14 @@ void TablesPage::showView() {
             item->setBackground(r == 0 || c == 0 ? colours.fixed : colours.cell);
         }
     }
+    // The surface follows every change of the table: typed, range, paste, undo, file, history.
+    Panel_Space3D->setValues(surfaceValues(m_tables.active()));
 }
 
 void TablesPage::showViewCell(CellPosition cell) {
     sgrid_Table_3D->item(cell.row, cell.column)->setText(m_tables.view().cell(cell));
-    if (!m_transfer.isRunning())
-        return;
     // A transfer fills cell after cell: the surface follows once a row is complete.
-    if (cell.column == kTableColumns)
+    if (!m_transfer.isRunning() || cell.column == kTableColumns)
         Panel_Space3D->setValues(surfaceValues(m_tables.active()));
 }
 
@@ -585,12 +617,14 @@ void TablesPage::focusCell(CellPosition cell) {
     sgrid_Table_3D->setCurrentCell(cell.row, cell.column);
 }
 
-void TablesPage::sgrid_Table_3DKeyDown(int key, CellPosition cell, const QString& text) {
-    if (const auto refusal = m_tables.commit(cell, text)) {
-        emit message(messageText(*refusal));
-        return; // the focus stays on the cell with the typed text
+void TablesPage::sgrid_Table_3DKeyDown(int key, CellPosition cell, const QString& text,
+                                       bool typed) {
+    if (typed) {
+        if (const auto refusal = m_tables.commit(cell, text)) {
+            emit message(messageText(*refusal));
+            return; // the focus stays on the cell with the typed text
+        }
     }
-    Panel_Space3D->setValues(surfaceValues(m_tables.active()));
     switch (key) {
     case Qt::Key_Return:
     case Qt::Key_Enter:
@@ -691,10 +725,13 @@ void TablesPage::openTable(TableKind kind) {
                                : QFileDialog::getOpenFileName(this, QString(), QString(), filter);
     if (!chosen.isEmpty()) {
         const TableFileContent content = ReadTableFile(chosen, m_tables.format());
-        if (content.ok())
+        if (content.ok()) {
             m_tables.loadCells(kind, content.cells);
-        else
+            for (const TableMessage& notice : content.notices)
+                emit message(messageText(notice));
+        } else {
             emit message(messageText(*content.error));
+        }
     }
     showSurface();
 }

@@ -44,6 +44,9 @@ public:
     RecordMapPanel* recordMap() const { return m_recordMap; }
 
     void addToLock(InterfaceLock& lock);
+    // While a table or curve transfer runs: every path that edits the tables is disabled (the
+    // grid, units, basis, files, and the grid tools' editing commands).
+    void setEditingLocked(bool locked);
     // Filter 3D and Correction 3D of Info_A.ini (the surface view keeps its own lines).
     void applyInfo(const InfoSettings& info);
     void storeInfo(InfoSettings& info) const;
@@ -147,7 +150,8 @@ private:
     void chooseBasis(CorrectionBasis basis);
     void applyBasisToPage(CorrectionBasis basis);
     // The commit keys of the view: Enter, Up, Down, Left, Right.
-    void sgrid_Table_3DKeyDown(int key, CellPosition cell, const QString& text);
+    // typed: the text was typed into the cell's editor; otherwise only the focus moves.
+    void sgrid_Table_3DKeyDown(int key, CellPosition cell, const QString& text, bool typed);
     void sgrid_Table_3DKeyPress(CellPosition cell);
     void focusCell(CellPosition cell);
     // A named text of the language file ("Msg_Table_..."), Russian until one is applied.

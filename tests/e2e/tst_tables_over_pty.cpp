@@ -213,14 +213,15 @@ void TablesOverPty::cliVerbs() {
     const QString cli = QStringLiteral(MARVEK2_CLI);
     const DecimalFormat system;
 
-    // A file of 63 lines is refused before anything is sent.
+    // A file with a value out of range is refused before anything is sent (without --clamp).
     const QStringList cells = someTable(5);
-    const QString shortFile = dir.filePath(QStringLiteral("shortMAF.txt"));
-    QVERIFY(WriteTextFile(shortFile, cells.mid(0, 63)).isEmpty());
+    const QString bigFile = dir.filePath(QStringLiteral("bigMAF.txt"));
+    QVERIFY(WriteTextFile(bigFile, cells.mid(0, 2) << "30" << cells.mid(3)).isEmpty());
     CliRun refused;
-    QVERIFY(refused.run(cli, {"table", "write", "water", shortFile, "--port", port}, 20000));
+    QVERIFY(refused.run(cli, {"table", "write", "water", bigFile, "--port", port}, 20000));
     QVERIFY(refused.exitCode() != 0);
-    QVERIFY2(refused.err.contains("shortMAF.txt") && refused.err.contains("63"), refused.err);
+    QVERIFY2(refused.err.contains("bigMAF.txt, line 3") && refused.err.contains("--clamp"),
+             refused.err);
     QCOMPARE(rig.received(), QStringList());
 
     // Write with the fast option, then read back with the filter.
@@ -232,7 +233,8 @@ void TablesOverPty::cliVerbs() {
     const QByteArray expected =
         withTable(rig.eeprom(), TableKind::Fuel, cells, DecimalFormat(u'.'));
     CliRun write;
-    QVERIFY(write.run(cli, {"table", "write", "fuel", file, "--port", port, "--fast"}, 60000));
+    QVERIFY(write.run(cli, {"table", "write", "fuel", file, "--port", port, "--fast", "--clamp"},
+                      60000));
     QVERIFY2(write.exitCode() == 0, write.err);
     QCOMPARE(ImageDifferences(rig.eeprom(), expected), QStringList());
 

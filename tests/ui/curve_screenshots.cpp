@@ -66,11 +66,11 @@ int main(int argc, char* argv[]) {
         qFatal("the simulator did not start");
     QByteArray image = module.module().eeprom();
     for (int i = 0; i < curve::kPointCount; ++i) {
-        // A typical MAF curve: a steep start flattening towards 4.6 V at point 52.
-        const double v = i <= 52
-                             ? 0.4 + 4.2 * (1 - std::exp(-i / 14.0)) / (1 - std::exp(-52 / 14.0))
-                             : 4.6 - 0.02 * (i - 52);
-        image[curve::kFirstAddress + i] = char(curve::EncodeVolts(v) + (i % 5 == 2 ? 3 : 0));
+        // A MAF curve with a steep start, saturated at 5 V from point 55 on.
+        const double v =
+            i <= 55 ? 0.4 + 4.6 * (1 - std::exp(-i / 14.0)) / (1 - std::exp(-55 / 14.0)) : 5.0;
+        image[curve::kFirstAddress + i] =
+            char(qMin(curve::EncodeVolts(v) + (i % 5 == 2 ? 3 : 0), 250));
     }
     module.module().setEeprom(image);
     // The operating point wanders along the curve, a little off it, as on a running engine.
@@ -127,15 +127,17 @@ int main(int argc, char* argv[]) {
         const QString suffix = QLatin1String(language) == QLatin1String("Russian")
                                    ? QStringLiteral("ru")
                                    : QStringLiteral("en");
-        // A right click on point 16 proposes the arcs.
+        // A right click on point 30 proposes the arcs; accepting them keeps the saturated end.
         QCustomPlot* chart = page->chart();
         chart->replot();
-        const double y = chart->yAxis->coordToPixel(chart->graph(1)->data()->at(16)->value);
+        const double y = chart->yAxis->coordToPixel(chart->graph(0)->data()->at(30)->value);
         QTest::mousePress(chart, Qt::RightButton, {},
-                          QPoint(int(chart->xAxis->coordToPixel(16)), int(y)));
+                          QPoint(int(chart->xAxis->coordToPixel(30)), int(y)));
         QTest::mouseRelease(chart, Qt::RightButton, {},
-                            QPoint(int(chart->xAxis->coordToPixel(16)), int(y)));
+                            QPoint(int(chart->xAxis->coordToPixel(30)), int(y)));
         save(&window, out + QStringLiteral("/curve_arc_%1.png").arg(suffix));
+        control<QToolButton>(&window, "atb_Accept_Interpolation_MAF")->click();
+        save(&window, out + QStringLiteral("/curve_accept_%1.png").arg(suffix));
 
         control<QToolButton>(&window, "Btn_YellowPoints")->click();
         QTest::qWait(4000);

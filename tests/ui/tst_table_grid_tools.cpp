@@ -15,6 +15,7 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QDialog>
+#include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
 #include <QRadioButton>
@@ -60,6 +61,15 @@ struct Bench {
         }
         tools()->settleUndo();
     }
+    // The surface's heights are the table's values (after every kind of change).
+    bool surfaceIsTable() {
+        const QStringList cells = page->tables().data(TableKind::Water).cells();
+        bool same = true;
+        for (int i = 0; i < kTableCells; ++i)
+            same = same && page->Panel_Space3D->scene().values()[size_t(i)] ==
+                               page->tables().format().parse(cells.at(i));
+        return same;
+    }
     void setCell(int c, int r, const QString& text) {
         page->tables().commit({c, r}, text);
         tools()->settleUndo();
@@ -99,8 +109,10 @@ void TestTableGridTools::bilinearFromTheCornersAndUndo() {
     QCOMPARE(b.data(3, 3), QStringLiteral("2,5"));
     QCOMPARE(b.grid()->item(3, 3)->text(), QStringLiteral("2,5"));
     QCOMPARE(b.data(3, 4), QStringLiteral("3,5"));
+    QVERIFY(b.surfaceIsTable());
     QCOMPARE(b.tools()->undoStack().count(), steps + 1);
     b.key(Qt::Key_Z, Qt::ControlModifier);
+    QVERIFY(b.surfaceIsTable());
     QCOMPARE(b.data(3, 3), QStringLiteral("0,01"));
     QCOMPARE(b.grid()->item(3, 3)->text(), QStringLiteral("0,01"));
 }
@@ -116,6 +128,9 @@ void TestTableGridTools::scaleInPercentIsOfTheShownValue() {
     b.key(Qt::Key_Asterisk, Qt::NoModifier, QStringLiteral("*"));
     QCOMPARE(b.grid()->item(2, 1)->text(), QStringLiteral("75"));
     QCOMPARE(b.page->tables().data(TableKind::Fuel).cell(1, 2), QStringLiteral("2,4"));
+    b.tools()->askValue = [](const QString&) { return std::optional<QString>("100"); };
+    b.key(Qt::Key_Asterisk, Qt::NoModifier, QStringLiteral("*")); // x 100 % changes nothing
+    QCOMPARE(b.page->tables().data(TableKind::Fuel).cell(1, 2), QStringLiteral("2,4"));
 }
 
 void TestTableGridTools::pasteWithACommaAndARefusal() {
@@ -126,6 +141,7 @@ void TestTableGridTools::pasteWithACommaAndARefusal() {
     QCOMPARE(b.data(7, 7), QStringLiteral("1,5"));
     QCOMPARE(b.data(8, 7), QStringLiteral("2,25"));
     QCOMPARE(b.data(8, 8), QStringLiteral("4"));
+    QVERIFY(b.surfaceIsTable());
     const int steps = b.tools()->undoStack().count();
 
     QSignalSpy messages(b.tools(), &TableGridTools::message);
@@ -152,6 +168,7 @@ void TestTableGridTools::undoAfterAFileLoad() {
     QCOMPARE(b.grid()->item(5, 5)->text(), QStringLiteral("7,5"));
     b.key(Qt::Key_Y, Qt::ControlModifier);
     QCOMPARE(b.grid()->item(5, 5)->text(), QStringLiteral("9"));
+    QVERIFY(b.surfaceIsTable()); // after a redo
 }
 
 void TestTableGridTools::compareMarksAndTheColourReturns() {
@@ -202,6 +219,7 @@ void TestTableGridTools::dumpCompareListsTheDifferences() {
         texts.apply(file.entries);
         b.tools()->setTexts(texts);
     }
+    b.setCell(1, 1, "0,14"); // byte 0x01 like the dump's 0,1: not a difference
     // The dump holds both tables as they are (an empty cell is written as the lowest value).
     EepromImage image{};
     for (TableKind kind : {TableKind::Water, TableKind::Fuel})
@@ -227,6 +245,7 @@ void TestTableGridTools::dumpCompareListsTheDifferences() {
     for (int i = 0; i < list->count(); ++i)
         shown << list->item(i)->text();
     QCOMPARE(shown.join(u'\n'), lines.join(u'\n'));
+    QCOMPARE(b.tools()->markedCells(), (QList<CellPosition>{{3, 6}})); // the same cells
     window->findChild<QPushButton*>(QStringLiteral("btn_DumpDifferences_Close"))->click();
     QVERIFY(!window->isVisible());
 }
@@ -236,7 +255,8 @@ void TestTableGridTools::historyOfAReadTable() {
     QTemporaryDir dir;
     b.tools()->setHistory(HistoryFolder(dir.filePath(QStringLiteral("History"))));
     b.setCell(1, 1, "3,3");
-    b.tools()->keepInHistory(TableKind::Water, QStringLiteral("read"));
+    b.tools()->keepInHistory(TableKind::Water, QStringLiteral("read"),
+                             b.page->tables().data(TableKind::Water).cells());
     b.setCell(1, 1, "4");
     b.tools()->run(GridTools::Command::History);
     auto* list = b.tools()->historyWindow()->findChild<QListWidget*>(QStringLiteral("lst_History"));
@@ -246,6 +266,7 @@ void TestTableGridTools::historyOfAReadTable() {
         ->findChild<QPushButton*>(QStringLiteral("btn_History_Open"))
         ->click();
     QCOMPARE(b.data(1, 1), QStringLiteral("3,3"));
+    QVERIFY(b.surfaceIsTable());
     b.key(Qt::Key_Z, Qt::ControlModifier);
     QCOMPARE(b.data(1, 1), QStringLiteral("4"));
 }

@@ -3,6 +3,8 @@
 #include "module_settings.h"
 #include "pty_rig.h"
 #include "settings_features.h"
+#include "surface_view.h"
+#include "table_grid_tools.h"
 #include "tables_page.h"
 #include "text_file.h"
 
@@ -73,8 +75,12 @@ private slots:
     void editing_data();
     void editing();
     void notANumberKeepsTheTable();
+    void movingWithoutTypingChangesNothing_data();
+    void movingWithoutTypingChangesNothing();
     void unitsAndTables();
     void readAndConfirmedWrite();
+    void transferLocksEditing_data();
+    void transferLocksEditing();
     void basisButtons();
     void fileButtons();
 };
@@ -120,6 +126,33 @@ void TablesPageTest::notANumberKeepsTheTable() {
     QVERIFY(message.at(0).at(0).toString().contains(QLatin1String("2.3")));
     QVERIFY(b.page->tables().data(TableKind::Water) == before);
     QCOMPARE(b.grid()->currentRow(), 2); // the focus stays on the cell
+}
+
+void TablesPageTest::movingWithoutTypingChangesNothing_data() {
+    QTest::addColumn<QString>("unit");
+    for (const char* unit : {"srb_VV_Abs", "srb_VV_Perc", "srb_VV_mLH"})
+        QTest::newRow(unit) << QString::fromLatin1(unit);
+}
+
+void TablesPageTest::movingWithoutTypingChangesNothing() {
+    QFETCH(QString, unit);
+    Bench b;
+    // Values the percent view shows rounded (4,3 ms of row 5, 12,8 ms, is 33,59375 %).
+    QStringList cells;
+    for (int i = 0; i < kTableCells; ++i)
+        cells << b.page->tables().format().format(0.37 * i + 1.13 + (i % 3) * 0.001);
+    b.page->tables().loadCells(TableKind::Water, cells);
+    b.page->btn_WaterClick();
+    b.page->findChild<QRadioButton*>(unit)->click();
+    const TableGrid before = b.page->tables().data(TableKind::Water);
+    b.grid()->setFocus();
+    b.grid()->setCurrentCell(1, 1);
+    for (int i = 0; i < kTableCells; ++i)
+        QTest::keyClick(b.grid(), Qt::Key_Return); // the Enter walk over every cell
+    for (const Qt::Key key : {Qt::Key_Down, Qt::Key_Right, Qt::Key_Up, Qt::Key_Left, Qt::Key_F2,
+                              Qt::Key_Down, Qt::Key_Tab}) // an editor left unchanged too
+        QTest::keyClick(b.target(), key);
+    QVERIFY(b.page->tables().data(TableKind::Water) == before);
 }
 
 void TablesPageTest::unitsAndTables() {
@@ -176,14 +209,49 @@ void TablesPageTest::readAndConfirmedWrite() {
     QCOMPARE(quint8(b.rig.eeprom().at(0x8F)), quint8(0x1A));
 }
 
+void TablesPageTest::transferLocksEditing_data() {
+    QTest::addColumn<QString>("control");
+    for (const char* name :
+         {"sgrid_Table_3D", "srb_VV_Abs", "srb_VV_Perc", "srb_VV_mLH", "atb_KorrTab_MAF",
+          "atb_KorrTab_VV", "atb_Water_Save", "atb_Water_Open", "atb_Fuel_Save", "atb_Fuel_Open",
+          "act_Tune_Set", "act_Tune_Add", "act_Tune_Scale", "act_Tune_Interpolate",
+          "act_Tune_Smooth", "act_Tune_Paste", "act_Tune_Undo", "act_Tune_Redo",
+          "btn_History_Open"})
+        QTest::newRow(name) << QString::fromLatin1(name);
+}
+
+void TablesPageTest::transferLocksEditing() {
+    QFETCH(QString, control);
+    Bench b;
+    QVERIFY(b.rig.started && b.rig.open());
+    b.type(1, 1, QStringLiteral("3.3"));                   // something to undo
+    b.page->gridTools()->run(GridTools::Command::History); // the window with its open button
+    const auto enabled = [&] {
+        auto* w = b.page->findChild<QWidget*>(control);
+        return w ? w->isEnabled() : b.page->findChild<QAction*>(control)->isEnabled();
+    };
+    QSignalSpy unlock(b.page.get(), &TablesPage::unlockRequested);
+    b.page->atb_Water_Out->click();
+    QVERIFY(!enabled());
+    // What reaches the model anyway is refused: the read fills the table undisturbed.
+    QVERIFY(!b.page->tables().commit({1, 1}, QStringLiteral("7")));
+    b.page->gridTools()->run(GridTools::Command::Undo);
+    QTRY_COMPARE_WITH_TIMEOUT(unlock.size(), 1, 20000);
+    QCOMPARE(b.cell(1, 1), QString(QStringLiteral("14.4")).replace(u'.', b.sep())); // as read
+    QCOMPARE(enabled(), control != QLatin1String("act_Tune_Redo")); // nothing was undone
+}
+
 void TablesPageTest::basisButtons() {
     Bench b;
     QVERIFY(b.rig.started && b.rig.open());
     QVERIFY(b.page->atb_KorrTab_VV->isChecked());
     QCOMPARE(b.page->Panel_3D_Left->text(), QStringLiteral("t, мс"));
+    b.page->srb_VV_Perc->click();
     b.page->atb_KorrTab_MAF->click();
     QVERIFY(b.page->atb_KorrTab_MAF->isChecked());
     QVERIFY(!b.page->srg_VV->isVisible());
+    b.type(1, 2, QStringLiteral("2.5")); // the hidden units are back at absolute values
+    QCOMPARE(b.page->tables().data(TableKind::Water).cell(1, 2), "2" + b.sep() + "5");
     // Shown with the separator of the cells' numbers.
     QCOMPARE(b.cell(0, 8), b.page->tables().format().normalised(QStringLiteral("4,4")));
     QCOMPARE(b.page->tables().data(TableKind::Water).cell(0, 8), QStringLiteral("22,4"));
@@ -221,14 +289,15 @@ void TablesPageTest::fileButtons() {
     QVERIFY(message.at(0).at(0).toString().contains(QLatin1String("shortMAF.txt")));
     QCOMPARE(b.cell(1, 1), QString(QStringLiteral("3.3")).replace(u'.', b.sep()));
 
+    // Out of range: limited at once and said so; an empty line at the end is no content.
     QStringList lines = saved.lines;
     lines[0] = QStringLiteral("30");
-    QVERIFY(WriteTextFile(dir.filePath(QStringLiteral("bigMAF.txt")), lines).isEmpty());
+    QVERIFY(WriteTextFile(dir.filePath(QStringLiteral("bigMAF.txt")), lines << "").isEmpty());
     chosen = dir.filePath(QStringLiteral("bigMAF.txt"));
     b.page->atb_Water_Open->click();
-    QCOMPARE(b.cell(1, 1), QStringLiteral("30")); // until the next refresh
-    b.page->btn_WaterClick();
+    QVERIFY(message.at(1).at(0).toString().contains(QLatin1String("bigMAF.txt: значений")));
     QCOMPARE(b.cell(1, 1), QString(QStringLiteral("25.5")).replace(u'.', b.sep()));
+    QCOMPARE(b.page->Panel_Space3D->scene().values().at(0), 25.5); // the surface follows
 }
 
 QTEST_MAIN(TablesPageTest)

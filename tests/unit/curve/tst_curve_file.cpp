@@ -27,7 +27,7 @@ private slots:
     void roundTrip();
     void refused_data();
     void refused();
-    void valuesAreNotLimitedAtLoad();
+    void valuesAreLimitedWithANotice();
     void missingFile();
 };
 
@@ -90,7 +90,6 @@ void TestCurveFile::refused_data() {
     empty[0] = QString();
     QTest::newRow("63 lines") << numberLines(63) << kMsgFileMissingLine << "64";
     QTest::newRow("no lines") << QStringList() << kMsgFileMissingLine << "1";
-    QTest::newRow("65 lines") << numberLines(65) << kMsgFileExtraLine << "65";
     QTest::newRow("not a number") << notNumber << kMsgFileNotNumber << "10";
     QTest::newRow("empty line") << empty << kMsgFileNotNumber << "1";
 }
@@ -111,14 +110,16 @@ void TestCurveFile::refused() {
     QVERIFY(content.values.isEmpty());
 }
 
-void TestCurveFile::valuesAreNotLimitedAtLoad() {
-    QStringList lines = numberLines(64);
+void TestCurveFile::valuesAreLimitedWithANotice() {
+    QStringList lines = numberLines(66); // text past the 64th line is ignored, and said so
     lines[0] = QStringLiteral("6");
-    lines << QString(); // an editor's extra line end is no content
+    lines[7] = QStringLiteral("-1");
     const CurveFileContent content = ParseCurveLines(lines, QStringLiteral("f"), DecimalFormat());
     QVERIFY(content.ok());
-    QCOMPARE(content.values.at(0), 6.0);
-    QCOMPARE(content.texts.at(0), QStringLiteral("6"));
+    QCOMPARE(content.values.at(0), 5.0);
+    QCOMPARE(content.texts.mid(0, 8).join(u' '), QStringLiteral("5 0.05 0.1 0.15 0.2 0.25 0.3 0"));
+    QCOMPARE(content.notices, (QList<Message>{MakeMessage(kMsgFileLimited, {"f", "1", "2"}),
+                                              MakeMessage(kMsgFileExtraLine, {"f", "65"})}));
 }
 
 void TestCurveFile::missingFile() {

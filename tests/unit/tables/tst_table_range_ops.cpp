@@ -73,13 +73,11 @@ void TableRangeOpsTest::operations_data() {
     QTest::newRow("scale 110 percent, rounded to hundredths")
         << W << Abs << "1 1 1,5; 1 2 1,55" << CellRange{1, 1, 1, 2} << RangeOperation::Scale
         << 110.0 << "1 1 1,65; 1 2 1,7";
-    // Row 2 is labelled 3,2 ms: a fuel cell of 1,6 ms shows 50 %; 150 % of that is 75 % of the
-    // label, 2,4 ms. Row 3 (6,4 ms) shows 2 ms as 31,25 %, 150 % of it 46,88 %, raised to 50.
-    QTest::newRow("scale in the percent unit is a percent of the shown value")
-        << F << Perc << "1 2 1,6" << CellRange{1, 2, 1, 3} << RangeOperation::Scale << 150.0
-        << "1 2 2,4; 1 3 3,2";
-    QTest::newRow("set in percent on water, floor 5")
-        << W << Perc << "" << CellRange{1, 2, 1, 2} << RangeOperation::Set << 2.0 << "1 2 0,16";
+    QTest::newRow("x 100 % in percent is the identity, unrounded texts kept")
+        << F << Perc << "1 1 1,5; 1 2 1,234" << CellRange{1, 1, 1, 2} << RangeOperation::Scale
+        << 100.0 << "1 1 1,5; 1 2 1,234";
+    QTest::newRow("set in percent of the row's time, limited to the stored range")
+        << W << Perc << "" << CellRange{1, 2, 2, 2} << RangeOperation::Set << 0.1 << "1 2 0,01";
     QTest::newRow("interpolate along a row")
         << W << Abs << "1 1 1; 8 1 8" << CellRange{1, 1, 8, 1} << RangeOperation::InterpolateRows
         << 0.0 << "1 1 1; 2 1 2; 3 1 3; 4 1 4; 5 1 5; 6 1 6; 7 1 7; 8 1 8";
