@@ -20,7 +20,7 @@ int main(int argc, char* argv[]) {
     TransactionEngine engine(port, journal);
     engine.setAutomaticTicks(false);
     engine.setTexts(
-        {QStringLiteral("Передано:"), QStringLiteral("Принято:"), QString(), QString()});
+        {QStringLiteral("Передано:"), QStringLiteral("Принято:"), QString(), QString(), QString()});
 
     // All 24 branches registered, the poll enabled, decoding the batch when it is complete.
     std::vector<std::unique_ptr<Transaction>> owners;

@@ -128,7 +128,7 @@ void TestTableGridTools::scaleInPercentIsOfTheShownValue() {
     b.key(Qt::Key_Asterisk, Qt::NoModifier, QStringLiteral("*"));
     QCOMPARE(b.grid()->item(2, 1)->text(), QStringLiteral("75"));
     QCOMPARE(b.page->tables().data(TableKind::Fuel).cell(1, 2), QStringLiteral("2,4"));
-    b.tools()->askValue = [](const QString&) { return std::optional<QString>("100"); };
+    b.tools()->askValue = [](auto&, auto&) { return std::optional<QString>("100"); };
     b.key(Qt::Key_Asterisk, Qt::NoModifier, QStringLiteral("*")); // x 100 % changes nothing
     QCOMPARE(b.page->tables().data(TableKind::Fuel).cell(1, 2), QStringLiteral("2,4"));
 }

@@ -188,7 +188,7 @@ int main(int argc, char* argv[]) {
                       table->visualItemRect(table->item(4, 4)).center()),
              out + QStringLiteral("/tune_table_menu_%1.png").arg(suffix));
         // A range operation on the selection (x 150 %): the surface follows the table.
-        tableTools->askValue = [](const QString&) { return std::optional<QString>("150"); };
+        tableTools->askValue = [](auto&, auto&) { return std::optional<QString>("150"); };
         tableTools->run(GridTools::Command::Scale);
         QTest::qWait(300);
         save(window.grab(), out + QStringLiteral("/tune_table_range_%1.png").arg(suffix));
