@@ -154,6 +154,8 @@ void TablesOverPty::writeUnderFaults_data() {
     QTest::newRow("water flat, late answers") << water << 24u << false << LateModule() << true;
     QTest::newRow("water flat, late answers, fast") << water << 25u << true << LateModule() << true;
     QTest::newRow("fuel flat, late answers") << fuel << 26u << false << LateModule() << true;
+    QTest::newRow("water flat, many late answers")
+        << water << 42u << false << LateModule(0.3, 0.15) << true;
 }
 
 void TablesOverPty::writeUnderFaults() {

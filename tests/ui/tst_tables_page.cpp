@@ -295,7 +295,7 @@ void TablesPageTest::fileButtons() {
     QVERIFY(WriteTextFile(dir.filePath(QStringLiteral("bigMAF.txt")), lines << "").isEmpty());
     chosen = dir.filePath(QStringLiteral("bigMAF.txt"));
     b.page->atb_Water_Open->click();
-    QVERIFY(message.at(1).at(0).toString().contains(QLatin1String("bigMAF.txt: значений")));
+    QVERIFY(message.at(1).at(0).toString().contains(QStringLiteral("bigMAF.txt: значений")));
     QCOMPARE(b.cell(1, 1), QString(QStringLiteral("25.5")).replace(u'.', b.sep()));
     QCOMPARE(b.page->Panel_Space3D->scene().values().at(0), 25.5); // the surface follows
 }
