@@ -20,6 +20,7 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMessageBox>
 #include <QRadioButton>
 #include <QStyledItemDelegate>
 #include <QTableWidget>
@@ -98,6 +99,9 @@ EmulatorPage::EmulatorPage(CurveFeatures& features, QWidget* parent)
     // The file dialogs; tests replace them.
     askOpenFileName = [this] {
         return QFileDialog::getOpenFileName(this, QString(), QString(), fileFilter());
+    };
+    askConfirmation = [this](const QString& question) {
+        return QMessageBox::question(this, windowTitle(), question) == QMessageBox::Yes;
     };
     askSaveFileName = [this] {
         return QFileDialog::getSaveFileName(this, QString(), QString(), fileFilter());
@@ -816,7 +820,8 @@ void EmulatorPage::atb_Emu_In_2Click() {
 }
 
 void EmulatorPage::atb_Emu_Out_2Click() {
-    m_features.transfer().startWrite();
+    if (!askConfirmation || askConfirmation(m_texts.text(u"Msg_ConfirmCurveWrite")))
+        m_features.transfer().startWrite();
 }
 
 void EmulatorPage::atb_Lambda_Filter_OnClick() {

@@ -76,6 +76,8 @@ public:
     // that tests need no dialog.
     std::function<QString()> askOpenFileName;
     std::function<QString()> askSaveFileName;
+    // Asks before the module's curve is replaced; true to go on.
+    std::function<bool(const QString& question)> askConfirmation;
     // The file operations pause the live chart first.
     std::function<void()> pauseLiveChart;
 

@@ -16,16 +16,15 @@
 namespace {
 
 // Column keys of the figures table, in order.
-const char* const kColumns[] = {"Msg_LinkCheck_Answers", "Msg_LinkCheck_Min",
-                                "Msg_LinkCheck_Median",  "Msg_LinkCheck_Max",
-                                "Msg_LinkCheck_Malformed", "Msg_LinkCheck_Late",
-                                "Msg_LinkCheck_Missing"};
+const char* const kColumns[] = {
+    "Msg_LinkCheck_Answers",   "Msg_LinkCheck_Min",  "Msg_LinkCheck_Median", "Msg_LinkCheck_Max",
+    "Msg_LinkCheck_Malformed", "Msg_LinkCheck_Late", "Msg_LinkCheck_Missing"};
 
 } // namespace
 
 TfmLinkCheck::TfmLinkCheck(LinkCheck& check, QWidget* parent) : QDialog(parent), m_check(check) {
     setObjectName(QStringLiteral("fmLinkCheck"));
-    setMinimumSize(640, 300);
+    setMinimumWidth(780);
     auto* layout = new QVBoxLayout(this);
     auto* hint = new QLabel(this);
     hint->setObjectName(QStringLiteral("Lbl_LinkCheck_Hint"));
@@ -56,9 +55,12 @@ TfmLinkCheck::TfmLinkCheck(LinkCheck& check, QWidget* parent) : QDialog(parent),
     sgrid_LinkCheck = new QTableWidget(2, int(std::size(kColumns)), this);
     sgrid_LinkCheck->setObjectName(QStringLiteral("sgrid_LinkCheck"));
     sgrid_LinkCheck->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    sgrid_LinkCheck->horizontalHeader()->setSectionResizeMode(QHeaderView::Stretch);
+    sgrid_LinkCheck->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
+    sgrid_LinkCheck->horizontalHeader()->setStretchLastSection(true);
     sgrid_LinkCheck->verticalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
-    layout->addWidget(sgrid_LinkCheck, 1);
+    sgrid_LinkCheck->setSizeAdjustPolicy(QAbstractScrollArea::AdjustToContents);
+    sgrid_LinkCheck->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    layout->addWidget(sgrid_LinkCheck);
     Lbl_LinkCheck_Verdict = new QLabel(this);
     Lbl_LinkCheck_Verdict->setObjectName(QStringLiteral("Lbl_LinkCheck_Verdict"));
     Lbl_LinkCheck_Verdict->setWordWrap(true);
@@ -67,6 +69,7 @@ TfmLinkCheck::TfmLinkCheck(LinkCheck& check, QWidget* parent) : QDialog(parent),
     btn_LinkCheck_UseFast->setObjectName(QStringLiteral("btn_LinkCheck_UseFast"));
     btn_LinkCheck_UseFast->setEnabled(false);
     layout->addWidget(btn_LinkCheck_UseFast, 0, Qt::AlignLeft);
+    layout->addStretch(1);
 
     connect(btn_LinkCheck_Start, &QPushButton::clicked, this, &TfmLinkCheck::start);
     connect(btn_LinkCheck_Cancel, &QPushButton::clicked, &m_check, &LinkCheck::cancel);
@@ -138,9 +141,8 @@ void TfmLinkCheck::showReport(bool complete, const QString& stoppedAt) {
         return;
     }
     const bool safe = report.fastIsSafe();
-    Lbl_LinkCheck_Verdict->setText(
-        text(safe ? "Msg_LinkCheck_FastSafe"
-                  : (report.sameBytes() ? "Msg_LinkCheck_FastFaults"
-                                        : "Msg_LinkCheck_FastDiffers")));
+    Lbl_LinkCheck_Verdict->setText(text(
+        safe ? "Msg_LinkCheck_FastSafe"
+             : (report.sameBytes() ? "Msg_LinkCheck_FastFaults" : "Msg_LinkCheck_FastDiffers")));
     btn_LinkCheck_UseFast->setEnabled(safe);
 }

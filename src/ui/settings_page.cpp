@@ -20,6 +20,7 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QStackedWidget>
@@ -176,6 +177,9 @@ void SettingsPage::build() {
     };
     askOpenFileName = [this] {
         return QFileDialog::getOpenFileName(this, QString(), QString(), dumpFilter());
+    };
+    askConfirmation = [this](const QString& question) {
+        return QMessageBox::question(this, windowTitle(), question) == QMessageBox::Yes;
     };
 }
 
@@ -711,8 +715,11 @@ void SettingsPage::bind() {
 
     connect(ssb_EEPROM_SaveToFile, &QToolButton::clicked, this, &SettingsPage::saveToFile);
     connect(ssb_EEPROM_OpenFromFile, &QToolButton::clicked, this, &SettingsPage::openFromFile);
-    connect(ssb_EEPROM_SaveToModule, &QToolButton::clicked, &f.dumps(),
-            [&f] { f.dumps().saveToModule(); });
+    connect(ssb_EEPROM_SaveToModule, &QToolButton::clicked, &f.dumps(), [this, &f] {
+        // The whole EEPROM but the name is replaced: ask first, as the table write does.
+        if (!askConfirmation || askConfirmation(m_restoreQuestion))
+            f.dumps().saveToModule();
+    });
 
     connect(&context, &SettingsContext::lockRequested, this, &SettingsPage::lockRequested);
     connect(&context, &SettingsContext::unlockRequested, this, &SettingsPage::unlockRequested);
@@ -815,6 +822,7 @@ QString SettingsPage::dumpFilter() const {
 }
 
 void SettingsPage::applyLanguage(const InterfaceTexts& texts) {
+    m_restoreQuestion = texts.text(u"Msg_ConfirmRestore");
     separateNumberCaptions();
     // The language's caption of the rate labels gives way to a value the module has shown.
     if (!m_rateTexts.first.isEmpty())

@@ -60,6 +60,8 @@ public:
     // them.
     std::function<QString()> askSaveFileName;
     std::function<QString()> askOpenFileName;
+    // Asks before the module's data are replaced; true to go on.
+    std::function<bool(const QString& question)> askConfirmation;
 
     // Process priority controls of the engineering tab.
     QGroupBox* sRadioGroup1 = nullptr;
@@ -138,6 +140,7 @@ private:
 
     SettingsFeatures* m_features = nullptr;
     QString m_optionsPath; // empty while the file is being applied
+    QString m_restoreQuestion;
     Side m_main;
     Side m_template;
     QList<BoundGroup> m_engineeringGroups;

@@ -288,8 +288,22 @@ void TestEmulatorPage::readAndWriteButtons() {
 
     b.grid()->item(0, 1)->setText(QStringLiteral("2,6")); // committed as typed
     QSignalSpy written(&b.features.transfer(), &CurveTransfer::writeFinished);
+    // The write asks first; "No" sends nothing.
+    QStringList asked;
+    bool yes = false;
+    b.page->askConfirmation = [&](const QString& question) {
+        asked << question;
+        return yes;
+    };
+    const qsizetype sent = b.rig.received().size();
+    b.find<QToolButton>("atb_Emu_Out_2")->click();
+    QCOMPARE(asked.size(), 1);
+    QVERIFY(!b.rig.engine.anyEnabled());
+    yes = true;
     b.find<QToolButton>("atb_Emu_Out_2")->click();
     QVERIFY(written.wait(60000));
+    QCOMPARE(asked.size(), 2);
+    QVERIFY(!b.rig.received().mid(0, sent).contains(QStringLiteral("2803)")));
     QCOMPARE(b.rig.sim().state().eeprom(kFirstAddress), 130);
     QVERIFY(b.rig.received().contains(QStringLiteral("2803)")));
 }

@@ -316,6 +316,7 @@ void TestSettingsPage::fastTransfersKeptInOptionsFile() {
     const QString path = dir.filePath(QLatin1String(kOptionsFileName));
     Bench b;
     b.page->useOptionsFile(path); // no file yet: off, nothing written
+    QCOMPARE(b.engine.lateAnswerWindowMs(), ProgramOptions::kDefaultLateAnswerWindowMs);
     auto* box = b.control<QCheckBox>("cb_FastTransfers");
     QVERIFY(box);
     QCOMPARE(box->text(), QStringLiteral("Быстрый обмен"));
@@ -327,14 +328,20 @@ void TestSettingsPage::fastTransfersKeptInOptionsFile() {
     QVERIFY(b.engine.fastTransfers());
     QCOMPARE(ReadOptionsFile(path).options.fastTransfers, true);
 
-    // The next start of the program finds the choice again.
+    // The next start of the program finds the choice again, and a late-answer window set in the
+    // file by hand, which the option's next change keeps.
+    ProgramOptions edited = ReadOptionsFile(path).options;
+    edited.lateAnswerWindowMs = 400;
+    QCOMPARE(WriteOptionsFile(path, edited), QString());
     Bench next;
     next.page->useOptionsFile(path);
+    QCOMPARE(next.engine.lateAnswerWindowMs(), 400);
     QVERIFY(next.control<QCheckBox>("cb_FastTransfers")->isChecked());
     QVERIFY(next.engine.fastTransfers());
     next.control<QCheckBox>("cb_FastTransfers")->click();
     QVERIFY(!next.engine.fastTransfers());
     QCOMPARE(ReadOptionsFile(path).options.fastTransfers, false);
+    QCOMPARE(ReadOptionsFile(path).options.lateAnswerWindowMs, 400);
 }
 
 QTEST_MAIN(TestSettingsPage)
