@@ -29,6 +29,7 @@ inline constexpr auto kMsgLineSegment = "MsgCurveLineSegment";
 inline constexpr auto kMsgReadStopped = "MsgCurveReadStopped"; // %1 pairs
 inline constexpr auto kMsgPortClosed = "MsgCurvePortClosed";
 inline constexpr auto kMsgBusy = "MsgCurveBusy";
+inline constexpr auto kMsgStepNoAnswer = "MsgCurveStepNoAnswer"; // %1 point, %2 address digits
 inline constexpr auto kMsgReadLine = "MsgCurveReadLine"; // the chart's label of the last read
 
 Message MakeMessage(const char* key, const QStringList& args = {});

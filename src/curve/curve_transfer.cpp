@@ -33,6 +33,18 @@ CurveTransfer::CurveTransfer(TransactionEngine& engine, CurveModel& model, QObje
     // fast option is on.
     for (Transaction* t : {&m_plain, &m_filtered, &m_write})
         t->setFastCapable(true);
+    m_singleWatch.setSingleShot(true);
+    connect(&m_singleWatch, &QTimer::timeout, this, &CurveTransfer::giveUpSingle);
+}
+
+void CurveTransfer::giveUpSingle() {
+    m_singleWatch.stop();
+    m_singleQueue.clear();
+    m_write.stop();
+    m_engine.resetProgress(0, WriteProgress);
+    emit refused(
+        MakeMessage(kMsgStepNoAnswer, {QString::number(m_singlePoint),
+                                       wire::HumanAddress(kFirstAddress + m_singlePoint)}));
 }
 
 void CurveTransfer::setFilterOn(bool on) {
@@ -131,19 +143,27 @@ void CurveTransfer::sendNextSingle() {
             continue; // not a number: the commit has already said so
         m_singlePoint = point;
         m_singleCommand = WritePointCommand(point, *byte);
+        m_singleAttempts = 0;
+        // As many sends as the other transfers allow, whether the module is silent or wrong.
+        m_singleWatch.start(int(StepWriteAttempts * WriteIntervalMs * m_engine.intervalScale()) +
+                            1);
         if (m_write.isEnabled())
             m_engine.setPendingCommand(m_singleCommand);
         else
             m_write.start(m_singleCommand);
         return;
     }
+    m_singleWatch.stop();
     m_write.stop();
     m_engine.resetProgress(0, WriteProgress);
 }
 
 void CurveTransfer::receiveSingle(const QString& answer) {
     if (answer != QLatin1String("!")) {
-        m_engine.setPendingCommand(m_singleCommand);
+        if (++m_singleAttempts >= StepWriteAttempts)
+            giveUpSingle();
+        else
+            m_engine.setPendingCommand(m_singleCommand);
         return;
     }
     const int written = m_singlePoint;

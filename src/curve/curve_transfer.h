@@ -7,6 +7,7 @@
 #include <QObject>
 #include <QString>
 #include <QStringList>
+#include <QTimer>
 #include <QVector>
 
 #include <functional>
@@ -42,6 +43,8 @@ public:
     static constexpr int ReadIntervalMs = 30;
     static constexpr int WriteIntervalMs = 70;
     static constexpr int MaxUnequalPairs = 15;
+    // Sends of one step write without an acknowledgement before it gives up.
+    static constexpr int StepWriteAttempts = 15;
     static constexpr int PlainReadProgress = 80;
     static constexpr int FilteredReadProgress = 420;
     static constexpr int WriteProgress = 130;
@@ -94,6 +97,7 @@ private:
     void receiveFiltered(const QString& chunk);
     void receiveWrite(const QString& chunk);
     void receiveSingle(const QString& answer);
+    void giveUpSingle();
     void accept(double volts);
     void finishRead(bool complete, const Message& message = {});
     void sendNextSingle();
@@ -119,6 +123,9 @@ private:
     QList<int> m_singleQueue;
     QString m_singleCommand;
     int m_singlePoint = -1;
+    int m_singleAttempts = 0;
+    // Ends a step write the module does not acknowledge within its attempts.
+    QTimer m_singleWatch;
 };
 
 } // namespace curve

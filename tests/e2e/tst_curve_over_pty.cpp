@@ -256,6 +256,16 @@ void TestCurveOverPty::stepWriteIsAcknowledged() {
     QCOMPARE(ImageDifferences(rig.eeprom(), expected), QStringList());
     QVERIFY(rig.received().contains(QStringLiteral("2314)")));
     QVERIFY(journalHas(rig, QStringLiteral("ЗАПИСАТЬ ЗНАЧЕНИЕ ИЗ ЯЧЕЙКИ 17 ТАБЛИЦЫ ЭМУЛЯТОРА ")));
+
+    // A silent module: the step write gives up after its attempts and says so.
+    rig.sim().setSilent(true);
+    QSignalSpy refused(&c.transfer, &CurveTransfer::refused);
+    QCOMPARE(c.transfer.writePoint(17), CurveStart::Started);
+    QVERIFY(refused.wait(20000));
+    const auto message = refused.first().at(0).value<Message>();
+    QCOMPARE(message.key, QLatin1String(kMsgStepNoAnswer));
+    QCOMPARE(message.args, QStringList({"17", "41"}));
+    QVERIFY(!rig.engine.anyEnabled());
 }
 
 void TestCurveOverPty::overlayPollsTheOperatingPoint() {
