@@ -276,7 +276,8 @@ QString TransactionEngine::attribute(const QString& chunk) {
             ++m_lateAnswers;
             break;
         }
-        const OwedAnswer& front = m_owed.front();
+        // A copy: the branches the piece is offered to may start and stop transactions.
+        const OwedAnswer front = m_owed.front();
         // Only the command still pending takes its answers; once its branch has chosen another
         // command (or another transaction's), the answers to its other sends are late. An answer
         // keeps the verdict of its first characters: a branch that moves on at a half answer
