@@ -151,7 +151,6 @@ void TestLinkOverPty::linkCheckReportsTheLine_data() {
     drops.drop = 0.1;
     QTest::newRow("clean line") << sim::FaultRates() << false << false;
     QTest::newRow("busy module") << BusyModule(0.2, 0) << true << false;
-    QTest::newRow("late answers") << LateModule(0.2, 0) << true << false;
     QTest::newRow("dropped answers") << drops << false << true;
 }
 
