@@ -134,6 +134,49 @@ void InterfaceTexts::apply(const QList<LanguageFileEntry>& entries) {
         apply(entry);
 }
 
+QString InterfaceTexts::message(const Message& message) const {
+    const QString pattern = text(message.key);
+    if (!pattern.isEmpty())
+        return fill(pattern, message);
+    const QString english =
+        this == &BuiltInEnglish() ? QString() : BuiltInEnglish().text(message.key);
+    // A key no language has is a fault of the program; its arguments still say what happened.
+    return english.isEmpty() ? QStringList(message.args).join(QLatin1Char(' '))
+                             : fill(english, message);
+}
+
+QString InterfaceTexts::fill(const QString& pattern, const Message& message) const {
+    // One pass, so that an argument holding "%2" stays as it is.
+    QString text;
+    for (qsizetype i = 0; i < pattern.size(); ++i) {
+        const qsizetype n = i + 1 < pattern.size() ? pattern.at(i + 1).digitValue() : -1;
+        if (pattern.at(i) == QLatin1Char('%') && n >= 1 && n <= message.args.size()) {
+            const QString& arg = message.args.at(n - 1);
+            // An argument that names a message stands for its text (in English if need be).
+            QString named;
+            if (IsMessageKey(arg) && !NumberOfKey(arg)) {
+                named = this->text(arg);
+                if (named.isEmpty())
+                    named = BuiltInEnglish().text(arg);
+            }
+            text += named.isEmpty() ? arg : named;
+            ++i;
+        } else {
+            text += pattern.at(i);
+        }
+    }
+    return text;
+}
+
+const InterfaceTexts& BuiltInEnglish() {
+    static const InterfaceTexts texts = [] {
+        InterfaceTexts t;
+        t.apply(ReadLanguageFile(QStringLiteral(":/Language/English.lng")).entries);
+        return t;
+    }();
+    return texts;
+}
+
 QString InterfaceTexts::message(const QStringList& keyAndArguments, const QString& fallback) const {
     QString text = keyAndArguments.isEmpty() ? QString() : this->text(keyAndArguments.first());
     if (text.isEmpty())

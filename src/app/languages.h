@@ -1,5 +1,7 @@
 #pragma once
 
+#include "message.h"
+
 #include <QHash>
 #include <QList>
 #include <QString>
@@ -57,6 +59,11 @@ struct LanguageFileContent {
 
 LanguageFileContent ReadLanguageFile(const QString& path);
 
+class InterfaceTexts;
+// The English language file, built into the programs: the command-line tool's messages, and the
+// window's wherever its language lacks a key.
+const InterfaceTexts& BuiltInEnglish();
+
 // The numbered message texts Text01 .. Text51 the program shows in status bars, dialogs and
 // labels, and the named messages "Msg..." added since. Empty until a language sets them; a
 // language that lacks a text leaves the one before.
@@ -72,6 +79,8 @@ public:
     // A message given as its key and arguments ({"Msg_IniBadValue", file, line, value}) in this
     // language; fallback when the list is empty or the language lacks the key.
     QString message(const QStringList& keyAndArguments, const QString& fallback) const;
+    // A message in this language; in English where the language lacks its key.
+    QString message(const Message& message) const;
 
     // The number of a key "Text01" .. "Text51" (exactly two digits).
     static std::optional<int> NumberOfKey(QStringView key);
@@ -85,6 +94,8 @@ public:
     void apply(const QList<LanguageFileEntry>& entries);
 
 private:
+    QString fill(const QString& pattern, const Message& message) const;
+
     std::array<QString, kCount> m_texts;
     QHash<QString, QString> m_named;
 };

@@ -1,20 +1,15 @@
 #pragma once
 
+#include "message.h"
+
 #include <QString>
 #include <QStringList>
 
 namespace curve {
 
-// What the curve features report to the user: a language-file key and its arguments (%1, %2 ..).
-// The window looks the key up in the interface language; the command-line tool prints the English
-// text.
-struct Message {
-    QString key;
-    QStringList args;
-
-    bool isEmpty() const { return key.isEmpty(); }
-    bool operator==(const Message&) const = default;
-};
+// What the curve features report to the user (the window looks the key up in the interface
+// language; the command-line tool prints the English text).
+using Message = ::Message;
 
 // The keys.
 inline constexpr auto kMsgNotNumber = "MsgCurveNotNumber";             // %1 text

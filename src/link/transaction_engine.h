@@ -1,5 +1,7 @@
 #pragma once
 
+#include "operation_status.h"
+
 #include <QObject>
 #include <QString>
 #include <QStringList>
@@ -94,6 +96,10 @@ public:
     void setFastTransfers(bool on) { m_fastTransfers = on; }
     bool fastTransfers() const { return m_fastTransfers; }
 
+    // The long operation the user waits for, as the transfers report it.
+    OperationStatus& operation() { return m_operation; }
+    const OperationStatus& operation() const { return m_operation; }
+
     // Progress counter of the long transfers.
     void resetProgress(int minimum, int maximum);
     int progress() const { return m_progress; }
@@ -183,5 +189,6 @@ private:
     QElapsedTimer m_sinceSend;
     int m_progress = 0;
     int m_progressMaximum = 100;
+    OperationStatus m_operation;
     std::array<Transaction*, BranchCount> m_branches{};
 };
