@@ -47,6 +47,59 @@ void CurveTransfer::giveUpSingle() {
                                        wire::HumanAddress(kFirstAddress + m_singlePoint)}));
 }
 
+namespace {
+
+// Points 0..count-1 as "0–22"; "—" when there are none.
+QString pointRange(int count) {
+    return count <= 0   ? QStringLiteral("—")
+           : count == 1 ? QStringLiteral("0")
+                        : QStringLiteral("0–%1").arg(count - 1);
+}
+
+constexpr int kCancelWaitMs = 1500;
+
+} // namespace
+
+void CurveTransfer::cancel() {
+    if (!isRunning() || m_pass == WritePass::Single)
+        return;
+    if (m_plain.isEnabled() || m_filtered.isEnabled()) {
+        m_plain.stop();
+        m_filtered.stop();
+        m_engine.resetProgress(0, PlainReadProgress);
+        m_model.restore(m_before);
+        emit unlockRequested();
+        m_engine.operation().end(
+            MakeMessage("Msg_Cancel_Read", {QStringLiteral("Msg_Op_ReadCurve")}), false);
+        emit cancelled(false);
+        return;
+    }
+    m_cancelling = true;
+    QTimer::singleShot(int(kCancelWaitMs * m_engine.intervalScale()), this, [this] {
+        if (m_cancelling && m_write.isEnabled() && m_pass != WritePass::Single)
+            stopCancelledWrite(true);
+    });
+}
+
+void CurveTransfer::stopCancelledWrite(bool unconfirmed) {
+    m_cancelling = false;
+    m_write.stop();
+    m_engine.resetProgress(0, WriteProgress);
+    emit unlockRequested();
+    const QString name = QStringLiteral("Msg_Op_WriteCurve");
+    Message outcome;
+    if (m_pass == WritePass::Verify)
+        outcome = MakeMessage("Msg_Cancel_CurveVerify", {name, pointRange(m_point)});
+    else if (unconfirmed)
+        outcome = MakeMessage("Msg_Cancel_CurveWriteUnknown",
+                              {name, pointRange(m_point), QString::number(m_point),
+                               wire::HumanAddress(kFirstAddress + m_point)});
+    else
+        outcome = MakeMessage("Msg_Cancel_CurveWrite", {name, pointRange(m_point)});
+    m_engine.operation().end(outcome, false);
+    emit cancelled(true);
+}
+
 void CurveTransfer::setFilterOn(bool on) {
     m_filterOn = on;
     emit filterChanged(on);
@@ -89,7 +142,10 @@ CurveStart CurveTransfer::startRead() {
     m_firstCopy.clear();
     m_unequal = 1;
     m_vote.clear();
+    m_before = m_model.texts();
+    m_cancelling = false;
     m_engine.resetProgress(0, m_filterOn ? FilteredReadProgress : PlainReadProgress);
+    m_engine.operation().begin(MakeMessage("Msg_Op_ReadCurve"), kPointCount, [this] { cancel(); });
     (m_filterOn ? m_filtered : m_plain).start(ReadPointCommand(0));
     return CurveStart::Started;
 }
@@ -108,7 +164,9 @@ CurveStart CurveTransfer::startWrite() {
     m_written = m_model.texts();
     m_pass = WritePass::First;
     m_point = 0;
+    m_cancelling = false;
     journal(EventLine(kWriteLine, dateTime()));
+    m_engine.operation().begin(MakeMessage("Msg_Op_WriteCurve"), kPointCount, [this] { cancel(); });
     m_write.start(WritePointCommand(0, m_bytes[0]));
     emit lockRequested();
     m_engine.resetProgress(0, WriteProgress);
@@ -174,6 +232,7 @@ void CurveTransfer::receiveSingle(const QString& answer) {
 void CurveTransfer::accept(double volts) {
     m_model.acceptRead(m_point, volts);
     ++m_point;
+    m_engine.operation().advance(m_point);
     if (m_point >= kPointCount)
         finishRead(true);
     else
@@ -185,6 +244,7 @@ void CurveTransfer::finishRead(bool complete, const Message& message) {
     m_filtered.stop();
     m_engine.resetProgress(0, complete ? 100
                                        : (m_filterOn ? FilteredReadProgress : PlainReadProgress));
+    m_engine.operation().end(complete ? MakeMessage("Msg_Done_ReadCurve") : message, complete);
     emit unlockRequested();
     emit readFinished(complete, message);
 }
@@ -259,11 +319,16 @@ void CurveTransfer::receiveWrite(const QString& chunk) {
             return;
         }
         ++m_point;
-        if (m_point >= kPointCount) {
+        if (m_cancelling) {
+            stopCancelledWrite(false);
+        } else if (m_point >= kPointCount) {
             m_pass = WritePass::Verify;
             m_point = 0;
+            m_engine.operation().begin(MakeMessage("Msg_Op_VerifyCurve"), kPointCount,
+                                       [this] { cancel(); });
             m_engine.setPendingCommand(ReadPointCommand(0));
         } else {
+            m_engine.operation().advance(m_point);
             m_engine.setPendingCommand(WritePointCommand(m_point, m_bytes[m_point]));
         }
         return;
@@ -281,12 +346,18 @@ void CurveTransfer::receiveWrite(const QString& chunk) {
         return;
     }
     ++m_point;
+    if (m_point < kPointCount && m_cancelling) {
+        stopCancelledWrite(false);
+        return;
+    }
     if (m_point < kPointCount) {
+        m_engine.operation().advance(m_point);
         m_engine.setPendingCommand(ReadPointCommand(m_point));
         return;
     }
     m_write.stop();
     m_engine.resetProgress(0, WriteProgress);
+    m_engine.operation().end(MakeMessage("Msg_Done_WriteCurve"), true);
     emit unlockRequested();
     emit writeFinished();
 }

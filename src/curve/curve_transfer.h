@@ -85,6 +85,9 @@ signals:
     void writeFinished();
     void pointWritten(int point);
     void refused(const curve::Message& message);
+    // The user cancelled: a read gave the curve back as it was, a write stopped after the point
+    // in hand (the operation's end message says which points the module now holds).
+    void cancelled(bool write);
 
 private:
     enum class WritePass { First, Verify, Single };
@@ -101,6 +104,8 @@ private:
     void accept(double volts);
     void finishRead(bool complete, const Message& message = {});
     void sendNextSingle();
+    void cancel();
+    void stopCancelledWrite(bool unconfirmed);
 
     TransactionEngine& m_engine;
     CurveModel& m_model;
@@ -120,6 +125,8 @@ private:
     WritePass m_pass = WritePass::First;
     QVector<int> m_bytes;
     QStringList m_written;
+    QStringList m_before; // what a read replaces, given back when it is cancelled
+    bool m_cancelling = false;
     QList<int> m_singleQueue;
     QString m_singleCommand;
     int m_singlePoint = -1;

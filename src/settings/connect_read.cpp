@@ -42,6 +42,8 @@ void ConnectRead::startRead() {
     emit readStarted();
     const double scaled = StopReadMs * engine().intervalScale();
     m_stopRead.start(std::max(1, int(std::lround(scaled))));
+    engine().operation().begin(Message{QStringLiteral("Msg_Op_Connect"), {}},
+                               settings_map::ConnectReadLength);
     start(QLatin1String(settings_map::ConnectReadSequence().front().command));
 }
 
@@ -54,6 +56,7 @@ bool ConnectRead::nameComplete() const {
 }
 
 void ConnectRead::moveOn(int step) {
+    engine().operation().advance(step + 1);
     if (step + 1 < settings_map::ConnectReadLength)
         engine().setPendingCommand(
             QLatin1String(settings_map::ConnectReadSequence()[step + 1].command));
@@ -177,8 +180,10 @@ void ConnectRead::identify() {
         // A name character that could not be read is unknown: the module is not identified by a
         // partial name. "2A%" is repeated until its own confirmation ends the read; then there
         // is no name.
-        if (!isEnabled())
+        if (!isEnabled()) {
+            engine().operation().end(Message{QStringLiteral("Msg_Failed_Connect"), {}}, false);
             emit unidentified();
+        }
         return;
     }
     stop();
@@ -188,6 +193,7 @@ void ConnectRead::identify() {
         for (int i = 0; i < settings_map::ModuleNameLength; ++i)
             s.setKnown(settings_map::address::ModuleName + i);
     });
+    engine().operation().end(Message{QStringLiteral("Msg_Done_Connect"), {name}}, true);
     if (name.contains(FamilyName)) {
         emit identified(name);
         engine().resetProgress(0, ProgressMaximum);

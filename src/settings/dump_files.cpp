@@ -10,6 +10,9 @@
 #include "wire_codec.h"
 
 #include <QSaveFile>
+#include <QTimer>
+
+#include <algorithm>
 
 namespace {
 
@@ -53,6 +56,89 @@ DumpFiles::DumpFiles(SettingsContext& context, QObject* parent)
     }
 }
 
+namespace {
+
+constexpr int kCancelWaitMs = 1500;
+
+int CommandAddress(const QString& command) {
+    return wire::DecodeByte(QStringView(command).mid(2, 2)).value_or(-1);
+}
+
+} // namespace
+
+QString DumpFiles::writtenRanges() const {
+    QList<int> at;
+    const bool inPhaseOne = m_stage == Stage::WritingFile;
+    for (int i = 0; i < (inPhaseOne ? m_commandIndex : int(m_phaseOne.size())); ++i)
+        at << CommandAddress(m_phaseOne.at(i));
+    for (int i = 0; !inPhaseOne && i < m_commandIndex; ++i)
+        at << CommandAddress(m_phaseTwo.at(i));
+    std::sort(at.begin(), at.end());
+    at.erase(std::unique(at.begin(), at.end()), at.end());
+    QStringList ranges;
+    for (qsizetype i = 0; i < at.size();) {
+        qsizetype j = i;
+        while (j + 1 < at.size() && at.at(j + 1) == at.at(j) + 1)
+            ++j;
+        ranges << (i == j ? wire::HumanAddress(at.at(i))
+                          : wire::HumanAddress(at.at(i)) + QStringLiteral("–") +
+                                wire::HumanAddress(at.at(j)));
+        i = j + 1;
+    }
+    return ranges.isEmpty() ? QStringLiteral("—") : ranges.join(QStringLiteral(", "));
+}
+
+void DumpFiles::cancel() {
+    if (m_stage == Stage::Idle)
+        return;
+    if (m_stage == Stage::Saving) {
+        // No file is written: nothing changes.
+        m_stepping = true;
+        m_save.stop();
+        m_stepping = false;
+        m_stage = Stage::Idle;
+        m_context.engine().resetProgress(0, SaveProgressMaximum);
+        emit m_context.unlockRequested();
+        m_context.engine().operation().end(
+            Message{QStringLiteral("Msg_Cancel_Read"), {QStringLiteral("Msg_Op_DumpSave")}}, false);
+        return;
+    }
+    // A write stops once the command in hand is answered; a silent module ends it anyway.
+    m_cancelling = true;
+    QTimer::singleShot(int(kCancelWaitMs * m_context.engine().intervalScale()), this, [this] {
+        if (m_cancelling && m_stage != Stage::Idle)
+            stopCancelledWrite(true);
+    });
+}
+
+void DumpFiles::stopCancelledWrite(bool unconfirmed) {
+    const Stage stage = m_stage;
+    const QString written = writtenRanges();
+    m_cancelling = false;
+    m_stepping = true;
+    m_save.stop();
+    m_write1.stop();
+    m_write2.stop();
+    m_stepping = false;
+    m_stage = Stage::Idle;
+    m_context.engine().resetProgress(0, WriteProgressMaximum);
+    emit m_context.unlockRequested();
+    const QString name = QStringLiteral("Msg_Op_Restore");
+    Message outcome;
+    if (stage == Stage::Verifying)
+        outcome = {QStringLiteral("Msg_Cancel_RestoreVerify"),
+                   {name, written, QString::number(m_verifyIndex),
+                    QString::number(m_verifyAddresses.size())}};
+    else if (unconfirmed)
+        outcome = {
+            QStringLiteral("Msg_Cancel_RestoreUnknown"),
+            {name, written, wire::HumanAddress(CommandAddress(m_commands.value(m_commandIndex)))}};
+    else
+        outcome = {QStringLiteral("Msg_Cancel_Restore"), {name, written}};
+    m_context.engine().operation().end(outcome, false);
+    emit failed(m_context.texts().message(outcome));
+}
+
 void DumpFiles::transferStopped(Transaction& transaction) {
     if (m_stepping || m_stage == Stage::Idle)
         return;
@@ -64,9 +150,13 @@ void DumpFiles::transferStopped(Transaction& transaction) {
         return;
     const Stage stage = m_stage;
     m_stage = Stage::Idle;
+    m_cancelling = false;
     m_context.engine().resetProgress(0, 100);
     // The module's error handling unlocks the interface itself; a closed port does not.
     emit m_context.unlockRequested();
+    m_context.engine().operation().end(
+        Message{QStringLiteral("Msg_Op_Stopped"), {m_context.engine().operation().name().key}},
+        false);
     emit failed(stage == Stage::Saving
                     ? m_context.texts().message(
                           {QStringLiteral("Msg_DumpSaveStopped"), wire::HumanAddress(m_address)},
@@ -86,8 +176,10 @@ void DumpFiles::failTransfer(const QString& message) {
     m_write2.stop();
     m_stepping = false;
     m_stage = Stage::Idle;
+    m_cancelling = false;
     m_context.engine().resetProgress(0, 100);
     emit m_context.unlockRequested();
+    m_context.engine().operation().end(Message{QStringLiteral("Msg_Op_Failed"), {message}}, false);
     emit failed(message);
 }
 
@@ -105,7 +197,10 @@ StartResult DumpFiles::saveToFile(const QString& path) {
     m_address = 0;
     resetRead();
     m_stage = Stage::Saving;
+    m_cancelling = false;
     m_context.engine().resetProgress(0, SaveProgressMaximum);
+    m_context.engine().operation().begin(Message{QStringLiteral("Msg_Op_DumpSave"), {}},
+                                         kDumpLineCount, [this] { cancel(); });
     emit m_context.lockRequested();
     m_save.start(wire::ReadEepromCommand(0));
     return StartResult::Started;
@@ -164,6 +259,7 @@ void DumpFiles::receiveSave(const QString& chunk) {
         return;
     }
     ++m_address;
+    engine.operation().advance(m_address);
     resetRead();
     engine.setPendingCommand(wire::ReadEepromCommand(m_address));
 }
@@ -177,9 +273,13 @@ void DumpFiles::finishSave() {
     m_context.engine().resetProgress(0, SaveProgressMaximum);
     emit m_context.unlockRequested();
     if (!error.isEmpty()) {
+        m_context.engine().operation().end(Message{QStringLiteral("Msg_Op_Failed"), {error}},
+                                           false);
         emit failed(error);
         return;
     }
+    m_context.engine().operation().end(Message{QStringLiteral("Msg_Done_DumpSave"), {m_savePath}},
+                                       true);
     m_lastFileName = m_savePath;
     emit m_context.completionText(m_context.texts().text(37));
     emit saved(m_savePath);
@@ -261,10 +361,15 @@ StartResult DumpFiles::saveToModule() {
                 m_expected[*at] = *value;
         }
     }
+    m_phaseOne = m_commands;
     m_commandIndex = 0;
     m_address = 0;
     m_stage = Stage::WritingFile;
+    m_cancelling = false;
     m_context.engine().resetProgress(0, WriteProgressMaximum);
+    m_context.engine().operation().begin(Message{QStringLiteral("Msg_Op_Restore"), {}},
+                                         int(m_commands.size() + m_phaseTwo.size()),
+                                         [this] { cancel(); });
     emit m_context.completionText(QString());
     emit m_context.lockRequested();
     m_write1.start(m_commands.first());
@@ -280,7 +385,13 @@ void DumpFiles::receiveWrite1(const QString& chunk) {
         engine.setPendingCommand(command);
         return;
     }
-    if (++m_commandIndex < m_commands.size()) {
+    ++m_commandIndex;
+    engine.operation().advance(m_commandIndex);
+    if (m_cancelling) {
+        stopCancelledWrite(false);
+        return;
+    }
+    if (m_commandIndex < m_commands.size()) {
         m_address = wire::DecodeByte(QStringView(m_commands.at(m_commandIndex)).mid(2)).value_or(0);
         engine.setPendingCommand(m_commands.at(m_commandIndex));
         return;
@@ -309,7 +420,13 @@ void DumpFiles::receiveWrite2(const QString& chunk) {
         engine.setPendingCommand(command);
         return;
     }
-    if (++m_commandIndex < m_commands.size()) {
+    ++m_commandIndex;
+    engine.operation().advance(int(m_phaseOne.size()) + m_commandIndex);
+    if (m_cancelling) {
+        stopCancelledWrite(false);
+        return;
+    }
+    if (m_commandIndex < m_commands.size()) {
         engine.setPendingCommand(m_commands.at(m_commandIndex));
         return;
     }
@@ -332,6 +449,8 @@ void DumpFiles::startVerification() {
     m_stage = Stage::Verifying;
     m_address = m_verifyAddresses.first();
     m_context.engine().resetProgress(0, int(m_verifyAddresses.size()) + 8);
+    m_context.engine().operation().begin(Message{QStringLiteral("Msg_Op_RestoreVerify"), {}},
+                                         int(m_verifyAddresses.size()), [this] { cancel(); });
     emit verificationStarted();
     m_save.start(wire::ReadEepromCommand(m_address));
 }
@@ -409,6 +528,11 @@ void DumpFiles::verifyNext() {
         finishWrite();
         return;
     }
+    m_context.engine().operation().advance(m_verifyIndex);
+    if (m_cancelling) {
+        stopCancelledWrite(false);
+        return;
+    }
     m_address = m_verifyAddresses.at(m_verifyIndex);
     m_rewrites = 0;
     resetRead();
@@ -422,6 +546,10 @@ void DumpFiles::finishWrite() {
     m_stage = Stage::Idle;
     m_context.engine().resetProgress(0, WriteProgressMaximum);
     emit m_context.unlockRequested();
+    m_context.engine().operation().end(
+        Message{QStringLiteral("Msg_Done_Restore"),
+                {m_writePath, QString::number(m_verifyAddresses.size())}},
+        true);
     emit m_context.completionText(m_context.texts().text(39));
     emit written(m_writePath);
 }

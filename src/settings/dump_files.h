@@ -105,6 +105,11 @@ private:
     void finishSave();
     void failTransfer(const QString& message);
     void startPhaseTwo();
+    void cancel();
+    // Ends a cancelled write where it stands; unconfirmed: the command in hand got no answer.
+    void stopCancelledWrite(bool unconfirmed);
+    // The addresses the write has had acknowledged so far, as ranges ("30–6F, 80–FF").
+    QString writtenRanges() const;
 
     SettingsContext& m_context;
     Transaction m_save;
@@ -124,7 +129,9 @@ private:
     QString m_writePath;
     QStringList m_commands;
     QStringList m_phaseTwo;
+    QStringList m_phaseOne; // kept for the cancel report
     int m_commandIndex = 0;
+    bool m_cancelling = false;
 
     std::array<int, kDumpLineCount> m_expected{};
     QList<int> m_verifyAddresses;

@@ -4,6 +4,8 @@
 #include "transaction_engine.h"
 #include "wire_codec.h"
 
+#include <QTimer>
+
 namespace {
 
 int tableIndex(TableKind kind) {
@@ -13,6 +15,33 @@ int tableIndex(TableKind kind) {
 int operationIndex(TableOperation operation) {
     return int(operation);
 }
+
+// The operation's name (verify: its check pass) and its end, as language keys.
+QString operationName(TableKind kind, TableOperation operation, bool verify = false) {
+    const bool water = kind == TableKind::Water;
+    if (operation != TableOperation::Write)
+        return QLatin1String(water ? "Msg_Op_ReadWater" : "Msg_Op_ReadFuel");
+    if (verify)
+        return QLatin1String(water ? "Msg_Op_VerifyWater" : "Msg_Op_VerifyFuel");
+    return QLatin1String(water ? "Msg_Op_WriteWater" : "Msg_Op_WriteFuel");
+}
+
+QString completion(TableKind kind, TableOperation operation) {
+    const bool water = kind == TableKind::Water;
+    if (operation != TableOperation::Write)
+        return QLatin1String(water ? "Msg_Done_ReadWater" : "Msg_Done_ReadFuel");
+    return QLatin1String(water ? "Msg_Done_WriteWater" : "Msg_Done_WriteFuel");
+}
+
+// Cells 1..count in row order as "1–23"; "0" when there are none.
+QString cellRange(int count) {
+    return count <= 0   ? QStringLiteral("0")
+           : count == 1 ? QStringLiteral("1")
+                        : QStringLiteral("1–%1").arg(count);
+}
+
+// A write that was cancelled while its cell got no answer ends this long after the cancel.
+constexpr int kCancelWaitMs = 1500;
 
 } // namespace
 
@@ -79,7 +108,10 @@ void TableTransfer::begin(TableKind kind, TableOperation operation, int progress
     m_badAnswers = 0;
     m_samples.clear();
     m_progressMaximum = progressMaximum;
+    m_cancelling = false;
     m_engine.resetProgress(progressStart, progressMaximum);
+    m_engine.operation().begin(Message{operationName(kind, operation), {}}, kTableCells,
+                               [this] { cancel(); });
     transaction(kind, operation).start(command);
     emit lockRequested();
     emit started(kind, operation);
@@ -88,6 +120,8 @@ void TableTransfer::begin(TableKind kind, TableOperation operation, int progress
 std::optional<TableMessage> TableTransfer::startRead(TableKind kind, bool filtered) {
     if (auto refusal = checkStart())
         return refusal;
+    m_before = m_tables.data(kind).cells();
+    m_unitBefore = m_tables.unit();
     m_tables.setUnit(TableUnit::Absolute);
     m_kind = kind;
     m_cursor = {1, 1};
@@ -135,8 +169,60 @@ bool TableTransfer::advance() {
 void TableTransfer::finish() {
     transaction(m_kind, m_operation).stop();
     m_engine.resetProgress(0, m_progressMaximum); // the bar shows empty again
+    m_engine.operation().end(Message{completion(m_kind, m_operation), {}}, true);
     emit unlockRequested();
     emit completed(m_kind, m_operation);
+}
+
+void TableTransfer::announce() {
+    m_engine.operation().advance(cellIndex());
+}
+
+void TableTransfer::stopAndUnlock() {
+    transaction(m_kind, m_operation).stop();
+    m_engine.resetProgress(0, m_progressMaximum);
+    emit unlockRequested();
+}
+
+void TableTransfer::cancel() {
+    if (!isRunning())
+        return;
+    if (m_operation != TableOperation::Write) {
+        // A read changes nothing: the table and its unit are given back as they were.
+        stopAndUnlock();
+        m_tables.loadCells(m_kind, m_before);
+        m_tables.setUnit(m_unitBefore);
+        m_engine.operation().end(
+            Message{QStringLiteral("Msg_Cancel_Read"), {operationName(m_kind, m_operation)}},
+            false);
+        emit cancelled(m_kind, m_operation);
+        return;
+    }
+    // A write stops once the cell in hand is answered, so that the module holds whole cells
+    // that the message can name; a silent module cannot answer, and the write ends anyway.
+    m_cancelling = true;
+    const TableKind kind = m_kind;
+    QTimer::singleShot(int(kCancelWaitMs * m_engine.intervalScale()), this, [this, kind] {
+        if (m_cancelling && isRunning() && m_kind == kind && m_operation == TableOperation::Write)
+            stopCancelledWrite(true);
+    });
+}
+
+void TableTransfer::stopCancelledWrite(bool unconfirmed) {
+    m_cancelling = false;
+    stopAndUnlock();
+    const QString name = operationName(m_kind, m_operation);
+    const QString cell = CellAddressText(m_kind, m_cursor.column, m_cursor.row);
+    Message outcome;
+    if (m_verifyPass)
+        outcome = {QStringLiteral("Msg_Cancel_TableVerify"), {name, cellRange(cellIndex())}};
+    else if (unconfirmed)
+        outcome = {QStringLiteral("Msg_Cancel_TableWriteUnknown"),
+                   {name, cellRange(cellIndex()), QString::number(cellIndex() + 1), cell}};
+    else
+        outcome = {QStringLiteral("Msg_Cancel_TableWrite"), {name, cellRange(cellIndex() + 1)}};
+    m_engine.operation().end(outcome, false);
+    emit cancelled(m_kind, m_operation);
 }
 
 void TableTransfer::receiveRead(const QString& chunk) {
@@ -155,6 +241,7 @@ void TableTransfer::receiveRead(const QString& chunk) {
                 finish();
                 return;
             }
+            announce();
             m_engine.setPendingCommand(readCommand());
         } else {
             // A malformed answer, whichever character is wrong, is read again. A first digit
@@ -168,6 +255,16 @@ void TableTransfer::receiveRead(const QString& chunk) {
         transaction(m_kind, m_operation).stop();
         m_engine.resetProgress(0, m_progressMaximum);
         m_engine.showInCommandPanel(m_failureTexts[size_t(tableIndex(m_kind))]);
+        m_engine.operation().end(
+            Message{QStringLiteral("Msg_Failed_TableRead"),
+                    {operationName(m_kind, m_operation),
+                     CellAddressText(m_kind, m_cursor.column, m_cursor.row),
+                     QStringLiteral("%1")
+                         .arg(CellEepromAddress(m_kind, m_cursor.column, m_cursor.row), 2, 16,
+                              QLatin1Char('0'))
+                         .toUpper(),
+                     QString::number(m_badAnswers)}},
+            false);
         emit unlockRequested();
         emit failed(m_kind, m_kind == TableKind::Water ? 5 : 6);
     }
@@ -198,6 +295,7 @@ void TableTransfer::receiveFiltered(const QString& chunk) {
         finish();
         return;
     }
+    announce();
     m_engine.setPendingCommand(readCommand());
 }
 
@@ -206,11 +304,17 @@ void TableTransfer::receiveWrite(const QString& chunk) {
     if (!m_verifyPass && m_engine.SentCommand() == writeCommand()) {
         if (answer != QLatin1String("!")) {
             m_engine.setPendingCommand(m_engine.SentCommand());
+        } else if (m_cancelling) {
+            stopCancelledWrite(false);
+            return;
         } else if (advance()) {
+            announce();
             m_engine.setPendingCommand(writeCommand());
         } else {
             m_verifyPass = true;
             m_cursor = {1, 1};
+            m_engine.operation().begin(Message{operationName(m_kind, m_operation, true), {}},
+                                       kTableCells, [this] { cancel(); });
             m_engine.setPendingCommand(readCommand());
         }
     }
@@ -226,10 +330,14 @@ void TableTransfer::receiveWrite(const QString& chunk) {
         if (swapped != sentDigits(m_cursor) || readBack.size() > 2) {
             m_verifyPass = true;
             m_engine.setPendingCommand(writeCommand());
-        } else if (advance()) {
-            m_engine.setPendingCommand(readCommand());
+        } else if (m_cancelling || !advance()) {
+            if (m_cancelling && advance())
+                stopCancelledWrite(false);
+            else
+                finish();
         } else {
-            finish();
+            announce();
+            m_engine.setPendingCommand(readCommand());
         }
     }
 }

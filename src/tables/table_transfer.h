@@ -71,6 +71,9 @@ signals:
     // A plain read gave up: textNumber is 5 (Text05, water) or 6 (Text06, fuel), the text the
     // top status bar's command panel shows.
     void failed(TableKind kind, int textNumber);
+    // The user cancelled: a read left the table as it was, a write stopped after the cell in
+    // hand (the operation's end message says which cells the module now holds).
+    void cancelled(TableKind kind, TableOperation operation);
     // Btn_Block before a transfer, Btn_UnBlock after it.
     void lockRequested();
     void unlockRequested();
@@ -80,6 +83,12 @@ private:
     void begin(TableKind kind, TableOperation operation, int progressStart, int progressMaximum,
                const QString& command);
     void finish();
+    // The engine's operation status: the name of what runs now, and its items done.
+    void announce();
+    void cancel();
+    // Ends a cancelled write where it stands; unconfirmed: the cell in hand got no answer.
+    void stopCancelledWrite(bool unconfirmed);
+    void stopAndUnlock();
     bool advance(); // false after the last cell
     QString readCommand() const { return ReadCellCommand(m_kind, m_cursor.column, m_cursor.row); }
     QString writeCommand() const;
@@ -110,4 +119,8 @@ private:
     std::array<QString, 2> m_failureTexts;
     std::array<int, kTableCells> m_bytes{};
     QStringList m_written;
+    // What a read replaces, given back when it is cancelled.
+    QStringList m_before;
+    TableUnit m_unitBefore = TableUnit::Absolute;
+    bool m_cancelling = false;
 };
