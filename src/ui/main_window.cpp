@@ -6,6 +6,7 @@
 #include "curve_grid_tools.h"
 #include "data_folders.h"
 #include "date_time_text.h"
+#include "display_throttle.h"
 #include "emulator_page.h"
 #include "file_names.h"
 #include "interface_lock.h"
@@ -15,6 +16,7 @@
 #include "link_check.h"
 #include "link_check_window.h"
 #include "live_recorder.h"
+#include "operation_line.h"
 #include "options_file.h"
 #include "pages.h"
 #include "port_watcher.h"
@@ -189,7 +191,14 @@ void TfmMain::buildWorkArea(QWidget* central) {
     ProgressBar1->setStyleSheet(
         QStringLiteral("QProgressBar { border: 1px solid gray; background: white; }"
                        "QProgressBar::chunk { background-color: rgb(0, 128, 0); }"));
-    outer->addWidget(ProgressBar1);
+    // The bar, and beside it what the operation is, how far it got and how it ended.
+    auto* progressRow = new QHBoxLayout;
+    progressRow->setSpacing(6);
+    progressRow->addWidget(ProgressBar1, 1);
+    m_throttle = new DisplayThrottle(50, this);
+    m_operationLine = new OperationLine(m_engine->operation(), *m_throttle, central);
+    progressRow->addWidget(m_operationLine, 1);
+    outer->addLayout(progressRow);
     StatusBar_Top =
         new StatusPanels(QStringLiteral("StatusBar_Top"), {150, 150, 150, 120}, central);
     outer->addWidget(StatusBar_Top);
@@ -264,10 +273,15 @@ void TfmMain::buildMenu() {
     link->setToolTipsVisible(true);
     m_fastTransfersItem = menuItem(link, "FastTransfersItem", QStringLiteral("Быстрый обмен"));
     m_fastTransfersItem->setCheckable(true);
-    QCheckBox* fastBox = spnl_2012_Setting->cb_FastTransfers;
-    m_fastTransfersItem->setChecked(fastBox->isChecked());
-    connect(m_fastTransfersItem, &QAction::toggled, fastBox, &QCheckBox::setChecked);
-    connect(fastBox, &QCheckBox::toggled, m_fastTransfersItem, &QAction::setChecked);
+    connect(m_fastTransfersItem, &QAction::toggled, this, [this](bool on) {
+        m_engine->setFastTransfers(on);
+        if (m_optionsPath.isEmpty())
+            return;
+        ProgramOptions options = ReadOptionsFile(m_optionsPath).options;
+        options.fastTransfers = on;
+        if (const QString error = WriteOptionsFile(m_optionsPath, options); !error.isEmpty())
+            showMessage(QMessageBox::Warning, error);
+    });
     connect(menuItem(link, "LinkCheckItem", QStringLiteral("Проверка связи...")),
             &QAction::triggered, this, [this] {
                 m_linkCheckWindow->show();
@@ -312,21 +326,26 @@ void TfmMain::Btn_UnBlockClick() {
 
 void TfmMain::wireEngine() {
     TransactionEngine* e = m_engine.get();
+    // The traffic panels and the progress bar change with every answer: shown at most every
+    // 50 ms, the latest of each (m_throttle).
     connect(e, &TransactionEngine::sentCommandShown, this, [this](const QString& t) {
-        m_left->Edit5->setText(m_engine->SentCommand());
-        StatusBar_Top->setPanelText(2, t);
+        m_throttle->show(0, [this, t, sent = m_engine->SentCommand()] {
+            m_left->Edit5->setText(sent);
+            StatusBar_Top->setPanelText(2, t);
+        });
     });
     connect(e, &TransactionEngine::receivedShown, this, [this](const QString& t) {
-        m_left->Edit6->setText(m_engine->ReceiveBuffer());
-        StatusBar_Top->setPanelText(3, t);
+        m_throttle->show(1, [this, t, received = m_engine->ReceiveBuffer()] {
+            m_left->Edit6->setText(received);
+            StatusBar_Top->setPanelText(3, t);
+        });
     });
     connect(e, &TransactionEngine::linkStateText, this, [this](const QString& t, bool alarm) {
         StatusBar_Top->setPanelText(0, t);
         StatusBar_Top->setAlarm(alarm);
     });
     connect(e, &TransactionEngine::progressRangeChanged, ProgressBar1, &QProgressBar::setRange);
-    connect(e, &TransactionEngine::progressChanged, this,
-            [this](int v) { ProgressBar1->setValue(std::min(v, ProgressBar1->maximum())); });
+    connect(e, &TransactionEngine::progressChanged, this, &TfmMain::showProgressValue);
     connect(e, &TransactionEngine::moduleError, this,
             [this](const QString& message) { showMessage(QMessageBox::NoIcon, message); });
     connect(e, &TransactionEngine::unlockRequested, this, &TfmMain::Btn_UnBlockClick);
@@ -379,7 +398,7 @@ void TfmMain::wireEngine() {
     connect(Panel_3D, &TablesPage::showRequested, this, [this] { showPage(Panel_3D); });
     connect(Panel_3D, &TablesPage::lockRequested, this, &TfmMain::Btn_BlockClick);
     connect(Panel_3D, &TablesPage::unlockRequested, this, &TfmMain::Btn_UnBlockClick);
-    connect(Panel_3D, &TablesPage::progressReset, this, [this] { ProgressBar1->setValue(0); });
+    connect(Panel_3D, &TablesPage::progressReset, this, [this] { showProgressValue(0); });
     // Shown once the receive event that ended the read has set the panel.
     connect(
         Panel_3D, &TablesPage::commandPanelText, this,
@@ -391,6 +410,22 @@ void TfmMain::wireEngine() {
             m_recorder->pause();
     });
     connect(m_about, &TfmAbout::closedWithOk, this, [] { /* the surface view redraws itself */ });
+}
+
+void TfmMain::useOptionsFile(const QString& path) {
+    const OptionsFileContent content = ReadOptionsFile(path);
+    m_optionsPath.clear(); // showing the file's choice does not write it back
+    m_fastTransfersItem->setChecked(content.options.fastTransfers);
+    m_engine->setFastTransfers(content.options.fastTransfers);
+    m_engine->setLateAnswerWindowMs(content.options.lateAnswerWindowMs);
+    m_optionsPath = path;
+    if (!content.error.isEmpty())
+        showMessage(QMessageBox::Warning, content.error);
+}
+
+void TfmMain::showProgressValue(int value) {
+    m_throttle->show(
+        2, [this, value] { ProgressBar1->setValue(std::min(value, ProgressBar1->maximum())); });
 }
 
 void TfmMain::wireCurvePage() {
@@ -468,8 +503,7 @@ void TfmMain::startUp(const StartOptions& options) {
             .absolutePath();
     m_infoPath = QDir(m_workingDirectory).absoluteFilePath(QLatin1String(kInfoFileName));
     m_configPath = QDir(m_workingDirectory).absoluteFilePath(QLatin1String(kConfigFileName));
-    spnl_2012_Setting->useOptionsFile(
-        QDir(m_workingDirectory).absoluteFilePath(QLatin1String(kOptionsFileName)));
+    useOptionsFile(QDir(m_workingDirectory).absoluteFilePath(QLatin1String(kOptionsFileName)));
     m_languageFolder = FindLanguageFolder(
         LanguageFolderCandidates(m_workingDirectory, QCoreApplication::applicationDirPath(),
                                  QStringLiteral(MARVEK2_INSTALLED_DATA_DIR)));
@@ -612,6 +646,7 @@ void TfmMain::scbx_LangDriverChange() {
     const InterfaceTexts before = m_texts;
     m_texts.apply(language.entries);
     rewordStatusBars(before);
+    m_operationLine->setTexts(m_texts);
     Panel_Emu->applyLanguage(language.entries, m_texts);
     m_engine->setTexts({text(4), text(13), text(26), text(49), text(u"Msg_LateAnswer")});
     m_linkCheckWindow->setTexts(m_texts);
@@ -631,6 +666,7 @@ void TfmMain::scbx_LangDriverChange() {
 }
 
 void TfmMain::rewordStatusBars(const InterfaceTexts& before) {
+    m_throttle->flush();
     // A status text begins with one of the numbered texts (a state, or a prefix before a command,
     // an answer or a name): the same text of the new language takes its place.
     for (StatusPanels* bar : {StatusBar_Top, StatusBar_Bottom}) {
@@ -712,7 +748,7 @@ void TfmMain::onIdentified(const QString& name) {
         [this] {
             Btn_UnBlockClick();
             btn_WhoIsModuleClick();
-            ProgressBar1->setValue(0);
+            showProgressValue(0);
         },
         Qt::SingleShotConnection);
     m_moduOn->announce(name, text(19) + QLatin1Char(' ') + name);
@@ -801,7 +837,7 @@ void TfmMain::atb_2012_B_ModuleOffClick() {
     m_left->scb_COM_port->setEnabled(true);
     m_left->showConnectButton(true);
     StatusBar_Top->setAlarm(false);
-    ProgressBar1->setValue(0);
+    showProgressValue(0);
     const QString error = storeConfiguration();
     if (!error.isEmpty()) {
         if (m_destroyed)

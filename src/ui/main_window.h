@@ -23,6 +23,8 @@ namespace telemetry {
 class LiveRecorder;
 }
 class ConnectRead;
+class DisplayThrottle;
+class OperationLine;
 class EmulatorPage;
 class InterfaceLock;
 class JournalView;
@@ -117,6 +119,11 @@ private:
     void onPortArrived(const QString& name);
     void onPortRemoved(const QString& name);
     void setPriority(int index);
+    // The program options of Options.ini ("Быстрый обмен" and the late-answer window): read,
+    // shown and applied; the file is written whenever the user changes the option.
+    void useOptionsFile(const QString& path);
+    // The progress bar's value, at most every 50 ms (the latest).
+    void showProgressValue(int value);
     // Disconnect steps 2 to 5: the chart selection and both configuration files. Returns an error.
     QString storeConfiguration();
     QString dateTime() const;
@@ -134,6 +141,7 @@ private:
     QString m_workingDirectory;
     QString m_infoPath;
     QString m_configPath;
+    QString m_optionsPath; // empty while the file is being applied
     QString m_languageFolder;
     DecimalFormat m_decimals;
     InfoSettings m_info;
@@ -175,6 +183,8 @@ private:
     QLineEdit* Ed_Type_Datchik_2_RU = nullptr;
     QLabel* lblAbout = nullptr;
     QProgressBar* ProgressBar1 = nullptr;
+    DisplayThrottle* m_throttle = nullptr;
+    OperationLine* m_operationLine = nullptr;
     StatusPanels* StatusBar_Top = nullptr;
     StatusPanels* StatusBar_Bottom = nullptr;
     QMenu* m_chartMenu = nullptr;

@@ -7,7 +7,6 @@
 #include "interface_lock.h"
 #include "lambda_windows.h"
 #include "module_settings.h"
-#include "options_file.h"
 #include "settings_features.h"
 #include "settings_widgets.h"
 #include "transaction_engine.h"
@@ -361,9 +360,6 @@ void SettingsPage::buildMainTab(QWidget* tab, Side& side) {
         ssb_EEPROM_SaveToFile->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
         ssb_EEPROM_SaveToFile->setMinimumHeight(28);
         left->addWidget(ssb_EEPROM_SaveToFile);
-        cb_FastTransfers = new QCheckBox(QStringLiteral("Быстрый обмен"), tab);
-        cb_FastTransfers->setObjectName(QStringLiteral("cb_FastTransfers"));
-        left->addWidget(cb_FastTransfers);
     } else {
         // Hidden: the file's training bit as a colour.
         atb_Other_TicherEmu_Sh =
@@ -671,15 +667,6 @@ void SettingsPage::bind() {
     connect(&context.model(), &ModuleSettingsModel::settingsChanged, this,
             &SettingsPage::showValues);
     connect(&f, &SettingsFeatures::viewRefreshed, this, &SettingsPage::showView);
-    connect(cb_FastTransfers, &QCheckBox::toggled, this, [this](bool on) {
-        m_features->context().engine().setFastTransfers(on);
-        if (m_optionsPath.isEmpty())
-            return;
-        ProgramOptions options = ReadOptionsFile(m_optionsPath).options;
-        options.fastTransfers = on;
-        if (const QString error = WriteOptionsFile(m_optionsPath, options); !error.isEmpty())
-            emit message(error);
-    });
     connect(&f.stepper(), &ScaleStepper::stepped, this, [this] { showValues(); });
 
     connect(&f.choices(), &ChoiceChange::started, this, [this](ChoiceOperation operation) {
@@ -915,17 +902,4 @@ void SettingsPage::arrangeForTemplate(bool shown) {
 
 bool SettingsPage::templateShown() const {
     return !spnl_Shablon->isHidden();
-}
-
-void SettingsPage::useOptionsFile(const QString& path) {
-    const OptionsFileContent content = ReadOptionsFile(path);
-    m_optionsPath.clear(); // showing the file's choice does not write it back
-    cb_FastTransfers->setChecked(content.options.fastTransfers);
-    if (m_features) {
-        m_features->context().engine().setFastTransfers(content.options.fastTransfers);
-        m_features->context().engine().setLateAnswerWindowMs(content.options.lateAnswerWindowMs);
-    }
-    m_optionsPath = path;
-    if (!content.error.isEmpty())
-        emit message(content.error);
 }

@@ -69,12 +69,6 @@ public:
     QPushButton* sButton5 = nullptr;
     QLineEdit* sEdit11 = nullptr;
 
-    // "Быстрый обмен": the engine's fast transfer option, kept in Options.ini.
-    QCheckBox* cb_FastTransfers = nullptr;
-    // Reads the option from the file at path (Options.ini beside Info_A.ini), shows and applies
-    // it, and writes the file whenever the user changes it.
-    void useOptionsFile(const QString& path);
-
     // The lambda confirmation windows.
     LambdaWindow* lambdaWindow(LambdaConfirmation which) const;
 
@@ -139,7 +133,6 @@ private:
     void openFromFile();
 
     SettingsFeatures* m_features = nullptr;
-    QString m_optionsPath; // empty while the file is being applied
     QString m_restoreQuestion;
     Side m_main;
     Side m_template;

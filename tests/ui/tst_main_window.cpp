@@ -2,6 +2,7 @@
 #include "language_applier.h"
 #include "languages.h"
 #include "main_window.h"
+#include "options_file.h"
 #include "pty_module.h"
 #include "recording_chart.h"
 #include "status_panels.h"
@@ -107,6 +108,7 @@ private slots:
     void terminationClosesLikeTheUser();
     void helpWithoutADisplay_data();
     void helpWithoutADisplay();
+    void fastTransfersIsAProgramOption();
 };
 
 void TestMainWindow::startsLockedInRussian() {
@@ -458,6 +460,39 @@ void TestMainWindow::helpWithoutADisplay() {
     const QByteArray text =
         exitCode == 0 ? program.readAllStandardOutput() : program.readAllStandardError();
     QVERIFY2(text.contains(output), text.constData());
+}
+
+void TestMainWindow::fastTransfersIsAProgramOption() {
+    Workplace place;
+    const QString path = place.path(kOptionsFileName);
+    StartOptions options;
+    options.workingDirectory = place.dir.path();
+    {
+        TfmMain window(options);
+        QVERIFY(!window.findChild<QWidget*>(QStringLiteral("cb_FastTransfers")));
+        auto* item = control<QAction>(&window, "FastTransfersItem");
+        QCOMPARE(item->text(), QStringLiteral("Быстрый обмен"));
+        QVERIFY(!item->isChecked());
+        QVERIFY(!window.engine().fastTransfers());
+        QVERIFY(!QFile::exists(path)); // no file yet: off, nothing written
+        item->trigger();
+        QVERIFY(window.engine().fastTransfers());
+        QCOMPARE(ReadOptionsFile(path).options.fastTransfers, true);
+    }
+    // The next start finds the choice again, and a late-answer window set in the file by hand,
+    // which the option's next change keeps.
+    ProgramOptions edited = ReadOptionsFile(path).options;
+    edited.lateAnswerWindowMs = 400;
+    QCOMPARE(WriteOptionsFile(path, edited), QString());
+    TfmMain window(options);
+    QCOMPARE(window.engine().lateAnswerWindowMs(), 400);
+    QVERIFY(window.engine().fastTransfers());
+    auto* item = control<QAction>(&window, "FastTransfersItem");
+    QVERIFY(item->isChecked());
+    item->trigger();
+    QVERIFY(!window.engine().fastTransfers());
+    QCOMPARE(ReadOptionsFile(path).options.fastTransfers, false);
+    QCOMPARE(ReadOptionsFile(path).options.lateAnswerWindowMs, 400);
 }
 
 QTEST_MAIN(TestMainWindow)

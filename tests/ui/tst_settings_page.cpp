@@ -96,7 +96,6 @@ private slots:
     void oprUpButtonWrites();
     void dumpSavedThroughHook();
     void lambdaWindowAnswersTraining();
-    void fastTransfersKeptInOptionsFile();
 };
 
 void TestSettingsPage::namedControlsExist() {
@@ -309,39 +308,6 @@ void TestSettingsPage::lambdaWindowAnswersTraining() {
     QTRY_COMPARE_WITH_TIMEOUT(on.size(), 1, 10000);
     QCOMPARE(b.eeprom(0x00) & 0x04, 0x04);
     QCOMPARE(b.eeprom(0x1A), 0);
-}
-
-void TestSettingsPage::fastTransfersKeptInOptionsFile() {
-    QTemporaryDir dir;
-    const QString path = dir.filePath(QLatin1String(kOptionsFileName));
-    Bench b;
-    b.page->useOptionsFile(path); // no file yet: off, nothing written
-    QCOMPARE(b.engine.lateAnswerWindowMs(), ProgramOptions::kDefaultLateAnswerWindowMs);
-    auto* box = b.control<QCheckBox>("cb_FastTransfers");
-    QVERIFY(box);
-    QCOMPARE(box->text(), QStringLiteral("Быстрый обмен"));
-    QVERIFY(!box->isChecked());
-    QVERIFY(!b.engine.fastTransfers());
-    QVERIFY(!QFile::exists(path));
-
-    box->click();
-    QVERIFY(b.engine.fastTransfers());
-    QCOMPARE(ReadOptionsFile(path).options.fastTransfers, true);
-
-    // The next start of the program finds the choice again, and a late-answer window set in the
-    // file by hand, which the option's next change keeps.
-    ProgramOptions edited = ReadOptionsFile(path).options;
-    edited.lateAnswerWindowMs = 400;
-    QCOMPARE(WriteOptionsFile(path, edited), QString());
-    Bench next;
-    next.page->useOptionsFile(path);
-    QCOMPARE(next.engine.lateAnswerWindowMs(), 400);
-    QVERIFY(next.control<QCheckBox>("cb_FastTransfers")->isChecked());
-    QVERIFY(next.engine.fastTransfers());
-    next.control<QCheckBox>("cb_FastTransfers")->click();
-    QVERIFY(!next.engine.fastTransfers());
-    QCOMPARE(ReadOptionsFile(path).options.fastTransfers, false);
-    QCOMPARE(ReadOptionsFile(path).options.lateAnswerWindowMs, 400);
 }
 
 QTEST_MAIN(TestSettingsPage)
