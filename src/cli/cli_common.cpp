@@ -1,4 +1,6 @@
 #include "cli_common.h"
+#include "languages.h"
+#include "termination_signals.h"
 
 #include "transaction_engine.h"
 #include "wire_codec.h"
@@ -82,4 +84,25 @@ QString OutOfTime(const QString& what, double timeoutS, const TransactionEngine&
                     .arg(engine.lateAnswers())
                     .arg(engine.lostSends());
     return text;
+}
+
+void CancelOnTermination(QCoreApplication& app, TransactionEngine& engine,
+                         const std::function<void(int status)>& finish) {
+    // Gone with the engine: a signal after the transfer has nothing to cancel.
+    auto* termination = new TerminationSignals(&engine);
+    QObject::connect(termination, &TerminationSignals::terminationRequested, &app,
+                     [&engine, finish] {
+                         OperationStatus& operation = engine.operation();
+                         if (!operation.cancellable()) {
+                             finish(fail(QStringLiteral("interrupted"), kInterrupted));
+                             return;
+                         }
+                         QObject::connect(
+                             &operation, &OperationStatus::ended, &operation,
+                             [finish](const Message& outcome) {
+                                 finish(fail(BuiltInEnglish().message(outcome), kInterrupted));
+                             },
+                             Qt::SingleShotConnection);
+                         operation.cancel();
+                     });
 }

@@ -6,6 +6,7 @@
 #include <QStringList>
 #include <QTextStream>
 
+#include <functional>
 #include <optional>
 
 class QCommandLineParser;
@@ -23,6 +24,13 @@ bool openPort(TBComPort& port, const QString& path, QString* error);
 // Why a transfer ran out of time, for its message: "the transfer did not complete within 30 s:
 // no answer to 'F8*' (EEPROM-8F) ...".
 QString OutOfTime(const QString& what, double timeoutS, const TransactionEngine& engine);
+
+// The exit status of a run cut short by SIGINT or SIGTERM.
+constexpr int kInterrupted = 130;
+// SIGINT and SIGTERM cancel the running transfer (a read at once, a write after the item in
+// hand); what it reports of its end goes to standard error, then finish(kInterrupted).
+void CancelOnTermination(QCoreApplication& app, TransactionEngine& engine,
+                         const std::function<void(int status)>& finish);
 
 // The options every transfer verb takes: --port PATH, --timeout S and --fast.
 struct TransferOptions {

@@ -27,7 +27,8 @@ int failWith(const curve::Message& message, int status = 1) {
 }
 
 // Runs one transfer to its end: complete and verified (0), read stopped by disagreeing answers
-// (5), module error (2), port lost or refused start (1), out of time (3).
+// (5), module error (2), port lost or refused start (1), out of time (3), cancelled by SIGINT or
+// SIGTERM (130).
 int runTransfer(QCoreApplication& app, const QString& portPath, double timeoutS, bool fast,
                 curve::CurveModel& model,
                 const std::function<curve::CurveStart(curve::CurveTransfer&)>& start) {
@@ -63,6 +64,7 @@ int runTransfer(QCoreApplication& app, const QString& portPath, double timeoutS,
     QObject::connect(&port, &ModulePort::PortLost, &app, [&](const QString& reason) {
         finish(fail(portPath + QStringLiteral(": ") + reason));
     });
+    CancelOnTermination(app, engine, finish);
     QTimer deadline;
     deadline.setSingleShot(true);
     QObject::connect(&deadline, &QTimer::timeout, &app, [&] {

@@ -90,6 +90,7 @@ public:
             fail(OutOfTime(QStringLiteral("the transfer"), timeoutS, engine), 3);
         });
         deadline.start(int(timeoutS * 1000));
+        CancelOnTermination(m_app, engine, [this](int status) { finish(status); });
         QTimer::singleShot(0, &m_app, start);
         m_app.exec();
         engine.stopAll();

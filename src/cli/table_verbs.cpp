@@ -37,8 +37,8 @@ int failWith(const TableMessage& message) {
     return fail(EnglishText(message));
 }
 
-// Runs one transfer to its end: completed (0), failed read (5), module error (2), port lost (1)
-// or out of time (3).
+// Runs one transfer to its end: completed (0), failed read (5), module error (2), port lost (1),
+// out of time (3), or cancelled by SIGINT or SIGTERM (130).
 int runTransfer(QCoreApplication& app, const QString& portPath, double timeoutS, bool fast,
                 InjectionTables& tables,
                 const std::function<std::optional<TableMessage>(TableTransfer&)>& start) {
@@ -89,6 +89,7 @@ int runTransfer(QCoreApplication& app, const QString& portPath, double timeoutS,
         err() << "marvek2-cli: " << (transfer.verifyPass() ? "checking" : "row") << ' ' << at.row
               << Qt::endl;
     });
+    CancelOnTermination(app, engine, finish);
     QTimer deadline;
     deadline.setSingleShot(true);
     QObject::connect(&deadline, &QTimer::timeout, &app, [&] {
