@@ -190,8 +190,8 @@ void TableTransfer::cancel() {
     if (m_operation != TableOperation::Write) {
         // A read changes nothing: the table and its unit are given back as they were.
         stopAndUnlock();
-        m_tables.loadCells(m_kind, m_before);
         m_tables.setUnit(m_unitBefore);
+        m_tables.loadCells(m_kind, m_before);
         m_engine.operation().end(
             Message{QStringLiteral("Msg_Cancel_Read"), {operationName(m_kind, m_operation)}},
             false);

@@ -29,7 +29,7 @@ OperationLine::OperationLine(OperationStatus& status, DisplayThrottle& throttle,
     btn_Operation_Cancel->hide();
     row->addWidget(btn_Operation_Cancel);
     // Esc cancels only while there is something to cancel; otherwise it stays the editors' key.
-    m_escape = new QShortcut(QKeySequence(Qt::Key_Escape), parent ? parent->window() : this);
+    m_escape = new QShortcut(QKeySequence(Qt::Key_Escape), this);
     m_escape->setEnabled(false);
 
     auto cancel = [this] {

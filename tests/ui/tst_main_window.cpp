@@ -5,7 +5,10 @@
 #include "options_file.h"
 #include "pty_module.h"
 #include "recording_chart.h"
+#include "settings_page.h"
 #include "status_panels.h"
+#include "table_codec.h"
+#include "tables_page.h"
 #include "text_file.h"
 #include "transaction_engine.h"
 
@@ -19,6 +22,7 @@
 #include <QPalette>
 #include <QPlainTextEdit>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QStackedWidget>
 #include <QTabWidget>
 #include <QTemporaryDir>
@@ -109,6 +113,8 @@ private slots:
     void helpWithoutADisplay_data();
     void helpWithoutADisplay();
     void fastTransfersIsAProgramOption();
+    void transferProgressEndAndCancel_data();
+    void transferProgressEndAndCancel();
 };
 
 void TestMainWindow::startsLockedInRussian() {
@@ -493,6 +499,88 @@ void TestMainWindow::fastTransfersIsAProgramOption() {
     QVERIFY(!window.engine().fastTransfers());
     QCOMPARE(ReadOptionsFile(path).options.fastTransfers, false);
     QCOMPARE(ReadOptionsFile(path).options.lateAnswerWindowMs, 400);
+}
+
+void TestMainWindow::transferProgressEndAndCancel_data() {
+    QTest::addColumn<bool>("write");
+    QTest::addColumn<bool>("cancel");
+    QTest::newRow("read") << false << false;
+    QTest::newRow("write") << true << false;
+    QTest::newRow("read cancelled") << false << true;
+    QTest::newRow("write cancelled") << true << true;
+}
+
+// The operation line names the transfer and counts its cells, says how it ended, and Esc cancels:
+// a read leaves the table as it was, a write names the cells the module now holds.
+void TestMainWindow::transferProgressEndAndCancel() {
+    QFETCH(bool, write);
+    QFETCH(bool, cancel);
+    Rig rig;
+    rig.connectModule();
+    QTRY_VERIFY_WITH_TIMEOUT(rig.identified(), 5000);
+    auto* tables = control<TablesPage>(rig.window.get(), "Panel_3D");
+    auto* line = control<QLabel>(rig.window.get(), "Lbl_Operation");
+    QCOMPARE(line->text(), QStringLiteral("Настройки модуля Marvek-2 прочитаны"));
+    const QByteArray before = rig.module.module().eeprom();
+    QStringList written;
+    for (int i = 0; i < kTableCells; ++i)
+        written << QString::number(1.0 + i * 0.2, 'f', 1);
+    // The table of a file, say, that a read would replace.
+    tables->tables().loadCells(TableKind::Water, QStringList(written.rbegin(), written.rend()));
+    const QStringList cellsBefore = tables->tables().data(TableKind::Water).cells();
+    if (write) {
+        // Replacing the module's data asks first; "No" sends nothing.
+        auto* settings = control<SettingsPage>(rig.window.get(), "spnl_2012_Setting");
+        settings->askConfirmation = [](const QString&) { return false; };
+        const qsizetype sent = rig.module.module().receivedCommands().size();
+        control<QToolButton>(rig.window.get(), "ssb_EEPROM_SaveToModule")->click();
+        QVERIFY(!rig.window->engine().anyEnabled());
+        QCOMPARE(rig.module.module().receivedCommands().size(), sent);
+        tables->tables().loadCells(TableKind::Water, written);
+        tables->atb_Water_InClick();
+        tables->sbtn_OK_Water_InClick();
+    } else {
+        tables->atb_Water_OutClick();
+    }
+    const QString name =
+        write ? QStringLiteral("Запись таблицы воды") : QStringLiteral("Чтение таблицы воды");
+    const QRegularExpression progress(QRegularExpression::escape(name) +
+                                      QStringLiteral(": (\\d+) из 64 \\(\\d+ %\\)"));
+    QTRY_VERIFY_WITH_TIMEOUT(progress.match(line->text()).captured(1).toInt() >= 3, 10000);
+    if (!cancel) {
+        QTRY_COMPARE_WITH_TIMEOUT(line->text(),
+                                  write ? QStringLiteral("Таблица воды записана и проверена: 64 "
+                                                         "ячейки")
+                                        : QStringLiteral("Таблица воды прочитана: 64 ячейки"),
+                                  20000);
+        QVERIFY(!control<QToolButton>(rig.window.get(), "btn_Operation_Cancel")->isVisible());
+        return;
+    }
+    QVERIFY(control<QToolButton>(rig.window.get(), "btn_Operation_Cancel")->isVisible());
+    rig.window->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(rig.window.get()));
+    QTest::keyClick(rig.window.get(), Qt::Key_Escape);
+    QTRY_VERIFY(!rig.window->interfaceLocked());
+    const QByteArray after = rig.module.module().eeprom();
+    if (!write) {
+        QCOMPARE(line->text(), QStringLiteral("Чтение таблицы воды отменено, ничего не изменено"));
+        QCOMPARE(tables->tables().data(TableKind::Water).cells(), cellsBefore);
+        QCOMPARE(after, before);
+        return;
+    }
+    const QRegularExpressionMatch report =
+        QRegularExpression(QStringLiteral("^Запись таблицы воды отменена: в модуле записаны "
+                                          "ячейки (1–)?(\\d+) из 64 \\(по строкам"))
+            .match(line->text());
+    QVERIFY2(report.hasMatch(), qPrintable(line->text()));
+    const int count = report.captured(2).toInt();
+    QVERIFY(count >= 3 && count < kTableCells);
+    for (int i = 0; i < kTableCells; ++i) {
+        const int at =
+            CellEepromAddress(TableKind::Water, i % kTableColumns + 1, i / kTableColumns + 1);
+        const int expected = i < count ? EncodeCell(written.at(i).toDouble()) : quint8(before[at]);
+        QVERIFY2(quint8(after[at]) == expected, qPrintable(QString::number(i + 1)));
+    }
 }
 
 QTEST_MAIN(TestMainWindow)
