@@ -1,13 +1,20 @@
 // marvek2-cli cut short: log saves what was recorded and reports the cause with a non-zero exit;
-// a verb that runs out of time reports that cause alone.
+// a verb that runs out of time reports that cause alone; SIGINT or SIGTERM stops a table write
+// after the cell in hand and names the cells the module holds.
 #include "decimal_format.h"
 #include "pty_rig.h"
 #include "record_file.h"
+#include "table_codec.h"
+#include "table_values.h"
+#include "text_file.h"
 
 #include <QFile>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
+
+#include <csignal>
 
 class TestCliLogInterrupted : public QObject {
     Q_OBJECT
@@ -16,6 +23,8 @@ private slots:
     void savesWhatWasRecorded();
     void timeoutIsTheOnlyCause_data();
     void timeoutIsTheOnlyCause();
+    void signalCancelsAWrite_data();
+    void signalCancelsAWrite();
 };
 
 void TestCliLogInterrupted::savesWhatWasRecorded_data() {
@@ -96,6 +105,50 @@ void TestCliLogInterrupted::timeoutIsTheOnlyCause() {
     QCOMPARE(causes.size(), 1);
     QVERIFY2(causes.first().contains(QLatin1String("did not complete within 1 s")),
              qPrintable(causes.first()));
+}
+
+void TestCliLogInterrupted::signalCancelsAWrite_data() {
+    QTest::addColumn<int>("signal");
+    QTest::newRow("SIGINT") << int(SIGINT);
+    QTest::newRow("SIGTERM") << int(SIGTERM);
+}
+
+void TestCliLogInterrupted::signalCancelsAWrite() {
+    QFETCH(int, signal);
+    PtyRig rig;
+    QVERIFY(rig.started);
+    const QByteArray before = rig.eeprom();
+    QTemporaryDir dir;
+    const QString file = dir.filePath(QStringLiteral("water.txt"));
+    QStringList cells;
+    for (int i = 0; i < kTableCells; ++i)
+        cells << QString::number(2 + i % 20);
+    QVERIFY(WriteTextFile(file, cells).isEmpty());
+    CliRun cli;
+    int writes = 0;
+    QObject::connect(&rig.module, &sim::PtyModule::received, &rig.module,
+                     [&](const QByteArray& bytes) {
+                         if (bytes.contains(')') && ++writes == 5)
+                             ::kill(pid_t(cli.process.processId()), signal);
+                     });
+    QVERIFY(cli.run(QStringLiteral(MARVEK2_CLI),
+                    {QStringLiteral("table"), QStringLiteral("write"), QStringLiteral("water"),
+                     file, QStringLiteral("--port"), rig.module.slavePath()},
+                    60000));
+    QCOMPARE(cli.exitCode(), 130);
+    const QRegularExpressionMatch report =
+        QRegularExpression(QStringLiteral("cancelled: the module holds the new cells (1–)?(\\d+) "
+                                          "of 64"))
+            .match(QString::fromUtf8(cli.err));
+    QVERIFY2(report.hasMatch(), cli.err.constData());
+    const int count = report.captured(2).toInt();
+    QVERIFY(count >= 4 && count < kTableCells);
+    for (int i = 0; i < kTableCells; ++i) {
+        const int at =
+            CellEepromAddress(TableKind::Water, i % kTableColumns + 1, i / kTableColumns + 1);
+        const int expected = i < count ? EncodeCell(cells.at(i).toDouble()) : quint8(before[at]);
+        QVERIFY2(quint8(rig.eeprom()[at]) == expected, qPrintable(QString::number(i + 1)));
+    }
 }
 
 QTEST_MAIN(TestCliLogInterrupted)
