@@ -1,5 +1,6 @@
 #include "link_check_window.h"
 
+#include "display_throttle.h"
 #include "languages.h"
 #include "link_check.h"
 
@@ -77,9 +78,13 @@ TfmLinkCheck::TfmLinkCheck(LinkCheck& check, QWidget* parent) : QDialog(parent),
         btn_LinkCheck_UseFast->setEnabled(false);
         emit useFastTransfers();
     });
+    // At most every 50 ms: a repaint per answer would lengthen the answer times measured.
+    m_throttle = new DisplayThrottle(50, this);
     connect(&m_check, &LinkCheck::progress, this, [this](int done, int total) {
-        pb_LinkCheck->setRange(0, total);
-        pb_LinkCheck->setValue(done);
+        m_throttle->show(0, [this, done, total] {
+            pb_LinkCheck->setRange(0, total);
+            pb_LinkCheck->setValue(done);
+        });
     });
     connect(&m_check, &LinkCheck::finished, this, &TfmLinkCheck::showReport);
 }
@@ -119,6 +124,7 @@ void TfmLinkCheck::start() {
 }
 
 void TfmLinkCheck::showReport(bool complete, const QString& stoppedAt) {
+    m_throttle->flush();
     btn_LinkCheck_Start->setEnabled(true);
     btn_LinkCheck_Cancel->setEnabled(false);
     const LinkCheckReport& report = m_check.report();

@@ -5,6 +5,7 @@
 class InterfaceTexts;
 class LinkCheck;
 class QLabel;
+class DisplayThrottle;
 class QProgressBar;
 class QPushButton;
 class QSpinBox;
@@ -38,4 +39,5 @@ private:
 
     LinkCheck& m_check;
     const InterfaceTexts* m_texts = nullptr;
+    DisplayThrottle* m_throttle = nullptr;
 };

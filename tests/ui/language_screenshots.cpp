@@ -5,6 +5,8 @@
 #include "main_window.h"
 #include "pty_module.h"
 
+#include <QAbstractButton>
+#include <QAction>
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
@@ -98,6 +100,26 @@ int main(int argc, char* argv[]) {
             if (tabs)
                 tabs->setCurrentIndex(0);
         }
+        // A table read in progress, with its name and count beside the bar, then its end.
+        click(window, "atb_2012_Water");
+        click(window, "atb_Water_Out");
+        QTest::qWait(900);
+        shoot(window, QStringLiteral("lang_%1_water_reading").arg(language));
+        if (!QTest::qWaitFor([&] { return !window.interfaceLocked(); }, 20000))
+            std::fprintf(stderr, "the table read did not end\n");
+        shoot(window, QStringLiteral("lang_%1_water_read").arg(language));
+        // The link check after a short run.
+        window.findChild<QAction*>(QStringLiteral("LinkCheckItem"))->trigger();
+        auto* check = window.findChild<QWidget*>(QStringLiteral("fmLinkCheck"));
+        auto* start = check->findChild<QAbstractButton*>(QStringLiteral("btn_LinkCheck_Start"));
+        start->click();
+        if (!QTest::qWaitFor([&] { return start->isEnabled(); }, 60000))
+            std::fprintf(stderr, "the link check did not end\n");
+        QTest::qWait(300);
+        const QString path =
+            QDir(g_outDir).filePath(QStringLiteral("lang_%1_link_check.png").arg(language));
+        std::printf("%s %s\n", qPrintable(path), check->grab().save(path) ? "saved" : "NOT SAVED");
+        check->close();
     }
     click(window, "atb_2012_B_ModuleOff");
     return 0;
