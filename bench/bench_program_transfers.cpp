@@ -21,12 +21,14 @@
 #include "tables_page.h"
 #include "transaction_engine.h"
 
+#include <QAbstractButton>
 #include <QAction>
 #include <QApplication>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QLabel>
 #include <QSignalSpy>
+#include <QTableWidget>
 #include <QTemporaryDir>
 #include <QToolButton>
 
@@ -98,6 +100,7 @@ struct ProgramStation {
 
 struct ProgramFigures {
     Figure identify, dump, tableRead, curveRead;
+    QStringList linkCheck; // the window's two rows: default, fast
 };
 
 ProgramFigures programTransfers(bool fast) {
@@ -130,6 +133,21 @@ ProgramFigures programTransfers(bool fast) {
     out.curveRead =
         s.run([&] { emulator->atb_Emu_In_2Click(); },
               [&] { return s.module.module().receivedCommands().size() >= 64 && s.idle(); });
+    // The link check in the window: the answer times the program itself measures.
+    s.window->findChild<QAction*>(QStringLiteral("LinkCheckItem"))->trigger();
+    auto* check = s.control<QWidget>("fmLinkCheck");
+    auto* start = check->findChild<QAbstractButton*>(QStringLiteral("btn_LinkCheck_Start"));
+    start->click();
+    if (timeUntil([] {}, [&] { return start->isEnabled(); }, 120000) >= 0) {
+        auto* grid = check->findChild<QTableWidget*>(QStringLiteral("sgrid_LinkCheck"));
+        for (int row = 0; row < 2; ++row) {
+            QStringList cells;
+            for (int column = 0; column < grid->columnCount(); ++column)
+                cells << (grid->item(row, column) ? grid->item(row, column)->text() : QString());
+            out.linkCheck << cells.join(QStringLiteral(" | "));
+        }
+    }
+    check->close();
     return out;
 }
 
@@ -211,6 +229,10 @@ int main(int argc, char* argv[]) {
         row("dump", p.dump, c.dump);
         row("table read", p.tableRead, c.tableRead);
         row("curve read", p.curveRead, c.curveRead);
+        for (const QString& line : p.linkCheck)
+            std::printf("link check in the window (answers | min | median | max ms | malformed | "
+                        "late | missing): %s\n",
+                        qPrintable(line));
     }
     return 0;
 }
