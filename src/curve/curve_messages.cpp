@@ -58,6 +58,9 @@ QString EnglishText(const Message& message) {
         {QLatin1String(kMsgBusy),
          QStringLiteral("The module is busy with another operation; try again when it has "
                         "finished.")},
+        {QLatin1String(kMsgBusyWith),
+         QStringLiteral("The module is busy with another operation (%1): try again once it has "
+                        "ended.")},
     };
     return FillTemplate(texts.value(message.key, message.key), message.args);
 }

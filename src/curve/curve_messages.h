@@ -24,6 +24,7 @@ inline constexpr auto kMsgLineSegment = "MsgCurveLineSegment";
 inline constexpr auto kMsgReadStopped = "MsgCurveReadStopped"; // %1 pairs
 inline constexpr auto kMsgPortClosed = "MsgCurvePortClosed";
 inline constexpr auto kMsgBusy = "MsgCurveBusy";
+inline constexpr auto kMsgBusyWith = "MsgCurveBusyWith";         // %1 the running operation's key
 inline constexpr auto kMsgStepNoAnswer = "MsgCurveStepNoAnswer"; // %1 point, %2 address digits
 inline constexpr auto kMsgReadLine = "MsgCurveReadLine"; // the chart's label of the last read
 

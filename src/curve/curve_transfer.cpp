@@ -42,9 +42,11 @@ void CurveTransfer::giveUpSingle() {
     m_singleQueue.clear();
     m_write.stop();
     m_engine.resetProgress(0, WriteProgress);
-    emit refused(
+    const Message failure =
         MakeMessage(kMsgStepNoAnswer, {QString::number(m_singlePoint),
-                                       wire::HumanAddress(kFirstAddress + m_singlePoint)}));
+                                       wire::HumanAddress(kFirstAddress + m_singlePoint)});
+    m_engine.operation().end(failure, false);
+    emit refused(failure);
 }
 
 namespace {
@@ -126,6 +128,17 @@ CurveStart CurveTransfer::checkStart() {
 }
 
 CurveStart CurveTransfer::refuse(CurveStart reason) {
+    if (reason == CurveStart::Busy) {
+        // The running operation in the user's words (its key), never its timer's name.
+        for (const char* name : TransactionEngine::BranchOrder()) {
+            const Transaction* t = m_engine.transaction(QLatin1String(name));
+            if (t && t->isEnabled()) {
+                emit refused(
+                    MakeMessage(kMsgBusyWith, {QStringLiteral("Msg_Running_") + t->timerName()}));
+                return reason;
+            }
+        }
+    }
     emit refused(MakeMessage(reason == CurveStart::PortClosed ? kMsgPortClosed : kMsgBusy));
     return reason;
 }
@@ -202,6 +215,8 @@ void CurveTransfer::sendNextSingle() {
         m_singlePoint = point;
         m_singleCommand = WritePointCommand(point, *byte);
         m_singleAttempts = 0;
+        // The status names the write while it runs; it is not cancelled, it is one byte.
+        m_engine.operation().begin(MakeMessage("Msg_Op_WritePoint", {QString::number(point)}), 1);
         // As many sends as the other transfers allow, whether the module is silent or wrong.
         m_singleWatch.start(int(StepWriteAttempts * WriteIntervalMs * m_engine.intervalScale()) +
                             1);
@@ -225,6 +240,7 @@ void CurveTransfer::receiveSingle(const QString& answer) {
         return;
     }
     const int written = m_singlePoint;
+    m_engine.operation().end(MakeMessage("Msg_Done_WritePoint", {QString::number(written)}), true);
     sendNextSingle();
     emit pointWritten(written);
 }

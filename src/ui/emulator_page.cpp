@@ -500,8 +500,10 @@ void EmulatorPage::showRead() {
 }
 
 QString EmulatorPage::messageText(const Message& m) const {
-    const QString pattern = m_texts.text(m.key);
-    return pattern.isEmpty() ? EnglishText(m) : FillTemplate(pattern, m.args);
+    // The interface language, the built-in English where it lacks the key (and the curve's own
+    // English texts where even that has none).
+    const bool known = !m_texts.text(m.key).isEmpty() || !BuiltInEnglish().text(m.key).isEmpty();
+    return known ? m_texts.message(m) : EnglishText(m);
 }
 
 QString EmulatorPage::fileFilter() const {
