@@ -103,9 +103,19 @@ void TestTelemetryOverPty::liveValuesMove() {
     const QStringList sent = b.commandsAfter(QStringLiteral("47&"));
     QCOMPARE(sent.mid(0, 6),
              QStringList({"47&", "47&", "23%03&65&", "04%14&96%D6%", "2A&4A&6A&AA&", "AA&"}));
+    // On a loaded machine a graph tick may come before its cycle is through: the next cycle
+    // starts over, so every cycle is the full order or the start of it.
     const QStringList later = {"04%14&D4&23%", "23%03&65&", "04%14&96%D6%", "2A&4A&6A&AA&", "AA&"};
-    for (qsizetype at = 6; at + 5 <= sent.size(); at += 5)
-        QCOMPARE(sent.mid(at, 5), later);
+    int whole = 0;
+    for (qsizetype at = 6; at < sent.size();) {
+        qsizetype n = 1;
+        while (at + n < sent.size() && n < later.size() && sent.at(at + n) != later.first())
+            ++n;
+        QCOMPARE(sent.mid(at, n), later.mid(0, n));
+        whole += n == later.size() ? 1 : 0;
+        at += n;
+    }
+    QVERIFY(whole >= 1);
 
     // The module's answers have the exact lengths the poll decodes, and it decoded them.
     QHash<QString, qsizetype> lengths;
