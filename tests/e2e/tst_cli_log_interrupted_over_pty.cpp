@@ -1,7 +1,10 @@
 // marvek2-cli cut short: log saves what was recorded and reports the cause with a non-zero exit;
-// a verb that runs out of time reports that cause alone; SIGINT or SIGTERM stops a table write
-// after the cell in hand and names the cells the module holds.
+// a verb that runs out of time reports that cause alone; SIGINT or SIGTERM stops a write after
+// the item in hand and names what the module holds.
+#include "curve_codec.h"
+#include "curve_file.h"
 #include "decimal_format.h"
+#include "dump_file.h"
 #include "pty_rig.h"
 #include "record_file.h"
 #include "table_codec.h"
@@ -10,6 +13,7 @@
 
 #include <QFile>
 #include <QRegularExpression>
+#include <QSet>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
@@ -108,22 +112,56 @@ void TestCliLogInterrupted::timeoutIsTheOnlyCause() {
 }
 
 void TestCliLogInterrupted::signalCancelsAWrite_data() {
+    QTest::addColumn<QString>("verb");
     QTest::addColumn<int>("signal");
-    QTest::newRow("SIGINT") << int(SIGINT);
-    QTest::newRow("SIGTERM") << int(SIGTERM);
+    QTest::newRow("table write, SIGINT") << "table" << int(SIGINT);
+    QTest::newRow("table write, SIGTERM") << "table" << int(SIGTERM);
+    QTest::newRow("curve write, SIGINT") << "curve" << int(SIGINT);
+    QTest::newRow("restore, SIGTERM") << "restore" << int(SIGTERM);
 }
 
+// Every address the report names holds the new byte; every other one its old byte.
 void TestCliLogInterrupted::signalCancelsAWrite() {
+    QFETCH(QString, verb);
     QFETCH(int, signal);
     PtyRig rig;
     QVERIFY(rig.started);
     const QByteArray before = rig.eeprom();
+    QByteArray expected = before;
     QTemporaryDir dir;
-    const QString file = dir.filePath(QStringLiteral("water.txt"));
-    QStringList cells;
-    for (int i = 0; i < kTableCells; ++i)
-        cells << QString::number(2 + i % 20);
-    QVERIFY(WriteTextFile(file, cells).isEmpty());
+    const QString file = dir.filePath(QStringLiteral("new"));
+    QStringList args;
+    QString pattern;
+    if (verb == QLatin1String("table")) {
+        QStringList cells;
+        for (int i = 0; i < kTableCells; ++i) {
+            cells << QString::number(2 + i % 20);
+            expected[CellEepromAddress(TableKind::Water, i % kTableColumns + 1,
+                                       i / kTableColumns + 1)] = char(EncodeCell(2 + i % 20));
+        }
+        QVERIFY(WriteTextFile(file, cells).isEmpty());
+        args = QStringList{"table", "write", "water", file};
+        pattern = QStringLiteral("the module holds the new cells (1–)?(\\d+) of 64");
+    } else if (verb == QLatin1String("curve")) {
+        QStringList points;
+        for (int p = 0; p < curve::kPointCount; ++p) {
+            points << QString::number(p % 5);
+            expected[0x30 + p] = char(curve::EncodeVolts(p % 5));
+        }
+        QVERIFY(curve::WriteCurveFile(file, points).isEmpty());
+        args = QStringList{"curve", "write", file};
+        pattern = QStringLiteral("the module holds the new points (0–)?(\\d+),");
+    } else {
+        EepromImage image{};
+        for (int a = 0; a < 256; ++a) {
+            const bool data = (a >= 0x30 && a < 0x70) || a >= 0x80;
+            expected[a] = char(data ? ~before.at(a) : before.at(a));
+            image[size_t(a)] = quint8(expected.at(a));
+        }
+        QVERIFY(WriteDumpFile(file, image).isEmpty());
+        args = QStringList{"restore", file};
+        pattern = QStringLiteral("the module holds the new bytes at EEPROM ([0-9A-F–, ]+);?");
+    }
     CliRun cli;
     int writes = 0;
     QObject::connect(&rig.module, &sim::PtyModule::received, &rig.module,
@@ -132,22 +170,31 @@ void TestCliLogInterrupted::signalCancelsAWrite() {
                              ::kill(pid_t(cli.process.processId()), signal);
                      });
     QVERIFY(cli.run(QStringLiteral(MARVEK2_CLI),
-                    {QStringLiteral("table"), QStringLiteral("write"), QStringLiteral("water"),
-                     file, QStringLiteral("--port"), rig.module.slavePath()},
-                    60000));
+                    args + QStringList{QStringLiteral("--port"), rig.module.slavePath()}, 60000));
     QCOMPARE(cli.exitCode(), 130);
     const QRegularExpressionMatch report =
-        QRegularExpression(QStringLiteral("cancelled: the module holds the new cells (1–)?(\\d+) "
-                                          "of 64"))
+        QRegularExpression(QStringLiteral("cancelled: ") + pattern)
             .match(QString::fromUtf8(cli.err));
     QVERIFY2(report.hasMatch(), cli.err.constData());
-    const int count = report.captured(2).toInt();
-    QVERIFY(count >= 4 && count < kTableCells);
-    for (int i = 0; i < kTableCells; ++i) {
-        const int at =
-            CellEepromAddress(TableKind::Water, i % kTableColumns + 1, i / kTableColumns + 1);
-        const int expected = i < count ? EncodeCell(cells.at(i).toDouble()) : quint8(before[at]);
-        QVERIFY2(quint8(rig.eeprom()[at]) == expected, qPrintable(QString::number(i + 1)));
+    QSet<int> written;
+    if (verb == QLatin1String("restore")) {
+        for (const QString& range : report.captured(1).split(QStringLiteral(", "))) {
+            const QStringList ends = range.trimmed().split(QStringLiteral("–"));
+            for (int a = ends.first().toInt(nullptr, 16); a <= ends.last().toInt(nullptr, 16); ++a)
+                written << a;
+        }
+    } else {
+        const int count = report.captured(2).toInt() + (verb == QLatin1String("curve") ? 1 : 0);
+        for (int i = 0; i < count; ++i)
+            written << (verb == QLatin1String("curve")
+                            ? 0x30 + i
+                            : CellEepromAddress(TableKind::Water, i % kTableColumns + 1,
+                                                i / kTableColumns + 1));
+    }
+    QVERIFY2(written.size() >= 4 && written.size() < 64, cli.err.constData());
+    for (int a = 0; a < 256; ++a) {
+        const char want = written.contains(a) ? expected.at(a) : before.at(a);
+        QVERIFY2(rig.eeprom().at(a) == want, qPrintable(QStringLiteral("EEPROM-%1").arg(a, 2, 16)));
     }
 }
 
