@@ -133,8 +133,9 @@ CurveStart CurveTransfer::refuse(CurveStart reason) {
         for (const char* name : TransactionEngine::BranchOrder()) {
             const Transaction* t = m_engine.transaction(QLatin1String(name));
             if (t && t->isEnabled()) {
-                emit refused(
-                    MakeMessage(kMsgBusyWith, {QStringLiteral("Msg_Running_") + t->timerName()}));
+                emit refused(MakeMessage(
+                    kMsgBusyWith,
+                    {QStringLiteral("Msg_Running%1").arg(QLatin1Char('_') + t->timerName())}));
                 return reason;
             }
         }
