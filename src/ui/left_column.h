@@ -9,6 +9,7 @@ class QComboBox;
 class QLabel;
 class QLineEdit;
 class QToolButton;
+class QVBoxLayout;
 
 // The fixed left column: connection buttons, the two port boxes, the raw console, the language
 // list and the eight page buttons with their caption strips.
@@ -44,6 +45,8 @@ public:
     QButtonGroup* pageGroup = nullptr; // all page buttons but the template's
 
 private:
+    void buildConnection(QVBoxLayout* layout);
+    QWidget* buildPageButtons();
     struct PageIcon {
         QToolButton* button = nullptr;
         QColor colour;
