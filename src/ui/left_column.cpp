@@ -181,3 +181,23 @@ void LeftColumn::refreshPageIcons() {
     for (const PageIcon& icon : std::as_const(m_pageIcons))
         icon.button->setIcon(pageIcon(icon.strip->text(), icon.colour));
 }
+
+void LeftColumn::showPorts(const QStringList& ports) {
+    const QString selected = cbPort->currentText();
+    const int index = cbPort->currentIndex();
+    cbPort->clear();
+    cbPort->addItems(ports);
+    // The selection follows its port where it is still listed, else stays at its position.
+    const int same = cbPort->findText(selected);
+    cbPort->setCurrentIndex(
+        !selected.isEmpty() && same >= 0 ? same : (index < cbPort->count() ? index : -1));
+}
+
+void LeftColumn::mirrorPortBox() {
+    const QSignalBlocker block(scb_COM_port);
+    scb_COM_port->clear();
+    for (int i = 0; i < cbPort->count(); ++i)
+        scb_COM_port->addItem(cbPort->itemText(i));
+    scb_COM_port->setCurrentIndex(cbPort->currentIndex());
+    scb_COM_port->setEditText(cbPort->currentText());
+}

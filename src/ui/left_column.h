@@ -2,6 +2,7 @@
 
 #include <QColor>
 #include <QList>
+#include <QStringList>
 #include <QWidget>
 
 class QButtonGroup;
@@ -21,6 +22,11 @@ public:
     // Brings the connect (true) or the disconnect button to the front; they share one place.
     void showConnectButton(bool connectInFront);
     bool connectButtonInFront() const;
+    // cbPort lists these ports; its selection follows its port where it is still listed, else
+    // stays at its position.
+    void showPorts(const QStringList& ports);
+    // scb_COM_port, the box the user sees, takes cbPort's items, index and text.
+    void mirrorPortBox();
     // Draws the page buttons' pictures again from their caption strips, after a language change.
     void refreshPageIcons();
 

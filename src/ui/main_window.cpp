@@ -581,27 +581,11 @@ void TfmMain::useHistoryFolder() {
 }
 
 void TfmMain::fillPortList() {
-    const QStringList ports = m_connection->listPorts();
-    QComboBox* box = m_left->cbPort;
-    const QString selected = box->currentText();
-    const int index = box->currentIndex();
-    box->clear();
-    box->addItems(ports);
-    // The selection follows its port where it is still listed, else stays at its position.
-    const int same = box->findText(selected);
-    box->setCurrentIndex(!selected.isEmpty() && same >= 0 ? same
-                                                          : (index < box->count() ? index : -1));
+    m_left->showPorts(m_connection->listPorts());
 }
 
 void TfmMain::mirrorPortBox() {
-    QComboBox* from = m_left->cbPort;
-    QComboBox* to = m_left->scb_COM_port;
-    const QSignalBlocker block(to);
-    to->clear();
-    for (int i = 0; i < from->count(); ++i)
-        to->addItem(from->itemText(i));
-    to->setCurrentIndex(from->currentIndex());
-    to->setEditText(from->currentText());
+    m_left->mirrorPortBox();
 }
 
 void TfmMain::selectSavedPort(const QString& preselected) {
