@@ -1,5 +1,6 @@
 #pragma once
 
+#include "chart_navigation.h"
 #include "info_file.h"
 #include "telemetry_channel.h"
 
@@ -7,19 +8,15 @@
 #include <QHash>
 #include <QWidget>
 
-#include <array>
 #include <functional>
 
 class InterfaceLock;
-class QCheckBox;
-class QComboBox;
-class QGroupBox;
-class QLabel;
+class ParameterRows;
 class QLineEdit;
-class QRadioButton;
 class QTabWidget;
-class QToolButton;
+class QVBoxLayout;
 class RecordingChart;
+class RecordingControls;
 
 namespace telemetry {
 class LiveRecorder;
@@ -45,7 +42,7 @@ public:
     // Bit 0 of EEPROM-00 as decoded: whether the module has the water pressure channel.
     void showWaterPressure(bool present);
     // After the interface lock enabled its controls: the colour buttons follow the recorder again.
-    void afterUnlock() { showColourButtons(); }
+    void afterUnlock();
 
     // Asked for a record file to open or a name to save under; empty cancels. Replaceable so
     // that tests need no dialog.
@@ -68,19 +65,17 @@ signals:
 private:
     QString m_fileFilterName = QStringLiteral("Файлы параметров");
     QWidget* buildParameters();
+    void wireRecorder();
     QWidget* buildAxisPanel(telemetry::ValueAxis axis);
+    void addAxisEnd(QVBoxLayout* layout, telemetry::ValueAxis axis, telemetry::AxisEnd end);
     void addRecordingTab(int index, telemetry::Recording* recording);
     void removeRecordingTab(telemetry::Recording* recording);
     void showControls();
-    void showAveragingButton(bool averaging);
-    void showColourButtons();
-    void showValues();
     void showValuesAt(int pointIndex);
     void showAxisEdits(telemetry::ValueAxis axis);
     // sb_AxLeft_Fit, sb_AxRight_Fit: the axis (and its edits) to the visible values of its
     // channels on the current chart.
     void fitValueAxis(telemetry::ValueAxis axis);
-    void chooseColour(int colourIndex);
     void applyColours(RecordingChart* chart) const;
     void redraw(RecordingChart* chart, const telemetry::Recording& recording) const;
     void openRecordFile();
@@ -88,40 +83,10 @@ private:
 
     telemetry::LiveRecorder& m_recorder;
     QHash<const telemetry::Recording*, RecordingChart*> m_charts;
-    // Colours of the colour buttons in Info_A.ini order (Color01 .. Color11; Color09 unused), plus
-    // the fuel-used and output-frequency rows.
-    std::array<QColor, kInfoColourCount> m_colours;
-    QColor m_fuelUsedColour = Qt::black;
-    QColor m_outputColour = Qt::black;
-
+    ParameterRows* m_rows = nullptr;
+    RecordingControls* m_controls = nullptr;
     QTabWidget* spc_Graph = nullptr;
     QWidget* spnl_AxLeft = nullptr;
     QWidget* spnl_AxRight = nullptr;
-    std::array<QCheckBox*, telemetry::kChannelCount> m_checks{};
-    std::array<QToolButton*, telemetry::kChannelCount> m_colourButtons{};
-    std::array<QLabel*, telemetry::kChannelCount> m_values{};
-    std::array<QRadioButton*, telemetry::kChannelCount> m_radios{};
-    std::array<QLabel*, telemetry::kChannelCount> m_captions{};
-    QString m_waterPressureCaption;
-    QToolButton* atb_KRT_Color = nullptr;
-    QToolButton* atb_digDMRV_Output_Color = nullptr;
-    QLabel* Lbl_KRT = nullptr;
-    QToolButton* atb_Get_0 = nullptr;
-    QToolButton* atb_RT_TCNorma = nullptr;
-    QToolButton* atb_RT_TCAverage = nullptr;
-    QToolButton* atb_Chart1_Start = nullptr;
-    QToolButton* atb_Chart1_Pause = nullptr;
-    QToolButton* atb_Chart1_Continue = nullptr;
-    QToolButton* atb_Chart1_Stop = nullptr;
-    QToolButton* atb_Chart1_Delete = nullptr;
-    QToolButton* atb_Param_Open_2 = nullptr;
-    QToolButton* atb_Param_Save_2 = nullptr;
-    QToolButton* atb_Type_Graf_Nepr = nullptr;
-    QToolButton* atb_Type_Graf_Page = nullptr;
-    QLineEdit* Edit_Width_Page_Graf = nullptr;
-    QList<QToolButton*> m_navigation;
-    QGroupBox* sGroupBox14 = nullptr;
-    QLineEdit* Ed_Limit = nullptr;
-    QComboBox* cb_Int_Graf_In = nullptr;
     QLineEdit* m_axisEdits[2][2] = {}; // [axis][end: 0 maximum, 1 minimum]
 };

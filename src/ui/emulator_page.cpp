@@ -1,5 +1,6 @@
 #include "emulator_page.h"
 
+#include "curve_chart.h"
 #include "curve_grid_tools.h"
 
 #include "curve_features.h"
@@ -34,12 +35,6 @@
 using namespace curve;
 
 namespace {
-
-const QColor kYellow(255, 215, 0);
-const QColor kCurveRed(220, 0, 0);
-constexpr double kHitPixels = 7;
-constexpr double kVoltsFrom = -0.05;
-constexpr double kVoltsTo = 5.1;
 
 QToolButton* toolButton(const char* name, const QString& caption, QWidget* parent) {
     auto* b = new QToolButton(parent);
@@ -141,6 +136,14 @@ QWidget* EmulatorPage::buildGridPanel() {
         header("sbtn_sgrid_Emu_Cap_Right", QStringLiteral("U MAF датчика или расход воздуха"));
     v->addLayout(headers);
 
+    buildGrid();
+    v->addWidget(sgrid_Emu, 1);
+    v->addWidget(buildDataGroup());
+    v->addWidget(buildFilterGroup());
+    return sPanel_Table2D_Emu;
+}
+
+void EmulatorPage::buildGrid() {
     sgrid_Emu = new QTableWidget(kPointCount, 2, sPanel_Table2D_Emu);
     sgrid_Emu->setObjectName(QStringLiteral("sgrid_Emu"));
     sgrid_Emu->horizontalHeader()->hide();
@@ -162,7 +165,6 @@ QWidget* EmulatorPage::buildGridPanel() {
         sgrid_Emu->setItem(i, 1, value);
     }
     sgrid_Emu->installEventFilter(this);
-    v->addWidget(sgrid_Emu, 1);
 
     // The step buttons live in the grid and move to the row pressed last.
     atb_SGrid_Down = new QToolButton(sgrid_Emu->viewport());
@@ -178,7 +180,9 @@ QWidget* EmulatorPage::buildGridPanel() {
     Timer_Hide_Panels.setObjectName(QStringLiteral("Timer_Hide_Panels"));
     Timer_Hide_Panels.setSingleShot(true);
     Timer_Hide_Panels.setInterval(HideStepButtonsMs);
+}
 
+QWidget* EmulatorPage::buildDataGroup() {
     auto* data = group("sgb_Emu_Data", QStringLiteral("Данные"), sPanel_Table2D_Emu);
     auto* dataLayout = new QGridLayout(data);
     dataLayout->setContentsMargins(4, 4, 4, 4);
@@ -191,8 +195,10 @@ QWidget* EmulatorPage::buildGridPanel() {
     dataLayout->addWidget(atb_Emu_Out_2, 1, 0);
     dataLayout->addWidget(atb_Emu_Open_2, 2, 0);
     dataLayout->addWidget(atb_Emu_Save_2, 3, 0);
-    v->addWidget(data);
+    return data;
+}
 
+QWidget* EmulatorPage::buildFilterGroup() {
     auto* filter =
         group("sgb_Lambda_Filter", QStringLiteral("Фильтр чтения таблиц"), sPanel_Table2D_Emu);
     auto* filterLayout = new QHBoxLayout(filter);
@@ -213,8 +219,7 @@ QWidget* EmulatorPage::buildGridPanel() {
     srb_Filter_2D->setFocusPolicy(Qt::NoFocus);
     srb_Filter_2D->setAttribute(Qt::WA_TransparentForMouseEvents); // an indicator only
     filterLayout->addWidget(srb_Filter_2D);
-    v->addWidget(filter);
-    return sPanel_Table2D_Emu;
+    return filter;
 }
 
 QWidget* EmulatorPage::buildChartPanel() {
@@ -237,50 +242,8 @@ QWidget* EmulatorPage::buildChartPanel() {
     Lbl_Chart_Bis_File->hide();
     v->addWidget(Lbl_Chart_Bis_File);
 
-    Chart_Bis = new QCustomPlot(panel);
-    // Axis numbers with the separator of the grid's values.
-    Chart_Bis->setLocale(DecimalFormat().locale());
-    Chart_Bis->setObjectName(QStringLiteral("Chart_Bis"));
-    Chart_Bis->setMinimumSize(300, 200);
-    Chart_Bis->setMouseTracking(true);
-    Chart_Bis->xAxis->setRange(-0.5, 63.5);
-    Chart_Bis->yAxis->setRange(kVoltsFrom, kVoltsTo);
-    // A rectangle dragged over the plot zooms the voltage axis only; a right drag pans it and a
-    // double click shows the whole range again.
-    Chart_Bis->setSelectionRectMode(QCP::srmZoom);
-    Chart_Bis->axisRect()->setRangeZoomAxes(nullptr, Chart_Bis->yAxis);
-    Chart_Bis->axisRect()->setRangeDragAxes(nullptr, Chart_Bis->yAxis);
-    Chart_Bis->xAxis->setLabel(
-        QStringLiteral("Относительное количество топлива или расход воздуха"));
-    Chart_Bis->yAxis->setLabel(QStringLiteral("Напряжение, В или расход воздуха"));
-    QSharedPointer<QCPAxisTickerFixed> volts(new QCPAxisTickerFixed);
-    volts->setTickStep(0.5);
-    Chart_Bis->yAxis->setTicker(volts);
-    m_curveGraph = Chart_Bis->addGraph();
-    m_curveGraph->setPen(QPen(kCurveRed, 3));
-    m_curveGraph->setScatterStyle(
-        QCPScatterStyle(QCPScatterStyle::ssSquare, QPen(kCurveRed), QBrush(Qt::white), 6));
-    // The values last read from the module: a thin dashed reference under the curve, labelled
-    // at its end. Nothing is edited on it.
-    m_readGraph = Chart_Bis->addGraph();
-    m_readGraph->setLayer(QStringLiteral("grid"));
-    m_readGraph->setPen(QPen(QColor(110, 110, 110), 1, Qt::DashLine));
-    m_readLabel = new QCPItemText(Chart_Bis);
-    m_readLabel->setObjectName(QStringLiteral("Lbl_Chart_Bis_Read"));
-    m_readLabel->setColor(QColor(110, 110, 110));
-    m_readLabel->setVisible(false);
-    for (int i = 1; i <= MarkerCount; ++i) {
-        auto* marker = new QCPItemTracer(Chart_Bis);
-        marker->setObjectName(QStringLiteral("Shape_Yellow%1").arg(i));
-        marker->setStyle(QCPItemTracer::tsSquare);
-        marker->setSize(9);
-        marker->setPen(QPen(QColor(160, 130, 0)));
-        marker->setBrush(kYellow);
-        marker->setLayer(QStringLiteral("overlay"));
-        marker->setVisible(false);
-        m_markers.append(marker);
-        m_markerHints.append(QString());
-    }
+    Chart_Bis = new CurveChart(panel);
+    Chart_Bis->editingAllowed = [this] { return sgrid_Emu->isEnabled(); };
     v->addWidget(Chart_Bis, 1);
 
     StatusBar_2D = new StatusPanels(QStringLiteral("StatusBar_2D"), {200, 200, 150}, panel);
@@ -319,6 +282,12 @@ QWidget* EmulatorPage::buildControls() {
     smoothingLayout->addWidget(m_acceptPlace);
     h->addWidget(smoothing, 3);
 
+    h->addWidget(buildOverlayGroup(panel), 2);
+    return panel;
+}
+
+// "Динамический вывод": the live operating-point markers and how many of them are kept.
+QWidget* EmulatorPage::buildOverlayGroup(QWidget* panel) {
     auto* dynamic = group("sgb_YellowPoints", QStringLiteral("Динамический вывод"), panel);
     auto* dynamicLayout = new QGridLayout(dynamic);
     dynamicLayout->setContentsMargins(4, 4, 4, 4);
@@ -347,14 +316,12 @@ QWidget* EmulatorPage::buildControls() {
     dynamicLayout->addWidget(atb_Num_Yellow_Points_Down, 1, 1);
     dynamicLayout->addWidget(Ed_Num_Yellow_Points, 1, 2);
     dynamicLayout->addWidget(atb_Num_Yellow_Points_Up, 1, 3);
-    h->addWidget(dynamic, 2);
-    return panel;
+    return dynamic;
 }
 
 void EmulatorPage::bind() {
     CurveModel& model = m_features.model();
     CurveTransfer& transfer = m_features.transfer();
-    OverlayPoll& overlay = m_features.overlay();
 
     connect(&model, &CurveModel::textChanged, this, &EmulatorPage::showText);
     m_tools = new CurveGridTools(sgrid_Emu, model, this);
@@ -392,6 +359,13 @@ void EmulatorPage::bind() {
     new HoldRepeat(
         atb_SGrid_Up, StepRepeatMs, [this] { return stepRow(1); }, [this] { writeSteppedRow(); });
 
+    bindButtons();
+    bindTransfer();
+    bindChart();
+}
+
+void EmulatorPage::bindButtons() {
+    OverlayPoll& overlay = m_features.overlay();
     connect(atb_Emu_In_2, &QToolButton::clicked, this, &EmulatorPage::atb_Emu_In_2Click);
     connect(atb_Emu_Out_2, &QToolButton::clicked, this, &EmulatorPage::atb_Emu_Out_2Click);
     connect(atb_Emu_Save_2, &QToolButton::clicked, this, &EmulatorPage::atb_Emu_Save_2Click);
@@ -414,6 +388,14 @@ void EmulatorPage::bind() {
             [this] { setMarkerCountText(Ed_Num_Yellow_Points->text()); });
     setMarkerCountText(QString::number(overlay.markerCount()));
 
+    connect(&overlay, &OverlayPoll::lockRequested, this, &EmulatorPage::lockRequested);
+    connect(&overlay, &OverlayPoll::unlockRequested, this, &EmulatorPage::unlockRequested);
+    connect(&overlay, &OverlayPoll::started, this, [this] { Chart_Bis->hideMarkersFrom(1); });
+    connect(&overlay, &OverlayPoll::pointPlaced, this, &EmulatorPage::placeMarker);
+}
+
+void EmulatorPage::bindTransfer() {
+    CurveTransfer& transfer = m_features.transfer();
     connect(&transfer, &CurveTransfer::lockRequested, this, &EmulatorPage::lockRequested);
     connect(&transfer, &CurveTransfer::unlockRequested, this, &EmulatorPage::unlockRequested);
     connect(&transfer, &CurveTransfer::lockRequested, this, [this] { setEditingLocked(true); });
@@ -428,17 +410,17 @@ void EmulatorPage::bind() {
         atb_Lambda_Filter_Off->setChecked(!on);
         srb_Filter_2D->setEnabled(on);
     });
-    connect(&overlay, &OverlayPoll::lockRequested, this, &EmulatorPage::lockRequested);
-    connect(&overlay, &OverlayPoll::unlockRequested, this, &EmulatorPage::unlockRequested);
-    connect(&overlay, &OverlayPoll::started, this, [this] { hideMarkersFrom(1); });
-    connect(&overlay, &OverlayPoll::pointPlaced, this, &EmulatorPage::placeMarker);
+}
 
-    connect(Chart_Bis, &QCustomPlot::mousePress, this, &EmulatorPage::chartPressed);
-    connect(Chart_Bis, &QCustomPlot::mouseMove, this, &EmulatorPage::chartMoved);
-    connect(Chart_Bis, &QCustomPlot::mouseRelease, this, &EmulatorPage::chartReleased);
-    connect(Chart_Bis, &QCustomPlot::mouseDoubleClick, this, [this] {
-        Chart_Bis->yAxis->setRange(kVoltsFrom, kVoltsTo);
-        Chart_Bis->replot(QCustomPlot::rpQueuedReplot);
+void EmulatorPage::bindChart() {
+    connect(Chart_Bis, &CurveChart::pointPressed, this, &EmulatorPage::showPointStatus);
+    connect(Chart_Bis, &CurveChart::proposalRequested, this, &EmulatorPage::proposeAt);
+    // The whole drag is one undo step.
+    connect(Chart_Bis, &CurveChart::dragStarted, m_tools, &CurveGridTools::hold);
+    connect(Chart_Bis, &CurveChart::dragFinished, m_tools, &CurveGridTools::release);
+    connect(Chart_Bis, &CurveChart::dragged, this, [this](int point, double volts) {
+        m_features.model().drag(point, volts);
+        showPointStatus(point);
     });
 }
 
@@ -480,23 +462,12 @@ void EmulatorPage::applyLanguage(const QList<LanguageFileEntry>& entries,
     // The chart's axis titles follow the grid's column headers.
     Chart_Bis->yAxis->setLabel(sbtn_sgrid_Emu_Cap_Right->text());
     Chart_Bis->xAxis->setLabel(sbtn_sgrid_Emu_Cap_Left->text());
-    m_readLabel->setText(messageText(MakeMessage(kMsgReadLine)));
+    Chart_Bis->setReadLabelText(messageText(MakeMessage(kMsgReadLine)));
     Chart_Bis->replot(QCustomPlot::rpQueuedReplot);
 }
 
 void EmulatorPage::showRead() {
-    const QVector<double>& values = m_features.model().values();
-    QVector<double> keys;
-    for (int i = 0; i < values.size(); ++i)
-        keys.append(i);
-    m_readGraph->setData(keys, values, true);
-    // Beside the line's end: below it near the top of the plot, above it elsewhere.
-    const double end = values.value(kPointCount - 1);
-    m_readLabel->setPositionAlignment(Qt::AlignRight |
-                                      (end > 4.5 ? Qt::AlignTop : Qt::AlignBottom));
-    m_readLabel->position->setCoords(kPointCount - 1, end);
-    m_readLabel->setVisible(true);
-    Chart_Bis->replot(QCustomPlot::rpQueuedReplot);
+    Chart_Bis->showRead(m_features.model().values());
 }
 
 QString EmulatorPage::messageText(const Message& m) const {
@@ -531,13 +502,11 @@ void EmulatorPage::showLabels() {
     for (int i = 0; i < kPointCount; ++i)
         sgrid_Emu->item(i, 0)->setText(model.label(i));
     m_updating = false;
-    // The bottom axis shows the positions: every 4 points (2 with the stretched range).
-    QSharedPointer<QCPAxisTickerText> ticker(new QCPAxisTickerText);
-    for (int i = 0; i < kPointCount; i += 4)
-        ticker->addTick(i, model.positionText(i));
-    ticker->addTick(kPointCount - 1, model.positionText(kPointCount - 1));
-    Chart_Bis->xAxis->setTicker(ticker);
-    Chart_Bis->replot(QCustomPlot::rpQueuedReplot);
+    // The bottom axis shows the positions.
+    QStringList positions;
+    for (int i = 0; i < kPointCount; ++i)
+        positions << model.positionText(i);
+    Chart_Bis->showPositions(positions);
 }
 
 void EmulatorPage::commitRow(QTableWidgetItem* item) {
@@ -596,70 +565,26 @@ void EmulatorPage::writeSteppedRow() {
 // --- chart ---
 
 void EmulatorPage::showSeries() {
-    const CurveModel& model = m_features.model();
-    auto keys = [](qsizetype n) {
-        QVector<double> k;
-        for (qsizetype i = 0; i < n; ++i)
-            k.append(double(i));
-        return k;
-    };
     // The one curve: the grid's values, what a write sends; a text that is not a number is a gap.
-    m_curveGraph->setData(keys(model.values().size()), model.values(), true);
-    Chart_Bis->replot(QCustomPlot::rpQueuedReplot);
+    Chart_Bis->showValues(m_features.model().values());
 }
 
 void EmulatorPage::clearProposals() {
-    for (QCPGraph* g : std::as_const(m_proposalGraphs))
-        Chart_Bis->removeGraph(g);
-    m_proposalGraphs.clear();
-    m_proposalColours.clear();
+    Chart_Bis->clearProposals();
     m_arcs.reset();
     m_line.reset();
-    Chart_Bis->replot(QCustomPlot::rpQueuedReplot);
+}
+
+QCustomPlot* EmulatorPage::chart() const {
+    return Chart_Bis;
+}
+
+int EmulatorPage::proposalGraphCount() const {
+    return Chart_Bis->proposalGraphCount();
 }
 
 QColor EmulatorPage::proposalColour(int i) const {
-    return m_proposalColours.value(i);
-}
-
-void EmulatorPage::drawArcs(const ArcProposal& arcs) {
-    clearProposals();
-    for (const ArcSegment& segment : arcs.segments) {
-        // The chosen candidate is drawn last, over the others.
-        QList<int> order;
-        for (int u = 0; u < kArcCandidateCount; ++u) {
-            if (u != segment.chosen)
-                order.append(u);
-        }
-        order.append(segment.chosen);
-        for (const int u : order) {
-            QVector<double> keys;
-            for (int j = 0; j < segment.candidates[u].size(); ++j)
-                keys.append(segment.from + j);
-            QCPGraph* g = Chart_Bis->addGraph();
-            const QColor colour = u == segment.chosen ? QColor(Qt::red) : kYellow;
-            g->setPen(QPen(colour, u == segment.chosen ? 2 : 1));
-            g->setData(keys, segment.candidates[u], true);
-            m_proposalGraphs.append(g);
-            m_proposalColours.append(colour);
-        }
-    }
-    m_arcs = arcs;
-    Chart_Bis->replot(QCustomPlot::rpQueuedReplot);
-}
-
-void EmulatorPage::drawLine(const LineProposal& line) {
-    clearProposals();
-    QVector<double> keys;
-    for (int i = 0; i < line.values.size(); ++i)
-        keys.append(i);
-    QCPGraph* g = Chart_Bis->addGraph();
-    g->setPen(QPen(kYellow, 3));
-    g->setData(keys, line.values, true);
-    m_proposalGraphs.append(g);
-    m_proposalColours.append(kYellow);
-    m_line = line;
-    Chart_Bis->replot(QCustomPlot::rpQueuedReplot);
+    return Chart_Bis->proposalColour(i);
 }
 
 void EmulatorPage::proposeAt(int point) {
@@ -670,14 +595,18 @@ void EmulatorPage::proposeAt(int point) {
             report(result.error);
             return;
         }
-        drawLine(*result.proposal);
+        m_arcs.reset();
+        m_line = *result.proposal;
+        Chart_Bis->drawLine(*m_line);
     } else {
         const ArcResult result = ProposeArcs(edit, point, m_features.arcMemory());
         if (!result.proposal) {
             report(result.error);
             return;
         }
-        drawArcs(*result.proposal);
+        m_line.reset();
+        m_arcs = *result.proposal;
+        Chart_Bis->drawArcs(*m_arcs);
     }
     showAcceptFor(m_mapSensor);
 }
@@ -716,87 +645,11 @@ void EmulatorPage::atb_Accept_Interpolation_MAPClick() {
         m_features.model().acceptValues(0, kPointCount - 1, m_line->values);
 }
 
-int EmulatorPage::pointAt(const QPointF& pos) const {
-    const QVector<double>& edit = m_features.model().values();
-    int best = -1;
-    double bestDistance = kHitPixels;
-    for (int i = 0; i < edit.size(); ++i) {
-        const QPointF p(Chart_Bis->xAxis->coordToPixel(i), Chart_Bis->yAxis->coordToPixel(edit[i]));
-        const double d = std::hypot(p.x() - pos.x(), p.y() - pos.y());
-        if (d <= bestDistance) {
-            bestDistance = d;
-            best = i;
-        }
-    }
-    return best;
-}
-
-double EmulatorPage::voltsAt(const QPointF& pos) const {
-    return Chart_Bis->yAxis->pixelToCoord(pos.y());
-}
-
 void EmulatorPage::showPointStatus(int point) {
     const double value = m_features.model().values().value(point);
     StatusBar_2D->setPanelText(
         0, text(9) + m_features.model().format().format(RoundHalfEven(value, 2)) + text(10));
     StatusBar_2D->setPanelText(1, text(11) + m_features.model().positionText(point) + text(12));
-}
-
-void EmulatorPage::chartPressed(QMouseEvent* event) {
-    m_panFrom = event->button() == Qt::RightButton ? event->position().y() : -1;
-    const int point = pointAt(event->position());
-    if (point < 0 || !sgrid_Emu->isEnabled())
-        return;
-    m_panFrom = -1;
-    // A press on a point moves the point, not the zoom rectangle.
-    Chart_Bis->setSelectionRectMode(QCP::srmNone);
-    m_selected = point;
-    showPointStatus(point);
-    if (event->button() == Qt::RightButton) {
-        proposeAt(point);
-        m_selected = -1;
-        return;
-    }
-    m_dragging = event->button() == Qt::LeftButton;
-    if (m_dragging)
-        m_tools->hold(); // the whole drag is one undo step
-}
-
-void EmulatorPage::chartMoved(QMouseEvent* event) {
-    if (m_dragging && m_selected >= 0) {
-        m_features.model().drag(m_selected, voltsAt(event->position()));
-        showPointStatus(m_selected);
-        return;
-    }
-    if (m_panFrom >= 0 && (event->buttons() & Qt::RightButton)) {
-        QCPAxis* axis = Chart_Bis->yAxis;
-        const double by = axis->pixelToCoord(m_panFrom) - axis->pixelToCoord(event->position().y());
-        axis->moveRange(by);
-        m_panFrom = event->position().y();
-        Chart_Bis->replot(QCustomPlot::rpQueuedReplot);
-        return;
-    }
-    // The markers' hints.
-    for (int i = 0; i < m_markers.size(); ++i) {
-        QCPItemTracer* marker = m_markers[i];
-        if (!marker->visible())
-            continue;
-        const QPointF p = marker->position->pixelPosition();
-        if (std::fabs(p.x() - event->position().x()) <= 5 &&
-            std::fabs(p.y() - event->position().y()) <= 5) {
-            QToolTip::showText(event->globalPosition().toPoint(), m_markerHints[i], Chart_Bis);
-            return;
-        }
-    }
-}
-
-void EmulatorPage::chartReleased(QMouseEvent*) {
-    if (m_dragging)
-        m_tools->release();
-    m_dragging = false;
-    m_selected = -1;
-    m_panFrom = -1;
-    Chart_Bis->setSelectionRectMode(QCP::srmZoom);
 }
 
 void EmulatorPage::Btn_Refresh_2D_GrafClick() {
@@ -892,19 +745,13 @@ void EmulatorPage::setMarkerCountText(const QString& typed) {
     if (const std::optional<int> count = ParseMarkerCount(typed))
         overlay.setMarkerCount(*count);
     Ed_Num_Yellow_Points->setText(QString::number(overlay.markerCount()));
-    hideMarkersFrom(overlay.markerCount() + 1);
+    Chart_Bis->hideMarkersFrom(overlay.markerCount() + 1);
 }
 
 bool EmulatorPage::stepMarkerCount(int direction) {
     const int before = m_features.overlay().markerCount();
     setMarkerCountText(QString::number(before + direction));
     return m_features.overlay().markerCount() != before;
-}
-
-void EmulatorPage::hideMarkersFrom(int first) {
-    for (int i = std::max(1, first); i <= MarkerCount; ++i)
-        m_markers[i - 1]->setVisible(false);
-    Chart_Bis->replot(QCustomPlot::rpQueuedReplot);
 }
 
 void EmulatorPage::placeMarker(int number, const OverlayPoint& point) {
@@ -915,20 +762,11 @@ void EmulatorPage::placeMarker(int number, const OverlayPoint& point) {
     StatusBar_2D->setPanelText(0, u);
     StatusBar_2D->setPanelText(1, x);
     StatusBar_2D->setPanelText(2, fuel);
-    if (number < 1 || number > MarkerCount)
-        return;
-    QCPItemTracer* marker = m_markers[number - 1];
     // The marker sits over the curve point it belongs to: at the unhalved position.
-    marker->position->setCoords(point.x, point.u);
-    marker->setVisible(true);
-    m_markerHints[number - 1] = u + QStringLiteral("\r\n") + x + QStringLiteral("\r\n") + fuel;
-    Chart_Bis->replot(QCustomPlot::rpQueuedReplot);
+    Chart_Bis->placeMarker(number, point.x, point.u,
+                           u + QStringLiteral("\r\n") + x + QStringLiteral("\r\n") + fuel);
 }
 
 EmulatorPage::MarkerView EmulatorPage::marker(int number) const {
-    const QCPItemTracer* m = m_markers.value(number - 1);
-    if (!m)
-        return {};
-    return {m->visible(), m->position->coords().x(), m->position->coords().y(),
-            m_markerHints.value(number - 1)};
+    return Chart_Bis->marker(number);
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "curve_chart.h"
 #include "curve_messages.h"
 #include "curve_proposals.h"
 #include "info_file.h"
@@ -14,14 +15,10 @@
 #include <optional>
 
 class InterfaceLock;
-class QCPGraph;
-class QCPItemText;
-class QCPItemTracer;
 class QCustomPlot;
 class QGroupBox;
 class QLabel;
 class QLineEdit;
-class QMouseEvent;
 class QRadioButton;
 class QTableWidget;
 class QTableWidgetItem;
@@ -42,7 +39,7 @@ struct OverlayPoint;
 class EmulatorPage : public QWidget {
     Q_OBJECT
 public:
-    static constexpr int MarkerCount = 100;
+    static constexpr int MarkerCount = CurveChart::MarkerCount;
     static constexpr int StepRepeatMs = 200;
     static constexpr int HideStepButtonsMs = 600;
 
@@ -81,18 +78,13 @@ public:
     // The file operations pause the live chart first.
     std::function<void()> pauseLiveChart;
 
-    QCustomPlot* chart() const { return Chart_Bis; }
+    QCustomPlot* chart() const;
     // sgrid_Emu's context menu, keys, undo and compare.
     CurveGridTools* gridTools() const { return m_tools; }
     // The markers placed so far: visible ones with their plot position and hint.
-    struct MarkerView {
-        bool visible = false;
-        double x = 0;
-        double u = 0;
-        QString hint;
-    };
+    using MarkerView = CurveChart::MarkerView;
     MarkerView marker(int number) const; // 1 .. 100
-    int proposalGraphCount() const { return int(m_proposalGraphs.size()); }
+    int proposalGraphCount() const;
     // The colour of proposal graph i (red for the chosen candidates).
     QColor proposalColour(int i) const;
     // Runs a right click on point k of the edit series (the chart's mouse handling calls it).
@@ -128,28 +120,27 @@ private:
     QWidget* buildGridPanel();
     QWidget* buildChartPanel();
     QWidget* buildControls();
+    QWidget* buildOverlayGroup(QWidget* panel);
+    void buildGrid();
+    QWidget* buildDataGroup();
+    QWidget* buildFilterGroup();
     void bind();
+    void bindButtons();
+    void bindTransfer();
+    void bindChart();
     void showText(int point);
     void showLabels();
     void showSeries();
     void showRead();
     void clearProposals();
-    void drawArcs(const curve::ArcProposal& arcs);
-    void drawLine(const curve::LineProposal& line);
     void showAcceptFor(bool map);
     void commitRow(QTableWidgetItem* item);
     void moveToNextRow();
     void placeStepButtons(int row);
     bool stepRow(int direction);
     void writeSteppedRow();
-    void chartPressed(QMouseEvent* event);
-    void chartMoved(QMouseEvent* event);
-    void chartReleased(QMouseEvent* event);
-    int pointAt(const QPointF& pos) const;
-    double voltsAt(const QPointF& pos) const;
     void showPointStatus(int point);
     void placeMarker(int number, const curve::OverlayPoint& point);
-    void hideMarkersFrom(int first);
     void setMarkerCountText(const QString& text);
     bool stepMarkerCount(int direction);
     void report(const curve::Message& message);
@@ -174,17 +165,9 @@ private:
 
     QLabel* Lbl_Chart_Bis_Caption = nullptr;
     QLabel* Lbl_Chart_Bis_File = nullptr;
-    QCustomPlot* Chart_Bis = nullptr;
-    QCPGraph* m_curveGraph = nullptr;
-    QCPGraph* m_readGraph = nullptr; // the last complete read, for reference
-    QCPItemText* m_readLabel = nullptr;
-    QList<QCPGraph*> m_proposalGraphs;
-    QList<QColor> m_proposalColours;
+    CurveChart* Chart_Bis = nullptr;
     std::optional<curve::ArcProposal> m_arcs;
     std::optional<curve::LineProposal> m_line;
-    int m_selected = -1;
-    bool m_dragging = false;
-    double m_panFrom = -1; // the pixel row a right drag started from; -1: no pan
     StatusPanels* StatusBar_2D = nullptr;
     CurveGridTools* m_tools = nullptr;
 
@@ -204,6 +187,4 @@ private:
     QToolButton* atb_Num_Yellow_Points_Down = nullptr;
     QToolButton* atb_Num_Yellow_Points_Up = nullptr;
     QLineEdit* Ed_Num_Yellow_Points = nullptr;
-    QList<QCPItemTracer*> m_markers;
-    QStringList m_markerHints;
 };

@@ -45,34 +45,7 @@ LeftColumn::LeftColumn(QWidget* parent) : QWidget(parent) {
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(4, 4, 4, 4);
 
-    // Connect and disconnect share one place.
-    auto* onOff = new QWidget(this);
-    onOff->setObjectName(QStringLiteral("spnl_2012_On_Off"));
-    auto* onOffLayout = new QStackedLayout(onOff);
-    atb_2012_B_ModuleOn = toolButton("atb_2012_B_ModuleOn", QStringLiteral("Подключить"), onOff);
-    atb_2012_B_ModuleOff = toolButton("atb_2012_B_ModuleOff", QStringLiteral("Отключить"), onOff);
-    for (QToolButton* b : {atb_2012_B_ModuleOn, atb_2012_B_ModuleOff}) {
-        b->setMinimumHeight(32);
-        b->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
-        onOffLayout->addWidget(b);
-    }
-    layout->addWidget(onOff);
-
-    // The port boxes lie on each other; the user sees and uses the skinned one.
-    auto* ports = new QWidget(this);
-    auto* portsLayout = new QStackedLayout(ports);
-    portsLayout->setStackingMode(QStackedLayout::StackOne);
-    cbPort = new QComboBox(ports);
-    cbPort->setObjectName(QStringLiteral("cbPort"));
-    scb_COM_port = new QComboBox(ports);
-    scb_COM_port->setObjectName(QStringLiteral("scb_COM_port"));
-    scb_COM_port->setEditable(true); // a device path may be typed
-    scb_COM_port->setInsertPolicy(QComboBox::NoInsert);
-    portsLayout->addWidget(scb_COM_port);
-    portsLayout->addWidget(cbPort);
-    portsLayout->setCurrentWidget(scb_COM_port);
-    layout->addWidget(ports);
-
+    buildConnection(layout);
     Edit5 = new QLineEdit(this);
     Edit5->setObjectName(QStringLiteral("Edit5"));
     Edit5->hide();
@@ -98,6 +71,43 @@ LeftColumn::LeftColumn(QWidget* parent) : QWidget(parent) {
                        "palette(highlighted-text); }"));
     layout->addWidget(scbx_LangDriver);
 
+    layout->addWidget(buildPageButtons());
+    layout->addStretch(1);
+}
+
+// The connect and disconnect buttons in one place, and the port boxes.
+void LeftColumn::buildConnection(QVBoxLayout* layout) {
+    // Connect and disconnect share one place.
+    auto* onOff = new QWidget(this);
+    onOff->setObjectName(QStringLiteral("spnl_2012_On_Off"));
+    auto* onOffLayout = new QStackedLayout(onOff);
+    atb_2012_B_ModuleOn = toolButton("atb_2012_B_ModuleOn", QStringLiteral("Подключить"), onOff);
+    atb_2012_B_ModuleOff = toolButton("atb_2012_B_ModuleOff", QStringLiteral("Отключить"), onOff);
+    for (QToolButton* b : {atb_2012_B_ModuleOn, atb_2012_B_ModuleOff}) {
+        b->setMinimumHeight(32);
+        b->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
+        onOffLayout->addWidget(b);
+    }
+
+    // The port boxes lie on each other; the user sees and uses the skinned one.
+    auto* ports = new QWidget(this);
+    auto* portsLayout = new QStackedLayout(ports);
+    portsLayout->setStackingMode(QStackedLayout::StackOne);
+    cbPort = new QComboBox(ports);
+    cbPort->setObjectName(QStringLiteral("cbPort"));
+    scb_COM_port = new QComboBox(ports);
+    scb_COM_port->setObjectName(QStringLiteral("scb_COM_port"));
+    scb_COM_port->setEditable(true); // a device path may be typed
+    scb_COM_port->setInsertPolicy(QComboBox::NoInsert);
+    portsLayout->addWidget(scb_COM_port);
+    portsLayout->addWidget(cbPort);
+    portsLayout->setCurrentWidget(scb_COM_port);
+
+    layout->addWidget(onOff);
+    layout->addWidget(ports);
+}
+
+QWidget* LeftColumn::buildPageButtons() {
     // Eight page buttons in two columns, each with its caption strip.
     auto* pagesPanel = new QWidget(this);
     pagesPanel->setObjectName(QStringLiteral("sPanel4"));
@@ -154,8 +164,7 @@ LeftColumn::LeftColumn(QWidget* parent) : QWidget(parent) {
         *p.button = button;
         m_pageIcons.last().strip = strip;
     }
-    layout->addWidget(pagesPanel);
-    layout->addStretch(1);
+    return pagesPanel;
 }
 
 void LeftColumn::showConnectButton(bool connectInFront) {
@@ -171,4 +180,24 @@ bool LeftColumn::connectButtonInFront() const {
 void LeftColumn::refreshPageIcons() {
     for (const PageIcon& icon : std::as_const(m_pageIcons))
         icon.button->setIcon(pageIcon(icon.strip->text(), icon.colour));
+}
+
+void LeftColumn::showPorts(const QStringList& ports) {
+    const QString selected = cbPort->currentText();
+    const int index = cbPort->currentIndex();
+    cbPort->clear();
+    cbPort->addItems(ports);
+    // The selection follows its port where it is still listed, else stays at its position.
+    const int same = cbPort->findText(selected);
+    cbPort->setCurrentIndex(
+        !selected.isEmpty() && same >= 0 ? same : (index < cbPort->count() ? index : -1));
+}
+
+void LeftColumn::mirrorPortBox() {
+    const QSignalBlocker block(scb_COM_port);
+    scb_COM_port->clear();
+    for (int i = 0; i < cbPort->count(); ++i)
+        scb_COM_port->addItem(cbPort->itemText(i));
+    scb_COM_port->setCurrentIndex(cbPort->currentIndex());
+    scb_COM_port->setEditText(cbPort->currentText());
 }

@@ -2,6 +2,7 @@
 
 #include <QColor>
 #include <QList>
+#include <QStringList>
 #include <QWidget>
 
 class QButtonGroup;
@@ -9,6 +10,7 @@ class QComboBox;
 class QLabel;
 class QLineEdit;
 class QToolButton;
+class QVBoxLayout;
 
 // The fixed left column: connection buttons, the two port boxes, the raw console, the language
 // list and the eight page buttons with their caption strips.
@@ -20,6 +22,11 @@ public:
     // Brings the connect (true) or the disconnect button to the front; they share one place.
     void showConnectButton(bool connectInFront);
     bool connectButtonInFront() const;
+    // cbPort lists these ports; its selection follows its port where it is still listed, else
+    // stays at its position.
+    void showPorts(const QStringList& ports);
+    // scb_COM_port, the box the user sees, takes cbPort's items, index and text.
+    void mirrorPortBox();
     // Draws the page buttons' pictures again from their caption strips, after a language change.
     void refreshPageIcons();
 
@@ -44,6 +51,8 @@ public:
     QButtonGroup* pageGroup = nullptr; // all page buttons but the template's
 
 private:
+    void buildConnection(QVBoxLayout* layout);
+    QWidget* buildPageButtons();
     struct PageIcon {
         QToolButton* button = nullptr;
         QColor colour;

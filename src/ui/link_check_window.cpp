@@ -31,24 +31,7 @@ TfmLinkCheck::TfmLinkCheck(LinkCheck& check, QWidget* parent) : QDialog(parent),
     hint->setObjectName(QStringLiteral("Lbl_LinkCheck_Hint"));
     hint->setWordWrap(true);
     layout->addWidget(hint);
-    auto* row = new QHBoxLayout;
-    auto* countLabel = new QLabel(this);
-    countLabel->setObjectName(QStringLiteral("Lbl_LinkCheck_Count"));
-    row->addWidget(countLabel);
-    Ed_LinkCheck_Count = new QSpinBox(this);
-    Ed_LinkCheck_Count->setObjectName(QStringLiteral("Ed_LinkCheck_Count"));
-    Ed_LinkCheck_Count->setRange(1, LinkCheck::MaxCount);
-    Ed_LinkCheck_Count->setValue(LinkCheck::DefaultCount);
-    row->addWidget(Ed_LinkCheck_Count);
-    btn_LinkCheck_Start = new QPushButton(this);
-    btn_LinkCheck_Start->setObjectName(QStringLiteral("btn_LinkCheck_Start"));
-    row->addWidget(btn_LinkCheck_Start);
-    btn_LinkCheck_Cancel = new QPushButton(this);
-    btn_LinkCheck_Cancel->setObjectName(QStringLiteral("btn_LinkCheck_Cancel"));
-    btn_LinkCheck_Cancel->setEnabled(false);
-    row->addWidget(btn_LinkCheck_Cancel);
-    row->addStretch(1);
-    layout->addLayout(row);
+    layout->addLayout(buildCountRow());
     pb_LinkCheck = new QProgressBar(this);
     pb_LinkCheck->setObjectName(QStringLiteral("pb_LinkCheck"));
     pb_LinkCheck->setValue(0);
@@ -91,6 +74,28 @@ TfmLinkCheck::TfmLinkCheck(LinkCheck& check, QWidget* parent) : QDialog(parent),
 
 QString TfmLinkCheck::text(const char* key) const {
     return m_texts ? m_texts->text(QString::fromLatin1(key)) : QString();
+}
+
+// The number of reads and the start and cancel buttons.
+QLayout* TfmLinkCheck::buildCountRow() {
+    auto* row = new QHBoxLayout;
+    auto* countLabel = new QLabel(this);
+    countLabel->setObjectName(QStringLiteral("Lbl_LinkCheck_Count"));
+    row->addWidget(countLabel);
+    Ed_LinkCheck_Count = new QSpinBox(this);
+    Ed_LinkCheck_Count->setObjectName(QStringLiteral("Ed_LinkCheck_Count"));
+    Ed_LinkCheck_Count->setRange(1, LinkCheck::MaxCount);
+    Ed_LinkCheck_Count->setValue(LinkCheck::DefaultCount);
+    row->addWidget(Ed_LinkCheck_Count);
+    btn_LinkCheck_Start = new QPushButton(this);
+    btn_LinkCheck_Start->setObjectName(QStringLiteral("btn_LinkCheck_Start"));
+    row->addWidget(btn_LinkCheck_Start);
+    btn_LinkCheck_Cancel = new QPushButton(this);
+    btn_LinkCheck_Cancel->setObjectName(QStringLiteral("btn_LinkCheck_Cancel"));
+    btn_LinkCheck_Cancel->setEnabled(false);
+    row->addWidget(btn_LinkCheck_Cancel);
+    row->addStretch(1);
+    return row;
 }
 
 void TfmLinkCheck::setTexts(const InterfaceTexts& texts) {

@@ -5,6 +5,7 @@
 class InterfaceTexts;
 class LinkCheck;
 class QLabel;
+class QLayout;
 class DisplayThrottle;
 class QProgressBar;
 class QPushButton;
@@ -33,6 +34,7 @@ signals:
     void useFastTransfers();
 
 private:
+    QLayout* buildCountRow();
     QString text(const char* key) const;
     void start();
     void showReport(bool complete, const QString& stoppedAt);

@@ -16,10 +16,10 @@
 #include "link_check.h"
 #include "link_check_window.h"
 #include "live_recorder.h"
+#include "module_connection.h"
 #include "operation_line.h"
 #include "options_file.h"
 #include "pages.h"
-#include "port_watcher.h"
 #include "process_priority.h"
 #include "qt_translations.h"
 #include "raw_console.h"
@@ -43,7 +43,6 @@
 #include <QDateTime>
 #include <QDir>
 #include <QFileDialog>
-#include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenuBar>
@@ -84,20 +83,12 @@ TfmMain::TfmMain(const StartOptions& options, QWidget* parent) : QMainWindow(par
     m_engine->setIntervalScale(options.intervalScale);
     m_console = std::make_unique<RawConsole>(*m_engine);
     m_linkCheck = std::make_unique<LinkCheck>(*m_engine);
-    m_connectRead = std::make_unique<ConnectRead>(*m_engine, m_moduleSettings);
+    m_connection =
+        std::make_unique<ModuleConnection>(BComPort1, *m_engine, m_moduleSettings, m_journal);
     m_recorder = std::make_unique<telemetry::LiveRecorder>(*m_engine, m_moduleSettings);
     m_settingsFeatures = std::make_unique<SettingsFeatures>(*m_engine, m_moduleSettings);
-    m_settingsFeatures->follow(*m_connectRead);
+    m_settingsFeatures->follow(m_connection->read());
     m_curveFeatures = std::make_unique<curve::CurveFeatures>(*m_engine);
-    m_portWatcher = std::make_unique<PortWatcher>([this] {
-        QStringList ports;
-        TBComPort::ListSerialPorts(ports);
-        for (const QString& typed : std::as_const(m_typedPorts)) {
-            if (QFileInfo::exists(typed) && !ports.contains(typed))
-                ports.append(typed);
-        }
-        return ports;
-    });
     m_lock = std::make_unique<InterfaceLock>();
 
     auto* central = new QWidget(this);
@@ -127,7 +118,7 @@ TfmMain::TfmMain(const StartOptions& options, QWidget* parent) : QMainWindow(par
 TfmMain::~TfmMain() {
     // The destroy sequence: the disconnect rewrites both configuration files and closes the port.
     m_destroyed = true;
-    m_portWatcher->stop();
+    m_connection->stopWatching();
     atb_2012_B_ModuleOffClick();
     m_engine->stopAll();
     // The pages own transactions and refer to the engine and the features: they go now, while
@@ -171,6 +162,11 @@ void TfmMain::buildWorkArea(QWidget* central) {
                           static_cast<QWidget*>(Panel_Protocol)})
         m_pages->addWidget(page);
 
+    buildStatusArea(outer, central);
+    wirePageButtons();
+}
+
+void TfmMain::buildStatusArea(QVBoxLayout* outer, QWidget* central) {
     // The sensor types that select a line of Config_A.ini; nothing fills them yet.
     Ed_Type_Datchik_1_RU = new QLineEdit(central);
     Ed_Type_Datchik_1_RU->setObjectName(QStringLiteral("Ed_Type_Datchik_1_RU"));
@@ -204,7 +200,9 @@ void TfmMain::buildWorkArea(QWidget* central) {
     outer->addWidget(StatusBar_Top);
     StatusBar_Bottom = new StatusPanels(QStringLiteral("StatusBar_Bottom"), {300, 300}, central);
     outer->addWidget(StatusBar_Bottom);
+}
 
+void TfmMain::wirePageButtons() {
     LeftColumn* l = m_left;
     connect(l->atb_2012_B_ModuleOn, &QToolButton::clicked, this,
             &TfmMain::atb_2012_B_ModuleOnClick);
@@ -352,6 +350,12 @@ void TfmMain::wireEngine() {
     connect(e, &TransactionEngine::connectButtonToFrontRequested, this,
             [this] { m_left->showConnectButton(true); });
     connect(m_console.get(), &RawConsole::unlockRequested, this, &TfmMain::Btn_UnBlockClick);
+    wireChartAndSettingsPages();
+    wireConnection();
+    wireTablesPage();
+}
+
+void TfmMain::wireChartAndSettingsPages() {
     connect(spnl_2012_Setting, &SettingsPage::lockRequested, this, &TfmMain::Btn_BlockClick);
     connect(spnl_2012_Setting, &SettingsPage::unlockRequested, this, &TfmMain::Btn_UnBlockClick);
     connect(spnl_2012_Setting, &SettingsPage::message, this,
@@ -374,19 +378,20 @@ void TfmMain::wireEngine() {
             });
     connect(Panel_Parr_Max, &ChartPage::messageKey, this,
             [this](const QString& key) { showMessage(QMessageBox::Warning, text(key)); });
+}
 
+void TfmMain::wireConnection() {
     // The identification shows windows: it runs once the receive event that completed the read
     // has been handled.
-    connect(m_connectRead.get(), &ConnectRead::identified, this, &TfmMain::onIdentified,
+    ModuleConnection* c = m_connection.get();
+    connect(c, &ModuleConnection::identified, this, &TfmMain::onIdentified, Qt::QueuedConnection);
+    connect(c, &ModuleConnection::foreignModule, this, &TfmMain::onForeignModule,
             Qt::QueuedConnection);
-    connect(m_connectRead.get(), &ConnectRead::foreignModule, this, &TfmMain::onForeignModule,
+    connect(c, &ModuleConnection::unidentified, this, &TfmMain::onUnidentified,
             Qt::QueuedConnection);
-    connect(m_connectRead.get(), &ConnectRead::unidentified, this, &TfmMain::onUnidentified,
-            Qt::QueuedConnection);
-    connect(m_connectRead.get(), &ConnectRead::noAnswer, this, &TfmMain::onNoAnswer);
+    connect(c, &ModuleConnection::noAnswer, this, &TfmMain::onNoAnswer);
     // The water pressure channel follows bit 0 of EEPROM-00 whenever a read decodes it anew.
-    connect(m_connectRead.get(), &ConnectRead::readStarted, this,
-            [this] { m_shownFlags00.reset(); });
+    connect(&c->read(), &ConnectRead::readStarted, this, [this] { m_shownFlags00.reset(); });
     connect(&m_moduleSettings, &ModuleSettingsModel::settingsChanged, this, [this] {
         const ModuleSettings& s = m_moduleSettings.settings();
         if (!s.isKnown(settings_map::address::Flags00) || m_shownFlags00 == s.Flags00)
@@ -394,7 +399,10 @@ void TfmMain::wireEngine() {
         m_shownFlags00 = s.Flags00;
         Panel_Parr_Max->showWaterPressure(m_moduleSettings.flags00().DP);
     });
-    connect(&BComPort1, &ModulePort::PortLost, this, &TfmMain::onPortLost);
+    connect(c, &ModuleConnection::portLost, this, &TfmMain::onPortLost);
+}
+
+void TfmMain::wireTablesPage() {
     connect(Panel_3D, &TablesPage::showRequested, this, [this] { showPage(Panel_3D); });
     connect(Panel_3D, &TablesPage::lockRequested, this, &TfmMain::Btn_BlockClick);
     connect(Panel_3D, &TablesPage::unlockRequested, this, &TfmMain::Btn_UnBlockClick);
@@ -468,8 +476,7 @@ void TfmMain::wirePorts() {
         const QString typed = m_left->scb_COM_port->currentText().trimmed();
         if (typed.isEmpty())
             return;
-        if (!m_typedPorts.contains(typed))
-            m_typedPorts.append(typed);
+        m_connection->addTypedPort(typed);
         if (m_left->cbPort->findText(typed) < 0)
             m_left->cbPort->addItem(typed);
         m_left->cbPort->setCurrentIndex(m_left->cbPort->findText(typed));
@@ -478,13 +485,12 @@ void TfmMain::wirePorts() {
     });
     connect(m_left->cbPort, &QComboBox::currentIndexChanged, this,
             [this](int index) { m_engine->setPortSelected(index >= 0); });
-    connect(m_portWatcher.get(), &PortWatcher::portArrived, this, &TfmMain::onPortArrived);
-    connect(m_portWatcher.get(), &PortWatcher::portRemoved, this, &TfmMain::onPortRemoved);
-    connect(m_portWatcher.get(), &PortWatcher::portsChanged, this, [this] {
+    connect(m_connection.get(), &ModuleConnection::portRemoved, this, &TfmMain::onPortRemoved);
+    connect(m_connection.get(), &ModuleConnection::portsChanged, this, [this] {
         fillPortList();
         mirrorPortBox();
     });
-    connect(m_portWatcher.get(), &PortWatcher::listFailed, this,
+    connect(m_connection.get(), &ModuleConnection::listFailed, this,
             [this](const QString& message) { showMessage(QMessageBox::Critical, message); });
 }
 
@@ -515,14 +521,13 @@ void TfmMain::startUp(const StartOptions& options) {
     showPage(Panel_Parr_Max);
     m_left->atb_2012_Graph->setChecked(true);
 
-    if (!options.port.isEmpty())
-        m_typedPorts.append(options.port);
+    m_connection->addTypedPort(options.port);
     try {
         fillPortList();
     } catch (const EComPort& e) {
         showMessage(QMessageBox::Critical, portErrorText(e));
     }
-    m_portCountAtStart = m_listedPortsInBox;
+    m_portCountAtStart = m_connection->listedCount();
 
     QStringList problems;
     const InfoFileContent info = ReadInfoFile(m_infoPath, m_decimals);
@@ -534,23 +539,7 @@ void TfmMain::startUp(const StartOptions& options) {
     Panel_Parr_Max->applyInfo(m_info);
     Panel_Emu->applyInfo(m_info);
     Panel_3D->applyInfo(m_info);
-    // Copies of the complete reads and verified writes of the curve and the tables.
-    const HistoryFolder history(QDir(m_workingDirectory).filePath(QStringLiteral("History")));
-    Panel_Emu->gridTools()->setHistory(history);
-    Panel_3D->gridTools()->setHistory(history);
-    // Every dump saved and every dump written and verified is kept there too.
-    auto keepDump = [this](const QString& what, const QString& path) {
-        const TextFileContent file = ReadTextFile(path);
-        const HistoryFolder folder(QDir(m_workingDirectory).filePath(QStringLiteral("History")));
-        // A copy that cannot be made takes nothing from the dump itself, which is saved.
-        if (file.ok())
-            static_cast<void>(folder.store(QStringLiteral("dump"), what,
-                                           QLatin1String(kDumpFileSuffix), file.lines));
-    };
-    connect(&m_settingsFeatures->dumps(), &DumpFiles::saved, this,
-            [keepDump](const QString& path) { keepDump(QStringLiteral("dump"), path); });
-    connect(&m_settingsFeatures->dumps(), &DumpFiles::written, this,
-            [keepDump](const QString& path) { keepDump(QStringLiteral("restore"), path); });
+    useHistoryFolder();
     if (auto* surface = findChild<SurfaceView*>())
         surface->loadRememberedViews(m_info);
     fillLanguageList(info.fileMissing);
@@ -568,39 +557,35 @@ void TfmMain::startUp(const StartOptions& options) {
     QStringList known;
     for (int i = 0; i < m_left->cbPort->count(); ++i)
         known << m_left->cbPort->itemText(i);
-    known.sort();
-    m_portWatcher->setKnownPorts(known);
-    m_portWatcher->start();
+    m_connection->watchPorts(known);
+}
+
+void TfmMain::useHistoryFolder() {
+    // Copies of the complete reads and verified writes of the curve and the tables.
+    const HistoryFolder history(QDir(m_workingDirectory).filePath(QStringLiteral("History")));
+    Panel_Emu->gridTools()->setHistory(history);
+    Panel_3D->gridTools()->setHistory(history);
+    // Every dump saved and every dump written and verified is kept there too.
+    auto keepDump = [this](const QString& what, const QString& path) {
+        const TextFileContent file = ReadTextFile(path);
+        const HistoryFolder folder(QDir(m_workingDirectory).filePath(QStringLiteral("History")));
+        // A copy that cannot be made takes nothing from the dump itself, which is saved.
+        if (file.ok())
+            static_cast<void>(folder.store(QStringLiteral("dump"), what,
+                                           QLatin1String(kDumpFileSuffix), file.lines));
+    };
+    connect(&m_settingsFeatures->dumps(), &DumpFiles::saved, this,
+            [keepDump](const QString& path) { keepDump(QStringLiteral("dump"), path); });
+    connect(&m_settingsFeatures->dumps(), &DumpFiles::written, this,
+            [keepDump](const QString& path) { keepDump(QStringLiteral("restore"), path); });
 }
 
 void TfmMain::fillPortList() {
-    QStringList ports;
-    TBComPort::ListSerialPorts(ports);
-    m_listedPortsInBox = int(ports.size());
-    for (const QString& typed : std::as_const(m_typedPorts)) {
-        if (QFileInfo::exists(typed) && !ports.contains(typed))
-            ports.append(typed);
-    }
-    QComboBox* box = m_left->cbPort;
-    const QString selected = box->currentText();
-    const int index = box->currentIndex();
-    box->clear();
-    box->addItems(ports);
-    // The selection follows its port where it is still listed, else stays at its position.
-    const int same = box->findText(selected);
-    box->setCurrentIndex(!selected.isEmpty() && same >= 0 ? same
-                                                          : (index < box->count() ? index : -1));
+    m_left->showPorts(m_connection->listPorts());
 }
 
 void TfmMain::mirrorPortBox() {
-    QComboBox* from = m_left->cbPort;
-    QComboBox* to = m_left->scb_COM_port;
-    const QSignalBlocker block(to);
-    to->clear();
-    for (int i = 0; i < from->count(); ++i)
-        to->addItem(from->itemText(i));
-    to->setCurrentIndex(from->currentIndex());
-    to->setEditText(from->currentText());
+    m_left->mirrorPortBox();
 }
 
 void TfmMain::selectSavedPort(const QString& preselected) {
@@ -708,16 +693,11 @@ void TfmMain::scb_COM_portClick() {
 
 void TfmMain::atb_2012_B_ModuleOnClick() {
     m_left->showConnectButton(false);
-    try {
-        // After a module error the port is still open: connecting again starts afresh.
-        if (BComPort1.Connected())
-            BComPort1.ClosePort();
-        BComPort1.setPort(m_left->cbPort->currentText());
-        BComPort1.OpenPort();
-    } catch (const EComPort& e) {
+    if (const std::optional<EComPort> error =
+            m_connection->connectTo(m_left->cbPort->currentText())) {
         // The disconnect button stays in front, usable, so the user can go back.
         m_left->atb_2012_B_ModuleOff->setEnabled(true);
-        showMessage(QMessageBox::Critical, portErrorText(e));
+        showMessage(QMessageBox::Critical, portErrorText(*error));
         return;
     }
     m_left->Edit5->setEnabled(true);
@@ -727,7 +707,6 @@ void TfmMain::atb_2012_B_ModuleOnClick() {
     StatusBar_Bottom->setPanelText(0, QString());
     setWindowTitle(QStringLiteral("Marvek-2"));
     StatusBar_Top->setAlarm(false);
-    m_connectRead->startRead();
     Btn_BlockClick();
     StatusBar_Top->setPanelText(0, text(15));
     m_rememberedPort = m_left->cbPort->currentText();
@@ -763,10 +742,9 @@ void TfmMain::onForeignModule(const QString& name) {
     box->open();
 }
 
-void TfmMain::onUnidentified() {
+void TfmMain::onUnidentified(const QStringList& errors) {
     // A name character could not be read: the module is not identified by a partial name. The
     // interface stays locked; disconnecting (and connecting again) is offered.
-    const QStringList errors = m_connectRead->readErrors();
     auto* box = new QMessageBox(QMessageBox::Warning, windowTitle(),
                                 text(u"Msg_NameUnread").arg(errors.join(QStringLiteral(", "))),
                                 QMessageBox::Ok, this);
@@ -799,15 +777,11 @@ void TfmMain::Btn_Raschet_Marvek_2Click() {
     m_recorder->setParameterChecks(telemetry::ParameterChecksFromFlags(m_parameterFlags));
 }
 
-void TfmMain::onPortLost(const QString& reason) {
-    m_journal.Append(reason + QStringLiteral(": ") + BComPort1.Port());
+void TfmMain::onPortLost(const QString& reason, const QString& port) {
     // The journal keeps the port's own words; the status bar speaks the interface language.
-    QString shown;
-    if (reason == QString::fromUtf8(ComPortMessages::ReadFailed))
-        shown = m_texts.text(u"Msg_PortLostReading");
-    else if (reason == QString::fromUtf8(ComPortMessages::WriteFailed))
-        shown = m_texts.text(u"Msg_PortLostWriting");
-    StatusBar_Top->setPanelText(0, shown.isEmpty() ? reason : shown.arg(BComPort1.Port()));
+    const QString key = ModuleConnection::LostPortMessageKey(reason);
+    const QString shown = key.isEmpty() ? QString() : m_texts.text(key);
+    StatusBar_Top->setPanelText(0, shown.isEmpty() ? reason : shown.arg(port));
     StatusBar_Top->setAlarm(true);
     m_left->showConnectButton(true);
     m_left->cbPort->setEnabled(true);
@@ -822,7 +796,8 @@ QString TfmMain::storeConfiguration() {
     QString error = WriteConfigFile(m_configPath, m_flagsTable);
     if (error.isEmpty()) {
         m_info.portCountAtStart = m_portCountAtStart;
-        m_info.portIndex = SavedPortIndex(m_left->cbPort->currentIndex(), m_listedPortsInBox);
+        m_info.portIndex =
+            SavedPortIndex(m_left->cbPort->currentIndex(), m_connection->listedCount());
         Panel_Parr_Max->storeInfo(m_info);
         Panel_Emu->storeInfo(m_info);
         Panel_3D->storeInfo(m_info);
@@ -846,8 +821,7 @@ void TfmMain::atb_2012_B_ModuleOffClick() {
             showMessage(QMessageBox::Critical, error);
         return; // the port stays open
     }
-    BComPort1.ClosePort();
-    if (!BComPort1.Connected()) {
+    if (m_connection->closePort()) {
         m_left->cbPort->setEnabled(true);
         m_left->Edit6->setEnabled(false);
         m_left->Edit5->setEnabled(false);
@@ -857,10 +831,6 @@ void TfmMain::atb_2012_B_ModuleOffClick() {
 
 void TfmMain::atb_SeansClick() {
     m_console->send(m_left->Ed_Peredat->text());
-}
-
-void TfmMain::onPortArrived(const QString& name) {
-    m_journal.Append(QStringLiteral("новый порт: ") + name);
 }
 
 void TfmMain::onPortRemoved(const QString&) {
@@ -937,7 +907,7 @@ void TfmMain::closeEvent(QCloseEvent* event) {
         }
     }
     m_info.portCountAtStart = m_portCountAtStart;
-    m_info.portIndex = SavedPortIndex(m_left->cbPort->currentIndex(), m_listedPortsInBox);
+    m_info.portIndex = SavedPortIndex(m_left->cbPort->currentIndex(), m_connection->listedCount());
     Panel_Parr_Max->storeInfo(m_info);
     Panel_Emu->storeInfo(m_info);
     Panel_3D->storeInfo(m_info);

@@ -22,20 +22,20 @@ class SettingsFeatures;
 namespace telemetry {
 class LiveRecorder;
 }
-class ConnectRead;
 class DisplayThrottle;
 class OperationLine;
 class EmulatorPage;
 class InterfaceLock;
 class JournalView;
 class LeftColumn;
-class PortWatcher;
+class ModuleConnection;
 class ProtocolPage;
 class QLabel;
 class QLineEdit;
 class QMenu;
 class QProgressBar;
 class QStackedWidget;
+class QVBoxLayout;
 class RawConsole;
 class SettingsPage;
 class StatusPanels;
@@ -98,12 +98,19 @@ protected:
 
 private:
     void buildWorkArea(QWidget* central);
+    void buildStatusArea(QVBoxLayout* outer, QWidget* central);
+    void wirePageButtons();
     void buildMenu();
     void buildLock();
     void wireEngine();
+    void wireChartAndSettingsPages();
+    void wireConnection();
+    void wireTablesPage();
     void wireCurvePage();
     void wirePorts();
     void startUp(const StartOptions& options);
+    // Copies of the complete reads, verified writes and dumps in History/.
+    void useHistoryFolder();
     void fillPortList();
     void mirrorPortBox();
     void selectSavedPort(const QString& preselected);
@@ -113,10 +120,9 @@ private:
     void rewordStatusBars(const InterfaceTexts& before);
     void onIdentified(const QString& name);
     void onForeignModule(const QString& name);
-    void onUnidentified();
+    void onUnidentified(const QStringList& readErrors);
     void onNoAnswer();
-    void onPortLost(const QString& reason);
-    void onPortArrived(const QString& name);
+    void onPortLost(const QString& reason, const QString& port);
     void onPortRemoved(const QString& name);
     void setPriority(int index);
     // The program options of Options.ini ("Быстрый обмен" and the late-answer window): read,
@@ -149,13 +155,11 @@ private:
     SensorPairCodeBuilder m_sensorCode;
     InterfaceTexts m_texts;
     int m_portCountAtStart = 0;
-    int m_listedPortsInBox = 0;        // the first entries of cbPort; typed paths follow them
     std::optional<int> m_shownFlags00; // EEPROM-00 as last applied to the chart page
     // The chart parameter selection the view refresh applies when no sensor configuration
     // matches: every parameter at start, then the selection of the last disconnect.
     QString m_parameterFlags = QStringLiteral("11111111111");
     QString m_rememberedPort;
-    QStringList m_typedPorts; // device paths given by hand; listed while they exist
 
     Journal m_journal;
     TBComPort BComPort1;
@@ -163,11 +167,10 @@ private:
     std::unique_ptr<TransactionEngine> m_engine;
     std::unique_ptr<RawConsole> m_console;
     std::unique_ptr<LinkCheck> m_linkCheck;
-    std::unique_ptr<ConnectRead> m_connectRead;
+    std::unique_ptr<ModuleConnection> m_connection;
     std::unique_ptr<telemetry::LiveRecorder> m_recorder;
     std::unique_ptr<SettingsFeatures> m_settingsFeatures;
     std::unique_ptr<curve::CurveFeatures> m_curveFeatures;
-    std::unique_ptr<PortWatcher> m_portWatcher;
     std::unique_ptr<InterfaceLock> m_lock;
     std::unique_ptr<JournalView> m_journalView;
     bool m_destroyed = false;

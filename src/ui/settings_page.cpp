@@ -3,6 +3,7 @@
 #include "languages.h"
 
 #include "decimal_texts.h"
+#include "engineering_tab.h"
 #include "file_names.h"
 #include "interface_lock.h"
 #include "lambda_windows.h"
@@ -104,10 +105,6 @@ QString defaultCaption(NumericSetting setting) {
     return {};
 }
 
-EngineeringChoice engineeringChoiceOf(int i) {
-    return EngineeringChoice(i);
-}
-
 } // namespace
 
 SettingsPage::SettingsPage(SettingsFeatures& features, QWidget* parent)
@@ -133,14 +130,6 @@ QToolButton* SettingsPage::toolButton(const QString& name, const QString& text, 
     return b;
 }
 
-SettingsPage::BoundGroup& SettingsPage::newGroup(QList<BoundGroup>& groups, QWidget* parent) {
-    BoundGroup group;
-    group.group = new QButtonGroup(parent);
-    group.group->setExclusive(true);
-    groups.append(group);
-    return groups.last();
-}
-
 void SettingsPage::build() {
     setObjectName(QStringLiteral("spnl_2012_Setting"));
     // The pressed button of a group must stand out from the released ones.
@@ -156,13 +145,17 @@ void SettingsPage::build() {
     spc_Tuning->setObjectName(QStringLiteral("spc_Tuning"));
     auto* stsMain = namedWidget(QStringLiteral("stsMain"), spc_Tuning);
     auto* stsAdditional = namedWidget(QStringLiteral("stsAdditional"), spc_Tuning);
-    stsIngeneer = namedWidget(QStringLiteral("stsIngeneer"), spc_Tuning);
     spc_Tuning->addTab(stsMain, QStringLiteral("Основные"));
     spc_Tuning->addTab(stsAdditional, QStringLiteral("Дополнительные"));
-    spc_Tuning->addTab(stsIngeneer, QStringLiteral("Инженер"));
     buildMainTab(stsMain, m_main);
     buildAdditionalTab(stsAdditional, m_main);
-    buildEngineeringTab();
+    stsIngeneer = new EngineeringTab(m_features, spc_Tuning);
+    spc_Tuning->addTab(stsIngeneer, QStringLiteral("Инженер"));
+    sRadioGroup1 = stsIngeneer->sRadioGroup1;
+    priorityButtons = stsIngeneer->priorityButtons;
+    sButton5 = stsIngeneer->sButton5;
+    sEdit11 = stsIngeneer->sEdit11;
+    connect(stsIngeneer, &EngineeringTab::written, this, &SettingsPage::showMain);
     layout->addWidget(spc_Tuning, 1);
 
     buildTemplatePanel();
@@ -190,7 +183,7 @@ QGroupBox* SettingsPage::choiceGroup(Side& side, const char* name, const QString
     QBoxLayout* row = vertical ? static_cast<QBoxLayout*>(new QVBoxLayout(box))
                                : static_cast<QBoxLayout*>(new QHBoxLayout(box));
     row->setContentsMargins(6, 4, 6, 4);
-    BoundGroup& group = newGroup(side.groups, box);
+    BoundGroup& group = NewBoundGroup(side.groups, box);
     for (ChoiceOperation operation : operations) {
         const ChoiceOperationInfo& info = InfoOf(operation);
         const char* buttonName = side.side == PageSide::Main ? info.button : info.templateButton;
@@ -282,45 +275,7 @@ void SettingsPage::buildMainTab(QWidget* tab, Side& side) {
                                 {ChoiceOperation::PInBurn_Water, ChoiceOperation::PInBurn_Fuel},
                                 tab));
 
-    // The pump type group holds the pump current threshold group below its buttons; the
-    // threshold shows only for "Простой", and the group grows to hold it whole.
-    side.pumpType = new QGroupBox(QStringLiteral("Тип насоса"), tab);
-    side.pumpType->setObjectName(QStringLiteral("sgb_PumpType") + side.suffix);
-    side.pumpType->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Fixed);
-    {
-        auto* column = new QVBoxLayout(side.pumpType);
-        column->setContentsMargins(6, 4, 6, 4);
-        column->setSpacing(2);
-        auto* inner = new QWidget(side.pumpType);
-        column->addWidget(inner);
-        auto* row = new QHBoxLayout(inner);
-        row->setContentsMargins(0, 0, 0, 0);
-        side.pumpButtons = row;
-        BoundGroup& group = newGroup(side.groups, side.pumpType);
-        const PageSide pageSide = side.side;
-        for (ChoiceOperation operation :
-             {ChoiceOperation::TP_Simple, ChoiceOperation::TP_Auto, ChoiceOperation::TP_Ignore}) {
-            const ChoiceOperationInfo& info = InfoOf(operation);
-            const char* name = pageSide == PageSide::Main ? info.button : info.templateButton;
-            auto* b = toolButton(QLatin1String(name), captionOf(operation), inner);
-            b->setCheckable(true);
-            b->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
-            row->addWidget(b);
-            group.group->addButton(b);
-            group.buttons.append({b, [this, operation, pageSide] {
-                                      return IsPressed(m_features->page(), operation, pageSide);
-                                  }});
-            connect(b, &QToolButton::clicked, this, [this, operation, pageSide] {
-                if (!m_features)
-                    return;
-                m_features->choices().run(operation, pageSide);
-                showMain();
-                showTemplatePage();
-            });
-        }
-        column->addWidget(scaleGroup(side, NumericSetting::PTN, side.pumpType));
-        side.pumpType->setMinimumHeight(PumpTypeHeightShort);
-    }
+    buildPumpType(tab, side);
     left->addWidget(side.pumpType);
 
     auto* numBurn =
@@ -337,6 +292,71 @@ void SettingsPage::buildMainTab(QWidget* tab, Side& side) {
     }
     left->addWidget(numBurn);
 
+    addTrainingAndDumpButtons(tab, side, left);
+    left->addStretch(1);
+    grid->addLayout(left, 0, 0);
+
+    // Right column: the numeric settings.
+    auto* right = new QVBoxLayout;
+    for (NumericSetting s : {NumericSetting::OPR, NumericSetting::Porog_T, NumericSetting::ZdK,
+                             NumericSetting::VolEng, NumericSetting::KFuel})
+        right->addWidget(scaleGroup(side, s, tab));
+    side.scales[IndexOf(NumericSetting::VolEng)].group->hide();
+    if (side.side == PageSide::Main) {
+        Ed_Other_UKZ = new QLineEdit(tab);
+        Ed_Other_UKZ->setObjectName(QStringLiteral("Ed_Other_UKZ"));
+        Ed_Other_UKZ->setReadOnly(true);
+        Ed_Other_UKZ->hide();
+    }
+    right->addStretch(1);
+    grid->addLayout(right, 0, 1);
+    // The scales' captions carry their values ("Определение переходных режимов: 0,25").
+    grid->setColumnStretch(0, 2);
+    grid->setColumnStretch(1, 3);
+}
+
+void SettingsPage::buildPumpType(QWidget* tab, Side& side) {
+    // The pump type group holds the pump current threshold group below its buttons; the
+    // threshold shows only for "Простой", and the group grows to hold it whole.
+    side.pumpType = new QGroupBox(QStringLiteral("Тип насоса"), tab);
+    side.pumpType->setObjectName(QStringLiteral("sgb_PumpType") + side.suffix);
+    side.pumpType->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Fixed);
+    auto* column = new QVBoxLayout(side.pumpType);
+    column->setContentsMargins(6, 4, 6, 4);
+    column->setSpacing(2);
+    auto* inner = new QWidget(side.pumpType);
+    column->addWidget(inner);
+    auto* row = new QHBoxLayout(inner);
+    row->setContentsMargins(0, 0, 0, 0);
+    side.pumpButtons = row;
+    BoundGroup& group = NewBoundGroup(side.groups, side.pumpType);
+    const PageSide pageSide = side.side;
+    for (ChoiceOperation operation :
+         {ChoiceOperation::TP_Simple, ChoiceOperation::TP_Auto, ChoiceOperation::TP_Ignore}) {
+        const ChoiceOperationInfo& info = InfoOf(operation);
+        const char* name = pageSide == PageSide::Main ? info.button : info.templateButton;
+        auto* b = toolButton(QLatin1String(name), captionOf(operation), inner);
+        b->setCheckable(true);
+        b->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
+        row->addWidget(b);
+        group.group->addButton(b);
+        group.buttons.append({b, [this, operation, pageSide] {
+                                  return IsPressed(m_features->page(), operation, pageSide);
+                              }});
+        connect(b, &QToolButton::clicked, this, [this, operation, pageSide] {
+            if (!m_features)
+                return;
+            m_features->choices().run(operation, pageSide);
+            showMain();
+            showTemplatePage();
+        });
+    }
+    column->addWidget(scaleGroup(side, NumericSetting::PTN, side.pumpType));
+    side.pumpType->setMinimumHeight(PumpTypeHeightShort);
+}
+
+// The main page's lambda training and dump button; the template's hidden training indicator.
+void SettingsPage::addTrainingAndDumpButtons(QWidget* tab, Side& side, QVBoxLayout* left) {
     if (side.side == PageSide::Main) {
         auto* training = new QGroupBox(QStringLiteral("Обучение эмулятора Лямбды"), tab);
         training->setObjectName(QStringLiteral("sgb_TicherEmu"));
@@ -366,26 +386,6 @@ void SettingsPage::buildMainTab(QWidget* tab, Side& side) {
             toolButton(QStringLiteral("atb_Other_TicherEmu_Sh"), QString(), tab);
         atb_Other_TicherEmu_Sh->hide();
     }
-    left->addStretch(1);
-    grid->addLayout(left, 0, 0);
-
-    // Right column: the numeric settings.
-    auto* right = new QVBoxLayout;
-    for (NumericSetting s : {NumericSetting::OPR, NumericSetting::Porog_T, NumericSetting::ZdK,
-                             NumericSetting::VolEng, NumericSetting::KFuel})
-        right->addWidget(scaleGroup(side, s, tab));
-    side.scales[IndexOf(NumericSetting::VolEng)].group->hide();
-    if (side.side == PageSide::Main) {
-        Ed_Other_UKZ = new QLineEdit(tab);
-        Ed_Other_UKZ->setObjectName(QStringLiteral("Ed_Other_UKZ"));
-        Ed_Other_UKZ->setReadOnly(true);
-        Ed_Other_UKZ->hide();
-    }
-    right->addStretch(1);
-    grid->addLayout(right, 0, 1);
-    // The scales' captions carry their values ("Определение переходных режимов: 0,25").
-    grid->setColumnStretch(0, 2);
-    grid->setColumnStretch(1, 3);
 }
 
 void SettingsPage::buildAdditionalTab(QWidget* tab, Side& side) {
@@ -408,7 +408,7 @@ void SettingsPage::buildAdditionalTab(QWidget* tab, Side& side) {
     view->setObjectName(QStringLiteral("sgb_VidBloka") + side.suffix);
     auto* row = new QHBoxLayout(view);
     row->setContentsMargins(6, 4, 6, 4);
-    BoundGroup& group = newGroup(side.groups, view);
+    BoundGroup& group = NewBoundGroup(side.groups, view);
     const PageSide pageSide = side.side;
     for (auto [choice, caption] :
          {std::pair{EngineeringChoice::VidBloka_Ingener, QStringLiteral("Инженерный")},
@@ -431,177 +431,6 @@ void SettingsPage::buildAdditionalTab(QWidget* tab, Side& side) {
     }
     column->addWidget(view);
     column->addStretch(1);
-}
-
-void SettingsPage::buildEngineeringTab() {
-    spnl_2012_Ingener = namedWidget(QStringLiteral("spnl_2012_Ingener"), stsIngeneer);
-    spnl_2012_Ingener->setFixedWidth(318);
-    auto* tabLayout = new QHBoxLayout(stsIngeneer);
-    m_engineeringColumns = tabLayout;
-    tabLayout->addWidget(spnl_2012_Ingener);
-    auto* engLayout = new QVBoxLayout(spnl_2012_Ingener);
-    engLayout->setContentsMargins(4, 4, 4, 4);
-
-    m_engineeringCaption =
-        new QLabel(QStringLiteral("Только для опытных пользователей"), spnl_2012_Ingener);
-    m_engineeringCaption->setObjectName(QStringLiteral("Lbl_Ingener_Caption"));
-    m_engineeringCaption->setAlignment(Qt::AlignCenter);
-    m_engineeringCaption->setWordWrap(true);
-    QFont captionFont = m_engineeringCaption->font();
-    captionFont.setPointSizeF(captionFont.pointSizeF() * 1.4);
-    captionFont.setBold(true);
-    m_engineeringCaption->setFont(captionFont);
-    engLayout->addWidget(m_engineeringCaption);
-    auto* confirm = new QHBoxLayout;
-    sButton2 = new QPushButton(QStringLiteral("OK"), spnl_2012_Ingener);
-    sButton2->setObjectName(QStringLiteral("sButton2"));
-    sButton3 = new QPushButton(QStringLiteral("Отмена"), spnl_2012_Ingener);
-    sButton3->setObjectName(QStringLiteral("sButton3"));
-    confirm->addStretch(1);
-    confirm->addWidget(sButton2);
-    confirm->addWidget(sButton3);
-    confirm->addStretch(1);
-    engLayout->addLayout(confirm);
-
-    // The fixed-value groups: LUup, LUdown (with the current value's label) and UPL.
-    auto fixedGroup = [&](const char* name, const QString& title,
-                          std::initializer_list<FixedEngineeringWrite> writes, QLabel** label) {
-        auto* box = new QGroupBox(title, spnl_2012_Ingener);
-        box->setObjectName(QLatin1String(name));
-        auto* v = new QVBoxLayout(box);
-        v->setContentsMargins(6, 2, 6, 2);
-        v->setSpacing(2);
-        auto* row = new QHBoxLayout;
-        BoundGroup& group = newGroup(m_engineeringGroups, box);
-        for (FixedEngineeringWrite write : writes) {
-            const FixedEngineeringWriteInfo& info = InfoOf(write);
-            auto* b = toolButton(QLatin1String(info.button), QString::fromUtf8(info.caption), box);
-            b->setCheckable(true);
-            b->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
-            row->addWidget(b);
-            group.group->addButton(b);
-            m_numberCaptions.append(b);
-            const int index = int(write);
-            group.buttons.append(
-                {b, [this, index] {
-                     const ChoiceSelection& s = m_features->page().main();
-                     if (index <= int(FixedEngineeringWrite::LUup_075))
-                         return s.LUup == LambdaRate(index);
-                     if (index <= int(FixedEngineeringWrite::LUdown_075))
-                         return s.LUdown ==
-                                LambdaRate(index - int(FixedEngineeringWrite::LUdown_012));
-                     return s.UPL == HeatingVoltage(index - int(FixedEngineeringWrite::UPL_0));
-                 }});
-            connect(b, &QToolButton::clicked, this, [this, write] {
-                if (!m_features)
-                    return;
-                m_features->engineering().writeFixed(write);
-                showMain();
-            });
-        }
-        v->addLayout(row);
-        if (label) {
-            *label = new QLabel(QStringLiteral("Текущее значение ="), box);
-            (*label)->setObjectName(name == QLatin1String("sgb_LUup")
-                                        ? QStringLiteral("slbl_Lup")
-                                        : QStringLiteral("slbl_Ldown"));
-            v->addWidget(*label);
-        }
-        m_engineeringGroupBoxes.append(box);
-        engLayout->addWidget(box);
-    };
-    fixedGroup("sgb_LUup", QStringLiteral("Скорость нарастания напряжения на лямбде"),
-               {FixedEngineeringWrite::LUup_012, FixedEngineeringWrite::LUup_025,
-                FixedEngineeringWrite::LUup_050, FixedEngineeringWrite::LUup_075},
-               &slbl_Lup);
-    fixedGroup("sgb_LUdown", QStringLiteral("Скорость спада напряжения на лямбде"),
-               {FixedEngineeringWrite::LUdown_012, FixedEngineeringWrite::LUdown_025,
-                FixedEngineeringWrite::LUdown_050, FixedEngineeringWrite::LUdown_075},
-               &slbl_Ldown);
-    fixedGroup("sgb_UPL", QStringLiteral("Напряжение прогрева лямбды"),
-               {FixedEngineeringWrite::UPL_0, FixedEngineeringWrite::UPL_045}, nullptr);
-
-    // The EEPROM-1F pairs of this tab.
-    auto flagsGroup = [&](const char* name, const QString& title, EngineeringChoice first,
-                          const QString& firstCaption, const QString& secondCaption) {
-        auto* box = new QGroupBox(title, spnl_2012_Ingener);
-        box->setObjectName(QLatin1String(name));
-        auto* row = new QHBoxLayout(box);
-        row->setContentsMargins(6, 2, 6, 2);
-        BoundGroup& group = newGroup(m_engineeringGroups, box);
-        const int firstIndex = int(first);
-        for (int i = 0; i < 2; ++i) {
-            const EngineeringChoice c = engineeringChoiceOf(firstIndex + i);
-            auto* b =
-                toolButton(QLatin1String(ButtonOf(c)), i == 0 ? firstCaption : secondCaption, box);
-            b->setCheckable(true);
-            b->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
-            row->addWidget(b);
-            group.group->addButton(b);
-            group.buttons.append({b, [this, c] {
-                                      ChoiceSelection s = m_features->page().main();
-                                      const ChoiceSelection before = s;
-                                      Press(s, c);
-                                      return s == before;
-                                  }});
-            connect(b, &QToolButton::clicked, this, [this, c] {
-                if (!m_features)
-                    return;
-                m_features->engineering().changeFlags1F(c);
-                showMain();
-            });
-        }
-        m_engineeringGroupBoxes.append(box);
-        engLayout->addWidget(box);
-    };
-    flagsGroup("sgb_LDiapazone", QStringLiteral("Растянуть диапазон эмулятора лямбды"),
-               EngineeringChoice::LDiapazone_No, QStringLiteral("Нет"), QStringLiteral("Да"));
-    flagsGroup("sgb_CalcWater", QStringLiteral("Использовать для расчёта воды"),
-               EngineeringChoice::CalcWater_Summ, QStringLiteral("Сумму"),
-               QStringLiteral("Обычное"));
-    flagsGroup("sgb_Use_L", QStringLiteral("Использовать сигнал лямбды при обучении"),
-               EngineeringChoice::Use_L_No, QStringLiteral("Нет"), QStringLiteral("Да"));
-    engLayout->addStretch(1);
-
-    // Process priority: a setting of this program, not of the module, so it stays when the
-    // engineering panel is removed.
-    auto* priority = new QVBoxLayout;
-    sRadioGroup1 = new QGroupBox(QStringLiteral("Установить приоритет программы"), stsIngeneer);
-    sRadioGroup1->setObjectName(QStringLiteral("sRadioGroup1"));
-    auto* groupLayout = new QVBoxLayout(sRadioGroup1);
-    const char* names[] = {"rbPriorityIdle", "rbPriorityNormal", "rbPriorityHigh",
-                           "rbPriorityRealTime"};
-    const QString captions[] = {QStringLiteral("Низкий"), QStringLiteral("Норма"),
-                                QStringLiteral("Высокий"), QStringLiteral("Преобладающий")};
-    for (int i = 0; i < 4; ++i) {
-        auto* button = new QRadioButton(captions[i], sRadioGroup1);
-        button->setObjectName(QLatin1String(names[i]));
-        groupLayout->addWidget(button);
-        priorityButtons.append(button);
-    }
-    priorityButtons[1]->setChecked(true);
-    priority->addWidget(sRadioGroup1);
-    auto* query = new QHBoxLayout;
-    sButton5 = new QPushButton(QStringLiteral("Запрос"), stsIngeneer);
-    sButton5->setObjectName(QStringLiteral("sButton5"));
-    sEdit11 = new QLineEdit(stsIngeneer);
-    sEdit11->setObjectName(QStringLiteral("sEdit11"));
-    sEdit11->setReadOnly(true);
-    query->addWidget(sButton5);
-    query->addWidget(sEdit11);
-    priority->addLayout(query);
-    priority->addStretch(1);
-    tabLayout->addLayout(priority);
-    tabLayout->addStretch(1);
-
-    showEngineeringPanel(EngineeringPanel::Locked);
-    separateNumberCaptions();
-}
-
-void SettingsPage::separateNumberCaptions() {
-    const DecimalFormat format = m_features ? m_features->context().format() : DecimalFormat();
-    for (QToolButton* b : std::as_const(m_numberCaptions))
-        b->setText(WithDecimalSeparator(b->text(), format.separator()));
 }
 
 void SettingsPage::buildTemplatePanel() {
@@ -662,8 +491,6 @@ void SettingsPage::bind() {
     connect(&page, &SettingsPageModel::mainChanged, this, &SettingsPage::showMain);
     connect(&page, &SettingsPageModel::templateChanged, this, &SettingsPage::showTemplatePage);
     connect(&page, &SettingsPageModel::scaleChanged, this, &SettingsPage::showScale);
-    connect(&page, &SettingsPageModel::engineeringPanelChanged, this,
-            &SettingsPage::showEngineeringPanel);
     connect(&context.model(), &ModuleSettingsModel::settingsChanged, this,
             &SettingsPage::showValues);
     connect(&f, &SettingsFeatures::viewRefreshed, this, &SettingsPage::showView);
@@ -682,31 +509,8 @@ void SettingsPage::bind() {
         showTemplatePage();
     });
 
-    connect(sButton2, &QPushButton::clicked, &page, &SettingsPageModel::sButton2Click);
-    connect(sButton3, &QPushButton::clicked, &page, &SettingsPageModel::sButton3Click);
-
-    LambdaTraining& lambda = f.lambda();
-    connect(atb_Other_TicherEmu_On, &QToolButton::clicked, &lambda,
-            [&lambda] { lambda.atb_Other_TicherEmu_OnClick(); });
-    connect(atb_Other_TicherEmu_Sh, &QToolButton::clicked, &lambda,
-            [&lambda] { lambda.atb_Other_TicherEmu_OnClick(); });
-    connect(atb_Other_TicherEmu_Off, &QToolButton::clicked, &lambda,
-            [&lambda] { lambda.atb_Other_TicherEmu_OffClick(); });
-    connect(&lambda, &LambdaTraining::confirmationRequested, this,
-            [this](LambdaConfirmation which, const LambdaConfirmationTexts& texts) {
-                lambdaWindow(which)->ask(texts);
-            });
-    for (LambdaWindow* window : {TfmLambdaOn, TfmLambdaOff})
-        connect(window, &LambdaWindow::answered, &lambda,
-                [&lambda](LambdaConfirmation which, bool ok) { lambda.confirm(which, ok); });
-
-    connect(ssb_EEPROM_SaveToFile, &QToolButton::clicked, this, &SettingsPage::saveToFile);
-    connect(ssb_EEPROM_OpenFromFile, &QToolButton::clicked, this, &SettingsPage::openFromFile);
-    connect(ssb_EEPROM_SaveToModule, &QToolButton::clicked, &f.dumps(), [this, &f] {
-        // The whole EEPROM but the name is replaced: ask first, as the table write does.
-        if (!askConfirmation || askConfirmation(m_restoreQuestion))
-            f.dumps().saveToModule();
-    });
+    bindLambdaTraining();
+    bindDumpButtons();
 
     connect(&context, &SettingsContext::lockRequested, this, &SettingsPage::lockRequested);
     connect(&context, &SettingsContext::unlockRequested, this, &SettingsPage::unlockRequested);
@@ -720,23 +524,40 @@ void SettingsPage::bind() {
             });
     connect(&f.dumps(), &DumpFiles::failed, this, &SettingsPage::message);
 
-    separateNumberCaptions();
     showMain();
     showTemplatePage();
     for (int i = 0; i < NumericSettingCount; ++i)
         showScale(NumericSetting(i));
     showValues();
-    showEngineeringPanel(page.engineeringPanel());
+    stsIngeneer->bind();
 }
 
-void SettingsPage::showGroups(const QList<BoundGroup>& groups) {
-    for (const BoundGroup& g : groups) {
-        // An exclusive group cannot show no button pressed, which the model can.
-        g.group->setExclusive(false);
-        for (const auto& [button, pressed] : g.buttons)
-            button->setChecked(pressed());
-        g.group->setExclusive(true);
-    }
+void SettingsPage::bindLambdaTraining() {
+    LambdaTraining& lambda = m_features->lambda();
+    connect(atb_Other_TicherEmu_On, &QToolButton::clicked, &lambda,
+            [&lambda] { lambda.atb_Other_TicherEmu_OnClick(); });
+    connect(atb_Other_TicherEmu_Sh, &QToolButton::clicked, &lambda,
+            [&lambda] { lambda.atb_Other_TicherEmu_OnClick(); });
+    connect(atb_Other_TicherEmu_Off, &QToolButton::clicked, &lambda,
+            [&lambda] { lambda.atb_Other_TicherEmu_OffClick(); });
+    connect(&lambda, &LambdaTraining::confirmationRequested, this,
+            [this](LambdaConfirmation which, const LambdaConfirmationTexts& texts) {
+                lambdaWindow(which)->ask(texts);
+            });
+    for (LambdaWindow* window : {TfmLambdaOn, TfmLambdaOff})
+        connect(window, &LambdaWindow::answered, &lambda,
+                [&lambda](LambdaConfirmation which, bool ok) { lambda.confirm(which, ok); });
+}
+
+void SettingsPage::bindDumpButtons() {
+    SettingsFeatures& f = *m_features;
+    connect(ssb_EEPROM_SaveToFile, &QToolButton::clicked, this, &SettingsPage::saveToFile);
+    connect(ssb_EEPROM_OpenFromFile, &QToolButton::clicked, this, &SettingsPage::openFromFile);
+    connect(ssb_EEPROM_SaveToModule, &QToolButton::clicked, &f.dumps(), [this, &f] {
+        // The whole EEPROM but the name is replaced: ask first, as the table write does.
+        if (!askConfirmation || askConfirmation(m_restoreQuestion))
+            f.dumps().saveToModule();
+    });
 }
 
 void SettingsPage::setPumpTypeHeight(QGroupBox* group,
@@ -760,8 +581,8 @@ void SettingsPage::showMain() {
     if (!m_features)
         return;
     const SettingsPageModel& page = m_features->page();
-    showGroups(m_main.groups);
-    showGroups(m_engineeringGroups);
+    ShowBoundGroups(m_main.groups);
+    stsIngeneer->showChoices();
     setPumpTypeHeight(m_main.pumpType, page.main().PumpType, m_simpleHeight);
     m_training->setCurrentWidget(page.main().TicherEmu ? atb_Other_TicherEmu_Off
                                                        : atb_Other_TicherEmu_On);
@@ -771,7 +592,7 @@ void SettingsPage::showTemplatePage() {
     if (!m_features)
         return;
     const TemplatePage& t = m_features->page().templatePage();
-    showGroups(m_template.groups);
+    ShowBoundGroups(m_template.groups);
     setPumpTypeHeight(m_template.pumpType, t.choices.PumpType, m_simpleHeight);
     for (int i = 0; i < NumericSettingCount; ++i) {
         const ScaleControls& c = m_template.scales[i];
@@ -810,12 +631,7 @@ QString SettingsPage::dumpFilter() const {
 
 void SettingsPage::applyLanguage(const InterfaceTexts& texts) {
     m_restoreQuestion = texts.text(u"Msg_ConfirmRestore");
-    separateNumberCaptions();
-    // The language's caption of the rate labels gives way to a value the module has shown.
-    if (!m_rateTexts.first.isEmpty())
-        slbl_Lup->setText(m_rateTexts.first);
-    if (!m_rateTexts.second.isEmpty())
-        slbl_Ldown->setText(m_rateTexts.second);
+    stsIngeneer->applyLanguage();
     for (const NumericSettingRow& row : NumericSettingRows()) {
         const QString prefix = texts.text(row.captionText);
         if (prefix.isEmpty())
@@ -843,20 +659,8 @@ void SettingsPage::showValues() {
                                                                        : QString());
 }
 
-void SettingsPage::showEngineeringPanel(EngineeringPanel panel) {
-    const bool unlocked = panel == EngineeringPanel::Unlocked;
-    m_engineeringCaption->setVisible(!unlocked);
-    sButton2->setVisible(!unlocked);
-    sButton3->setVisible(!unlocked);
-    for (QGroupBox* box : m_engineeringGroupBoxes)
-        box->setVisible(unlocked);
-    spnl_2012_Ingener->setVisible(panel != EngineeringPanel::Removed);
-}
-
 void SettingsPage::showView(const SettingsView& view) {
-    m_rateTexts = {view.slbl_Lup, view.slbl_Ldown};
-    slbl_Lup->setText(view.slbl_Lup);
-    slbl_Ldown->setText(view.slbl_Ldown);
+    stsIngeneer->showView(view);
 }
 
 void SettingsPage::saveToFile() {
@@ -894,7 +698,7 @@ void SettingsPage::arrangeForTemplate(bool shown) {
         side->pumpButtons->setDirection(direction);
         side->pumpButtons->parentWidget()->updateGeometry();
     }
-    m_engineeringColumns->setDirection(direction);
+    stsIngeneer->setColumnsDirection(direction);
     // The pump type group takes the height its buttons need now.
     showMain();
     showTemplatePage();

@@ -1,7 +1,9 @@
 #pragma once
 
+#include "bound_group.h"
 #include "choice_change.h"
 #include "engineering_change.h"
+#include "engineering_tab.h"
 #include "lambda_training.h"
 #include "page_selection.h"
 
@@ -24,6 +26,7 @@ class QPushButton;
 class QRadioButton;
 class QStackedWidget;
 class QTabWidget;
+class QVBoxLayout;
 class QToolButton;
 class ScaleBar;
 class SettingsFeatures;
@@ -90,11 +93,6 @@ private:
         QToolButton* up = nullptr;
         QToolButton* down = nullptr;
     };
-    // A radio group and, for each of its buttons, whether the model shows it pressed.
-    struct BoundGroup {
-        QButtonGroup* group = nullptr;
-        QList<std::pair<QToolButton*, std::function<bool()>>> buttons;
-    };
     // The controls that the main page and the template page both have.
     struct Side {
         PageSide side = PageSide::Main;
@@ -107,27 +105,27 @@ private:
 
     void build();
     void buildMainTab(QWidget* tab, Side& side);
+    void buildPumpType(QWidget* tab, Side& side);
+    void addTrainingAndDumpButtons(QWidget* tab, Side& side, QVBoxLayout* left);
     void buildAdditionalTab(QWidget* tab, Side& side);
-    void buildEngineeringTab();
     void buildTemplatePanel();
     QGroupBox* choiceGroup(Side& side, const char* name, const QString& title,
                            std::initializer_list<ChoiceOperation> operations, QWidget* parent,
                            bool vertical = false);
     QGroupBox* scaleGroup(Side& side, NumericSetting setting, QWidget* parent);
     QToolButton* toolButton(const QString& name, const QString& text, QWidget* parent);
-    BoundGroup& newGroup(QList<BoundGroup>& groups, QWidget* parent);
 
     void bind();
+    void bindLambdaTraining();
+    void bindDumpButtons();
     void showMain();
     void showTemplatePage();
     void showScale(NumericSetting setting);
     void showValues();
-    void showEngineeringPanel(EngineeringPanel panel);
     void showView(const SettingsView& view);
     void setPumpTypeHeight(QGroupBox* group,
                            const std::optional<settings_map::PumpTypeChoice>& pump,
                            int simpleHeight);
-    static void showGroups(const QList<BoundGroup>& groups);
 
     void saveToFile();
     void openFromFile();
@@ -136,28 +134,14 @@ private:
     QString m_restoreQuestion;
     Side m_main;
     Side m_template;
-    QList<BoundGroup> m_engineeringGroups;
     int m_simpleHeight = PumpTypeHeightSimpleAfterRead;
 
     QTabWidget* spc_Tuning = nullptr;
-    QWidget* stsIngeneer = nullptr;
+    EngineeringTab* stsIngeneer = nullptr;
     QWidget* spnl_Shablon = nullptr;
-    QWidget* spnl_2012_Ingener = nullptr;
-    QLabel* m_engineeringCaption = nullptr;
-    QPushButton* sButton2 = nullptr;
-    QPushButton* sButton3 = nullptr;
-    QList<QGroupBox*> m_engineeringGroupBoxes;
-    // Buttons whose caption is a number ("0,12", "0,45 В"): written with the interface's decimal
-    // separator whatever the language file or the table gave.
-    QList<QToolButton*> m_numberCaptions;
-    void separateNumberCaptions();
     // Beside the template each tab has half the width: the pump type buttons and the
     // engineering tab's columns go one under the other.
     void arrangeForTemplate(bool shown);
-    QBoxLayout* m_engineeringColumns = nullptr;
-    QLabel* slbl_Lup = nullptr;
-    QLabel* slbl_Ldown = nullptr;
-    std::pair<QString, QString> m_rateTexts; // the last values of slbl_Lup, slbl_Ldown
     QLineEdit* Ed_Other_UKZ = nullptr;
     QStackedWidget* m_training = nullptr; // atb_Other_TicherEmu_On / _Off on one place
     QToolButton* atb_Other_TicherEmu_On = nullptr;

@@ -39,12 +39,10 @@ void Colour(QOpenGLFunctions_1_1* gl, const SceneColour& c) {
     gl->glColor4d(c.red, c.green, c.blue, c.alpha);
 }
 
-// Draws the scene in immediate mode: walls, the filled quads blended at their alpha with the
-// depth test on, then their outlines.
-void DrawScene(QOpenGLFunctions_1_1* gl, const SurfaceScene& scene, int width, int height,
-               qreal ratio) {
-    const SurfaceViewState& view = scene.currentView();
-    gl->glViewport(0, 0, int(width * ratio), int(height * ratio));
+// The viewport, the cleared buffers and the fixed-function state the scene is drawn with.
+void PrepareState(QOpenGLFunctions_1_1* gl, const SurfaceScene& scene, int pixelWidth,
+                  int pixelHeight) {
+    gl->glViewport(0, 0, pixelWidth, pixelHeight);
     const SceneColour clear = scene.clearColour();
     gl->glClearColor(float(clear.red), float(clear.green), float(clear.blue), 1.0f);
     gl->glClearDepth(1.0);
@@ -59,6 +57,14 @@ void DrawScene(QOpenGLFunctions_1_1* gl, const SurfaceScene& scene, int width, i
     gl->glDisable(GL_LIGHTING);
     gl->glDisable(GL_CULL_FACE);
     gl->glDisable(GL_TEXTURE_2D);
+}
+
+// Draws the scene in immediate mode: walls, the filled quads blended at their alpha with the
+// depth test on, then their outlines.
+void DrawScene(QOpenGLFunctions_1_1* gl, const SurfaceScene& scene, int width, int height,
+               qreal ratio) {
+    const SurfaceViewState& view = scene.currentView();
+    PrepareState(gl, scene, int(width * ratio), int(height * ratio));
 
     gl->glMatrixMode(GL_PROJECTION);
     gl->glLoadMatrixd(surface_scene::Projection(view, width, height).data());

@@ -244,6 +244,24 @@ void TablesPage::build() {
     Panel_3D_Left->setMinimumWidth(40);
     gridRow->addWidget(Panel_3D_Left);
 
+    gridRow->addWidget(buildGrid(), 1);
+
+    spnl_Name_Table_3D = new QLabel(this);
+    spnl_Name_Table_3D->setObjectName(QStringLiteral("spnl_Name_Table_3D"));
+    spnl_Name_Table_3D->setAlignment(Qt::AlignCenter);
+    QFont titleFont = spnl_Name_Table_3D->font();
+    titleFont.setBold(true);
+    spnl_Name_Table_3D->setFont(titleFont);
+    left->addWidget(spnl_Name_Table_3D);
+
+    Panel_Space3D = new SurfaceView(this);
+    Panel_Space3D->setMinimumSize(300, 240);
+    left->addWidget(Panel_Space3D, 1);
+
+    outer->addWidget(buildRightColumn());
+}
+
+QTableWidget* TablesPage::buildGrid() {
     auto* grid = new TableGridWidget(kTableRows + 1, kTableColumns + 1, this);
     sgrid_Table_3D = grid;
     grid->setObjectName(QStringLiteral("sgrid_Table_3D"));
@@ -279,21 +297,7 @@ void TablesPage::build() {
         sgrid_Table_3DKeyDown(key, {c, r}, grid->item(r, c)->text(), false);
         return true;
     };
-    gridRow->addWidget(grid, 1);
-
-    spnl_Name_Table_3D = new QLabel(this);
-    spnl_Name_Table_3D->setObjectName(QStringLiteral("spnl_Name_Table_3D"));
-    spnl_Name_Table_3D->setAlignment(Qt::AlignCenter);
-    QFont titleFont = spnl_Name_Table_3D->font();
-    titleFont.setBold(true);
-    spnl_Name_Table_3D->setFont(titleFont);
-    left->addWidget(spnl_Name_Table_3D);
-
-    Panel_Space3D = new SurfaceView(this);
-    Panel_Space3D->setMinimumSize(300, 240);
-    left->addWidget(Panel_Space3D, 1);
-
-    outer->addWidget(buildRightColumn());
+    return grid;
 }
 
 QWidget* TablesPage::buildRightColumn() {
@@ -303,8 +307,22 @@ QWidget* TablesPage::buildRightColumn() {
     auto* layout = new QVBoxLayout(column);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(6);
+    layout->addWidget(buildTransferButtons(column));
+    layout->addWidget(buildFilter(column));
+    layout->addWidget(buildBasis(column));
+    buildWriteConfirmations();
+    m_recordMap = new RecordMapPanel(sgrid_Table_3D, Panel_Space3D, column);
+    layout->addWidget(m_recordMap);
+    sgb_3D_Navygator = new SurfaceNavigation(Panel_Space3D, column);
+    layout->addWidget(sgb_3D_Navygator);
+    layout->addStretch(1);
+    wireRightColumn();
+    return column;
+}
 
-    spnl_3D_Buttons = new QStackedWidget(column);
+// The water and the fuel set of transfer and file buttons, in one place.
+QWidget* TablesPage::buildTransferButtons(QWidget* parent) {
+    spnl_3D_Buttons = new QStackedWidget(parent);
     spnl_3D_Buttons->setObjectName(QStringLiteral("spnl_3D_Buttons"));
     auto buttonSet = [&](const char* out, const char* in, const char* save, const char* open,
                          QToolButton** outB, QToolButton** inB, QToolButton** saveB,
@@ -325,9 +343,11 @@ QWidget* TablesPage::buildRightColumn() {
               &atb_Water_In, &atb_Water_Save, &atb_Water_Open);
     buttonSet("atb_Fuel_Out", "atb_Fuel_In", "atb_Fuel_Save", "atb_Fuel_Open", &atb_Fuel_Out,
               &atb_Fuel_In, &atb_Fuel_Save, &atb_Fuel_Open);
-    layout->addWidget(spnl_3D_Buttons);
+    return spnl_3D_Buttons;
+}
 
-    sgb_Filter3D = new QGroupBox(QStringLiteral("Фильтр"), column);
+QWidget* TablesPage::buildFilter(QWidget* parent) {
+    sgb_Filter3D = new QGroupBox(QStringLiteral("Фильтр"), parent);
     sgb_Filter3D->setObjectName(QStringLiteral("sgb_Filter3D"));
     auto* filter = new QHBoxLayout(sgb_Filter3D);
     rb_Filter3D_On = radio("rb_Filter3D_On", QStringLiteral("Вкл"), sgb_Filter3D);
@@ -336,9 +356,12 @@ QWidget* TablesPage::buildRightColumn() {
     filter->addWidget(rb_Filter3D_On);
     filter->addWidget(rb_Filter3D_Off);
     filter->addStretch(1);
-    layout->addWidget(sgb_Filter3D);
+    return sgb_Filter3D;
+}
 
-    spnl_KorrTab_Place = new QStackedWidget(column);
+// The correction basis and the display units, with the write confirmations over them.
+QWidget* TablesPage::buildBasis(QWidget* parent) {
+    spnl_KorrTab_Place = new QStackedWidget(parent);
     spnl_KorrTab_Place->setObjectName(QStringLiteral("spnl_KorrTab_Place"));
     sgb_KorrTab =
         new QGroupBox(QStringLiteral("Производить коррекцию таблиц по ..."), spnl_KorrTab_Place);
@@ -375,6 +398,10 @@ QWidget* TablesPage::buildRightColumn() {
     basis->addStretch(1);
     spnl_KorrTab_Place->addWidget(sgb_KorrTab);
 
+    return spnl_KorrTab_Place;
+}
+
+void TablesPage::buildWriteConfirmations() {
     auto confirmation = [&](const char* name, const char* labelName, const QString& text,
                             const char* ok, const char* cancel, QToolButton** okB,
                             QToolButton** cancelB) {
@@ -406,14 +433,9 @@ QWidget* TablesPage::buildRightColumn() {
                                 QStringLiteral("Таблица впрыска топлива в модуле будет заменена"),
                                 "sbtn_OK_Fuel_In", "sbtn_Cancel_Fuel_In", &sbtn_OK_Fuel_In,
                                 &sbtn_Cancel_Fuel_In);
-    layout->addWidget(spnl_KorrTab_Place);
+}
 
-    m_recordMap = new RecordMapPanel(sgrid_Table_3D, Panel_Space3D, column);
-    layout->addWidget(m_recordMap);
-    sgb_3D_Navygator = new SurfaceNavigation(Panel_Space3D, column);
-    layout->addWidget(sgb_3D_Navygator);
-    layout->addStretch(1);
-
+void TablesPage::wireRightColumn() {
     connect(atb_Water_Out, &QToolButton::clicked, this, &TablesPage::atb_Water_OutClick);
     connect(atb_Fuel_Out, &QToolButton::clicked, this, &TablesPage::atb_Fuel_OutClick);
     connect(atb_Water_In, &QToolButton::clicked, this, &TablesPage::atb_Water_InClick);
@@ -437,7 +459,6 @@ QWidget* TablesPage::buildRightColumn() {
             [this](const QString& t) { m_tables.setFlowText(TableKind::Water, t); });
     connect(sEd_fors_fuel, &QLineEdit::textChanged, this,
             [this](const QString& t) { m_tables.setFlowText(TableKind::Fuel, t); });
-    return column;
 }
 
 void TablesPage::setEditingLocked(bool locked) {

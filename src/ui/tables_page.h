@@ -135,7 +135,13 @@ signals:
 private:
     friend class TableGridKeys;
     void build();
+    QTableWidget* buildGrid();
     QWidget* buildRightColumn();
+    QWidget* buildTransferButtons(QWidget* parent);
+    QWidget* buildFilter(QWidget* parent);
+    QWidget* buildBasis(QWidget* parent);
+    void buildWriteConfirmations();
+    void wireRightColumn();
     void refreshTable(TableKind kind);
     void showView();
     void showViewCell(CellPosition cell);
