@@ -3,63 +3,19 @@
 // Run under a real X server: xvfb-run -a -s "-screen 0 1280x1024x24" curve_screenshots OUTDIR
 #include "curve_features.h"
 #include "emulator_page.h"
-#include "main_window.h"
 #include "pty_module.h"
-#include "transaction_engine.h"
+#include "screenshot_rig.h"
 
 #include <QApplication>
-#include <QComboBox>
-#include <QDialog>
-#include <QDir>
-#include <QLabel>
-#include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
-#include <QToolButton>
 #include <qcustomplot.h>
 
 #include <cmath>
-#include <functional>
-
-namespace {
-
-template <typename T> T* control(QObject* root, const char* name) {
-    T* found = root->findChild<T*>(QLatin1String(name));
-    if (!found)
-        qFatal("no control %s", name);
-    return found;
-}
-
-bool waitFor(const std::function<bool()>& condition, int ms) {
-    QElapsedTimer t;
-    t.start();
-    while (!condition()) {
-        if (t.elapsed() > ms)
-            return false;
-        QTest::qWait(50);
-    }
-    return true;
-}
-
-void save(QWidget* window, const QString& path) {
-    QTest::qWait(300);
-    if (!window->grab().save(path))
-        qFatal("cannot write %s", qPrintable(path));
-    qInfo("%s", qPrintable(path));
-}
-
-} // namespace
 
 int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
-    const QString out = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QDir::currentPath();
-    QDir().mkpath(out);
-
-    QTemporaryDir place;
-    QDir().mkpath(place.filePath(QStringLiteral("Language")));
-    for (const QString& f : QDir(QStringLiteral(MARVEK2_LANGUAGE_DIR)).entryList(QDir::Files))
-        QFile::copy(QStringLiteral(MARVEK2_LANGUAGE_DIR "/") + f,
-                    place.filePath(QStringLiteral("Language/") + f));
+    const ScreenshotRig rig(argc, argv);
 
     sim::PtyModule module;
     if (!module.start())
@@ -89,60 +45,30 @@ int main(int argc, char* argv[]) {
     });
     engine.start(150);
 
-    StartOptions options;
-    options.workingDirectory = place.path();
-    options.port = module.slavePath();
-    options.intervalScale = 0.3;
-    TfmMain window(options);
-    window.resize(1280, 800);
-    window.show();
-    QTest::qWait(300);
+    const auto owned = rig.openWindow(module.slavePath(), 0.3);
+    TfmMain& window = *owned;
+    ConnectModule(window);
 
-    control<QToolButton>(&window, "atb_2012_B_ModuleOn")->click();
-    QDialog* notice = nullptr;
-    if (!waitFor(
-            [&] {
-                for (QDialog* d : window.findChildren<QDialog*>()) {
-                    if (d->isVisible())
-                        notice = d;
-                }
-                return notice != nullptr;
-            },
-            30000))
-        qFatal("the module was not identified");
-    notice->accept();
-    QTest::qWait(300);
+    EmulatorPage* page = ReadCurve(window);
 
-    control<QToolButton>(&window, "atb_2012_Emulator")->click();
-    auto* page = control<EmulatorPage>(&window, "Panel_Emu");
-    control<QToolButton>(&window, "atb_Emu_In_2")->click();
-    QTest::qWait(200);
-    if (!waitFor([&] { return !window.engine().anyEnabled(); }, 60000))
-        qFatal("the curve was not read");
-
-    auto* languages = control<QComboBox>(&window, "scbx_LangDriver");
-    for (const char* language : {"Russian", "English"}) {
-        languages->setCurrentIndex(languages->findText(QLatin1String(language)));
-        emit languages->activated(languages->currentIndex());
-        const QString suffix = QLatin1String(language) == QLatin1String("Russian")
-                                   ? QStringLiteral("ru")
-                                   : QStringLiteral("en");
+    for (const QString& language : {QStringLiteral("Russian"), QStringLiteral("English")}) {
+        ChooseLanguage(window, language);
+        const QString tag = LanguageTag(language);
         // A right click on point 30 proposes the arcs; accepting them keeps the saturated end.
         QCustomPlot* chart = page->chart();
         chart->replot();
-        const double y = chart->yAxis->coordToPixel(chart->graph(0)->data()->at(30)->value);
-        QTest::mousePress(chart, Qt::RightButton, {},
-                          QPoint(int(chart->xAxis->coordToPixel(30)), int(y)));
-        QTest::mouseRelease(chart, Qt::RightButton, {},
-                            QPoint(int(chart->xAxis->coordToPixel(30)), int(y)));
-        save(&window, out + QStringLiteral("/curve_arc_%1.png").arg(suffix));
-        control<QToolButton>(&window, "atb_Accept_Interpolation_MAF")->click();
-        save(&window, out + QStringLiteral("/curve_accept_%1.png").arg(suffix));
+        const QPoint at(int(chart->xAxis->coordToPixel(30)),
+                        int(chart->yAxis->coordToPixel(chart->graph(0)->data()->at(30)->value)));
+        QTest::mousePress(chart, Qt::RightButton, {}, at);
+        QTest::mouseRelease(chart, Qt::RightButton, {}, at);
+        rig.shoot(window, QStringLiteral("curve_arc_") + tag);
+        Click(&window, "atb_Accept_Interpolation_MAF");
+        rig.shoot(window, QStringLiteral("curve_accept_") + tag);
 
-        control<QToolButton>(&window, "Btn_YellowPoints")->click();
+        Click(&window, "Btn_YellowPoints");
         QTest::qWait(4000);
-        save(&window, out + QStringLiteral("/curve_overlay_%1.png").arg(suffix));
-        control<QToolButton>(&window, "Btn_YellowPoints_Stop")->click();
+        rig.shoot(window, QStringLiteral("curve_overlay_") + tag);
+        Click(&window, "Btn_YellowPoints_Stop");
         QTest::qWait(300);
     }
     return 0;
