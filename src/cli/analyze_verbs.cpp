@@ -55,42 +55,53 @@ QString channelNames() {
     return names.join(QStringLiteral(", "));
 }
 
-bool parseAnalyzeOptions(const QStringList& args, AnalyzeOptions* options, QString* error) {
+// Parses the verb's arguments; returns the status the run ends with (help, or a mistake), or
+// nothing.
+std::optional<int> parseAnalyzeOptions(const QStringList& args, AnalyzeOptions* options) {
     QCommandLineParser parser;
-    const QCommandLineOption table(QStringLiteral("table"), QString(), QStringLiteral("KIND"));
-    const QCommandLineOption basis(QStringLiteral("basis"), QString(), QStringLiteral("BASIS"));
-    const QCommandLineOption channel(QStringLiteral("channel"), QString(), QStringLiteral("NAME"));
-    const QCommandLineOption from(QStringLiteral("from"), QString(), QStringLiteral("S"));
-    const QCommandLineOption to(QStringLiteral("to"), QString(), QStringLiteral("S"));
-    const QCommandLineOption where(QStringLiteral("where"), QString(), QStringLiteral("CONDITION"));
-    const QCommandLineOption csv(QStringLiteral("csv"));
+    const QCommandLineOption table(QStringLiteral("table"),
+                                   QStringLiteral("The table the map is laid on: water or fuel."),
+                                   QStringLiteral("KIND"));
+    const QCommandLineOption basis(
+        QStringLiteral("basis"),
+        QStringLiteral("The table's rows: time (injection time, default) or maf."),
+        QStringLiteral("BASIS"));
+    const QCommandLineOption channel(
+        QStringLiteral("channel"),
+        QStringLiteral("Print the channel's mean per cell instead of the dwell: ") + channelNames(),
+        QStringLiteral("NAME"));
+    const QCommandLineOption from(QStringLiteral("from"),
+                                  QStringLiteral("Count the samples from this second on."),
+                                  QStringLiteral("S"));
+    const QCommandLineOption to(QStringLiteral("to"),
+                                QStringLiteral("Count the samples up to this second."),
+                                QStringLiteral("S"));
+    const QCommandLineOption where(
+        QStringLiteral("where"),
+        QStringLiteral("Count only the samples where NAME>VALUE or NAME<VALUE holds."),
+        QStringLiteral("CONDITION"));
+    const QCommandLineOption csv(QStringLiteral("csv"),
+                                 QStringLiteral("Print the matrix as CSV, without the heading."));
     parser.addOptions({table, basis, channel, from, to, where, csv});
-    if (!parser.parse(args)) {
-        *error = parser.errorText();
-        return false;
-    }
+    parser.addPositionalArgument(QStringLiteral("RECORD"), QStringLiteral("The record file."));
+    if (const auto status = ParseVerb(parser, args, QLatin1String(kAnalyzeUsage)))
+        return status;
     const QString kind = parser.value(table);
     if (parser.positionalArguments().size() != 1 ||
-        (kind != QLatin1String("water") && kind != QLatin1String("fuel"))) {
-        *error = QString::fromLatin1(kAnalyzeUsage);
-        return false;
-    }
+        (kind != QLatin1String("water") && kind != QLatin1String("fuel")))
+        return fail(QString::fromLatin1(kAnalyzeUsage));
     options->record = parser.positionalArguments().first();
     options->table = kind;
     options->csv = parser.isSet(csv);
     const QString basisName = parser.isSet(basis) ? parser.value(basis) : QStringLiteral("time");
-    if (basisName != QLatin1String("time") && basisName != QLatin1String("maf")) {
-        *error = QStringLiteral("--basis takes time or maf");
-        return false;
-    }
+    if (basisName != QLatin1String("time") && basisName != QLatin1String("maf"))
+        return fail(QStringLiteral("--basis takes time or maf"));
     options->map.basis =
         basisName == QLatin1String("maf") ? CorrectionBasis::Maf : CorrectionBasis::InjectionTime;
     if (parser.isSet(channel)) {
         const auto named = telemetry::ChannelByName(parser.value(channel));
-        if (!named) {
-            *error = QStringLiteral("--channel takes one of ") + channelNames();
-            return false;
-        }
+        if (!named)
+            return fail(QStringLiteral("--channel takes one of ") + channelNames());
         options->map.channel = *named;
         options->channelChosen = true;
     }
@@ -99,20 +110,17 @@ bool parseAnalyzeOptions(const QStringList& args, AnalyzeOptions* options, QStri
         if (!parser.isSet(*option))
             continue;
         *bound = seconds(parser.value(*option));
-        if (!*bound) {
-            *error = QStringLiteral("--%1 takes seconds of the recording").arg(option->names()[0]);
-            return false;
-        }
+        if (!*bound)
+            return fail(
+                QStringLiteral("--%1 takes seconds of the recording").arg(option->names()[0]));
     }
     if (parser.isSet(where)) {
         options->map.filter.condition = conditionOf(parser.value(where));
-        if (!options->map.filter.condition) {
-            *error = QStringLiteral("--where takes NAME>VALUE or NAME<VALUE, NAME one of ") +
-                     channelNames();
-            return false;
-        }
+        if (!options->map.filter.condition)
+            return fail(QStringLiteral("--where takes NAME>VALUE or NAME<VALUE, NAME one of ") +
+                        channelNames());
     }
-    return true;
+    return std::nullopt;
 }
 
 // The matrix as the table page lays it out: speeds along the top, load rows down the side.
@@ -165,9 +173,8 @@ QStringList matrixLines(const telemetry::CellMap& map, const AnalyzeOptions& opt
 // mean of --channel, per cell; "-" (empty in CSV) where the engine never was.
 int RunAnalyze(QCoreApplication&, const QStringList& args) {
     AnalyzeOptions options;
-    QString error;
-    if (!parseAnalyzeOptions(args, &options, &error))
-        return fail(error);
+    if (const auto status = parseAnalyzeOptions(args, &options))
+        return *status;
     const DecimalFormat format;
     const telemetry::RecordFileContent file = telemetry::ReadRecordFile(options.record, format);
     if (!file.ok())

@@ -64,6 +64,38 @@ QString TransferOptions::TimeoutError() {
     return QStringLiteral("--timeout takes a positive number of seconds");
 }
 
+std::optional<int> ParseVerb(QCommandLineParser& parser, const QStringList& args,
+                             const QString& usage, int errorStatus) {
+    const QCommandLineOption help({QStringLiteral("h"), QStringLiteral("help")},
+                                  QStringLiteral("Show this help."));
+    parser.addOption(help);
+    if (!parser.parse(args))
+        return fail(parser.errorText() + QLatin1Char('\n') + usage, errorStatus);
+    if (!parser.isSet(help))
+        return std::nullopt;
+    out() << VerbHelp(parser, usage);
+    out().flush();
+    return 0;
+}
+
+QString VerbHelp(const QCommandLineParser& parser, const QString& usage) {
+    // The parser's own usage line would name the program by the path it was started with; its
+    // description, options and arguments follow that line.
+    const QString listing = parser.helpText();
+    QString text = usage;
+    if (text.startsWith(QLatin1String("usage:")))
+        text.replace(0, 1, QLatin1Char('U'));
+    const QString rest = listing.mid(listing.indexOf(QLatin1Char('\n')) + 1);
+    return text +
+           (rest.startsWith(QLatin1Char('\n')) ? QStringLiteral("\n") : QStringLiteral("\n\n")) +
+           rest;
+}
+
+QString OutputPath(const QCommandLineParser& parser, const QCommandLineOption& out,
+                   const QString& defaultName) {
+    return parser.isSet(out) ? parser.value(out) : defaultName;
+}
+
 QString OutOfTime(const QString& what, double timeoutS, const TransactionEngine& engine) {
     const QString command = engine.SentCommand();
     QString where;

@@ -46,6 +46,19 @@ struct TransferOptions {
     QCommandLineOption fast;
 };
 
+// Parses a verb's arguments with -h, --help added. Returns the status the run ends with: 0
+// after printing the verb's help, errorStatus after a bad option (its error and the usage on
+// standard error); nothing when the verb goes on. usage begins "usage: marvek2-cli VERB".
+std::optional<int> ParseVerb(QCommandLineParser& parser, const QStringList& args,
+                             const QString& usage, int errorStatus = 1);
+// The verb's usage followed by every option the parser takes, each with its text.
+QString VerbHelp(const QCommandLineParser& parser, const QString& usage);
+
+// The file a verb writes: the --out value exactly as given, else defaultName (with its format's
+// usual suffix) in the current folder.
+QString OutputPath(const QCommandLineParser& parser, const QCommandLineOption& out,
+                   const QString& defaultName);
+
 // Verbs with files of their own. args holds the program name followed by the verb's arguments.
 int RunDump(QCoreApplication& app, const QStringList& args);
 int RunRestore(QCoreApplication& app, const QStringList& args);
@@ -55,3 +68,7 @@ int RunCurve(QCoreApplication& app, const QStringList& args);
 int RunDiff(QCoreApplication& app, const QStringList& args);
 int RunLinkCheck(QCoreApplication& app, const QStringList& args);
 int RunAnalyze(QCoreApplication& app, const QStringList& args);
+// ports, send and identify.
+int RunPorts(const QStringList& args);
+int RunSend(QCoreApplication& app, const QStringList& args);
+int RunIdentify(QCoreApplication& app, const QStringList& args);

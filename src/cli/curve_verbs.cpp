@@ -18,9 +18,10 @@ namespace {
 
 constexpr double kDefaultTimeoutS = 120;
 
-const char* const kUsage = "usage: marvek2-cli curve read [--filter] --port PATH --out FILE\n"
-                           "       marvek2-cli curve write FILE --port PATH [--clamp]\n"
-                           "       [--timeout S, default 120] [--fast]";
+const char* const kUsage =
+    "usage: marvek2-cli curve read [--filter] --port PATH [--out FILE, default curveEmu.txt]\n"
+    "       marvek2-cli curve write FILE --port PATH [--clamp]\n"
+    "       [--timeout S, default 120] [--fast]";
 
 int failWith(const curve::Message& message, int status = 1) {
     return fail(curve::EnglishText(message), status);
@@ -83,20 +84,22 @@ int runTransfer(QCoreApplication& app, const QString& portPath, double timeoutS,
 int RunCurve(QCoreApplication& app, const QStringList& args) {
     QCommandLineParser parser;
     const TransferOptions transfer;
-    const QCommandLineOption out(QStringLiteral("out"), QStringLiteral("Curve file to write."),
+    const QCommandLineOption out(QStringLiteral("out"),
+                                 QStringLiteral("read: curve file to write, exactly this name."),
                                  QStringLiteral("FILE"));
     const QCommandLineOption filter(QStringLiteral("filter"),
-                                    QStringLiteral("Read every point six times and keep the most "
-                                                   "frequent value."));
+                                    QStringLiteral("read: read every point six times and keep "
+                                                   "the most frequent value."));
     const QCommandLineOption clamp(QStringLiteral("clamp"),
-                                   QStringLiteral("Write a file with values out of the range "
-                                                  "0..5 V limited to it (refused without)."));
+                                   QStringLiteral("write: write a file with values out of the "
+                                                  "range 0..5 V limited to it (refused without)."));
     transfer.addTo(parser);
-    parser.addOption(out);
-    parser.addOption(filter);
-    parser.addOption(clamp);
-    if (!parser.parse(args))
-        return fail(parser.errorText() + QLatin1Char('\n') + QLatin1String(kUsage));
+    parser.addOptions({out, filter, clamp});
+    parser.addPositionalArgument(QStringLiteral("read|write"), QStringLiteral("The transfer."));
+    parser.addPositionalArgument(QStringLiteral("FILE"),
+                                 QStringLiteral("write: the curve file to write into the module."));
+    if (const auto status = ParseVerb(parser, args, QLatin1String(kUsage)))
+        return *status;
     const QStringList positional = parser.positionalArguments();
     if (positional.isEmpty() || !parser.isSet(transfer.port))
         return fail(QLatin1String(kUsage));
@@ -107,9 +110,9 @@ int RunCurve(QCoreApplication& app, const QStringList& args) {
 
     curve::CurveModel model;
     if (verb == QLatin1String("read")) {
-        if (positional.size() != 1 || !parser.isSet(out))
+        if (positional.size() != 1 || parser.isSet(clamp))
             return fail(QLatin1String(kUsage));
-        const QString file = curve::CurveFileName(parser.value(out));
+        const QString file = OutputPath(parser, out, curve::CurveFileName(QStringLiteral("curve")));
         const bool filtered = parser.isSet(filter);
         const int status =
             runTransfer(app, parser.value(transfer.port), *timeoutS, parser.isSet(transfer.fast),

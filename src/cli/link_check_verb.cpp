@@ -44,7 +44,6 @@ int RunLinkCheck(QCoreApplication& app, const QStringList& args) {
                        "malformed, late and missing answers, and whether the fast timing read "
                        "the same bytes.")
             .arg(LinkCheck::Commands().size()));
-    parser.addHelpOption();
     const QCommandLineOption port(QStringLiteral("port"), QStringLiteral("Serial port."),
                                   QStringLiteral("PATH"));
     const QCommandLineOption count(QStringLiteral("count"),
@@ -54,12 +53,8 @@ int RunLinkCheck(QCoreApplication& app, const QStringList& args) {
                                    QStringLiteral("N"));
     const QCommandLineOption json(QStringLiteral("json"), QStringLiteral("Print one JSON object."));
     parser.addOptions({port, count, json});
-    if (!parser.parse(args))
-        return fail(parser.errorText());
-    if (parser.isSet(QStringLiteral("help"))) {
-        out() << parser.helpText();
-        return 0;
-    }
+    if (const auto status = ParseVerb(parser, args, QLatin1String(kUsage)))
+        return *status;
     if (!parser.isSet(port) || !parser.positionalArguments().isEmpty())
         return fail(QLatin1String(kUsage));
     bool ok = true;

@@ -29,33 +29,35 @@ const char* const usage =
     "                             the answer [--timeout S, default 5]\n"
     "  identify --port PATH       run the connection read (all settings and the\n"
     "                             module name), print them as one JSON object\n"
-    "                             [--timeout S, default 30]\n"
-    "  dump --port PATH --out FILE  save the module's whole EEPROM to FILE (.mmr2)\n"
+    "                             [--timeout S, default 30] [--fast]\n"
+    "  dump --port PATH [--out FILE]\n"
+    "                             save the module's whole EEPROM to FILE\n"
+    "                             (default dump.mmr2)\n"
     "  restore --port PATH FILE   write a saved EEPROM file into the module and\n"
     "                             read every written byte back\n"
-    "  identify, dump and restore take --fast: the next command goes out as soon\n"
-    "  as the module has answered, not at the next tick\n"
-    "  log --port PATH --seconds N --out FILE [--interval MS] [--csv]\n"
-    "                             record the live values to FILE\n"
-    "  table read water|fuel [--filter] --port PATH --out FILE\n"
+    "  log --port PATH --seconds N [--out FILE] [--interval MS] [--csv]\n"
+    "                             record the live values to FILE (default\n"
+    "                             log_data.txt, log.csv with --csv)\n"
+    "  table read water|fuel [--filter] --port PATH [--out FILE]\n"
     "                             read an injection table into a table file\n"
-    "                             (MAF.txt / Lambda.txt appended)\n"
+    "                             (default waterMAF.txt / fuelLambda.txt)\n"
     "  table write water|fuel FILE --port PATH\n"
     "                             write a table file into the module and read\n"
-    "                             every cell back [--timeout S] [--fast]; a file\n"
-    "                             with values out of range is refused unless\n"
-    "                             [--clamp] writes them limited\n"
-    "  curve read [--filter] --port PATH --out FILE\n"
+    "                             every cell back; a file with values out of\n"
+    "                             range is refused unless [--clamp] writes\n"
+    "                             them limited\n"
+    "  curve read [--filter] --port PATH [--out FILE]\n"
     "                             read the emulation curve into a curve file\n"
-    "                             (Emu.txt appended)\n"
+    "                             (default curveEmu.txt)\n"
     "  curve write FILE --port PATH\n"
     "                             write a curve file into the module and read\n"
-    "                             every point back [--timeout S] [--fast]; a file\n"
-    "                             with values out of range is refused unless\n"
-    "                             [--clamp] writes them limited\n"
-    "  diff FILE_A FILE_B         compare two table, curve or dump files; print\n"
-    "                             the differences; exit 0 when equal, 1 when\n"
-    "                             they differ, 2 on an error\n"
+    "                             every point back; a file with values out of\n"
+    "                             range is refused unless [--clamp] writes\n"
+    "                             them limited\n"
+    "  diff FILE_A FILE_B [--kind dump|table|curve|record]\n"
+    "                             compare two files of one kind (told by their\n"
+    "                             content); print the differences; exit 0 when\n"
+    "                             equal, 1 when they differ, 2 on an error\n"
     "  link-check --port PATH [--count N] [--json]\n"
     "                             read known addresses N times in each timing\n"
     "                             (nothing is written); report answer times,\n"
@@ -65,7 +67,12 @@ const char* const usage =
     "          [--from S] [--to S] [--where NAME>VALUE] [--csv]\n"
     "                             where a record file spent its time on the\n"
     "                             table: dwell in % per cell, or the channel's\n"
-    "                             mean per cell\n";
+    "                             mean per cell\n"
+    "\n"
+    "--out names the file exactly as given. The transfer commands (identify, dump,\n"
+    "restore, table, curve) take --timeout S and --fast: the next command goes out\n"
+    "as soon as the module has answered, not at the next tick.\n"
+    "marvek2-cli <command> --help lists every option of a command.\n";
 
 int listPorts() {
     QStringList ports;
@@ -214,6 +221,56 @@ int identify(QCoreApplication& app, const QString& path, double timeoutS, bool f
 
 } // namespace
 
+int RunPorts(const QStringList& args) {
+    QCommandLineParser parser;
+    const QString usage = QStringLiteral("usage: marvek2-cli ports");
+    if (const auto status = ParseVerb(parser, args, usage))
+        return *status;
+    if (!parser.positionalArguments().isEmpty())
+        return fail(usage);
+    return listPorts();
+}
+
+int RunSend(QCoreApplication& app, const QStringList& args) {
+    QCommandLineParser parser;
+    const QCommandLineOption port(QStringLiteral("port"),
+                                  QStringLiteral("Serial port (device path or name)."),
+                                  QStringLiteral("PATH"));
+    const QCommandLineOption timeout(
+        QStringLiteral("timeout"),
+        QStringLiteral("Seconds to wait for the module's answer (default 5)."),
+        QStringLiteral("S"));
+    parser.addOptions({port, timeout});
+    parser.addPositionalArgument(QStringLiteral("TEXT"),
+                                 QStringLiteral("The command as typed, e.g. \"00*\"."));
+    const QString usage = QStringLiteral("usage: marvek2-cli send --port PATH TEXT [--timeout S]");
+    if (const auto status = ParseVerb(parser, args, usage))
+        return *status;
+    if (!parser.isSet(port) || parser.positionalArguments().size() != 1)
+        return fail(usage);
+    bool ok = !parser.isSet(timeout);
+    const double seconds = ok ? 5 : parser.value(timeout).toDouble(&ok);
+    if (!ok || !(seconds > 0))
+        return fail(TransferOptions::TimeoutError());
+    return sendRaw(app, parser.value(port), parser.positionalArguments().first(), seconds);
+}
+
+int RunIdentify(QCoreApplication& app, const QStringList& args) {
+    QCommandLineParser parser;
+    const TransferOptions transfer;
+    transfer.addTo(parser);
+    const QString usage = QStringLiteral(
+        "usage: marvek2-cli identify --port PATH [--timeout S, default 30] [--fast]");
+    if (const auto status = ParseVerb(parser, args, usage))
+        return *status;
+    if (!parser.isSet(transfer.port) || !parser.positionalArguments().isEmpty())
+        return fail(usage);
+    const std::optional<double> timeoutS = transfer.timeoutSeconds(parser, 30);
+    if (!timeoutS)
+        return fail(TransferOptions::TimeoutError());
+    return identify(app, parser.value(transfer.port), *timeoutS, parser.isSet(transfer.fast));
+}
+
 int main(int argc, char* argv[]) {
     QCoreApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("marvek2-cli"));
@@ -241,56 +298,12 @@ int main(int argc, char* argv[]) {
     if (command == QLatin1String("analyze"))
         return RunAnalyze(app, args);
 
-    QCommandLineParser parser;
-    parser.addHelpOption();
-    const QCommandLineOption portOption(QStringLiteral("port"),
-                                        QStringLiteral("Serial port (device path or name)."),
-                                        QStringLiteral("PATH"));
-    const QCommandLineOption timeoutOption(QStringLiteral("timeout"),
-                                           QStringLiteral("Seconds to wait for the module."),
-                                           QStringLiteral("S"));
-    const QCommandLineOption fastOption(
-        QStringLiteral("fast"),
-        QStringLiteral("Send each command as soon as the module answered."));
-    parser.addOption(portOption);
-    parser.addOption(timeoutOption);
-    parser.addOption(fastOption);
-    parser.addPositionalArgument(QStringLiteral("text"), QStringLiteral("Command text."));
-    if (!parser.parse(args))
-        return fail(parser.errorText());
-
-    auto timeoutSeconds = [&](double fallback, double* value) {
-        if (!parser.isSet(timeoutOption)) {
-            *value = fallback;
-            return true;
-        }
-        bool ok = false;
-        *value = parser.value(timeoutOption).toDouble(&ok);
-        return ok && *value > 0;
-    };
-
     if (command == QLatin1String("ports"))
-        return listPorts();
-
-    if (command == QLatin1String("send")) {
-        if (!parser.isSet(portOption) || parser.positionalArguments().size() != 1)
-            return fail(QStringLiteral("usage: marvek2-cli send --port PATH TEXT [--timeout S]"));
-        double timeout = 0;
-        if (!timeoutSeconds(5, &timeout))
-            return fail(QStringLiteral("--timeout takes a positive number of seconds"));
-        return sendRaw(app, parser.value(portOption), parser.positionalArguments().first(),
-                       timeout);
-    }
-
-    if (command == QLatin1String("identify")) {
-        if (!parser.isSet(portOption) || !parser.positionalArguments().isEmpty())
-            return fail(
-                QStringLiteral("usage: marvek2-cli identify --port PATH [--timeout S] [--fast]"));
-        double timeout = 0;
-        if (!timeoutSeconds(30, &timeout))
-            return fail(QStringLiteral("--timeout takes a positive number of seconds"));
-        return identify(app, parser.value(portOption), timeout, parser.isSet(fastOption));
-    }
+        return RunPorts(args);
+    if (command == QLatin1String("send"))
+        return RunSend(app, args);
+    if (command == QLatin1String("identify"))
+        return RunIdentify(app, args);
 
     return fail(QStringLiteral("unknown command \"%1\"\n%2").arg(command, QLatin1String(usage)));
 }

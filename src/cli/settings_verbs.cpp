@@ -20,6 +20,7 @@
 #include <QTimer>
 
 #include <functional>
+#include <optional>
 
 namespace {
 
@@ -34,27 +35,42 @@ struct VerbOptions {
     bool fast = false;
 };
 
-// Parses --port, --out (when asked for), --timeout and --fast; returns an error text or empty.
-QString parseOptions(const QStringList& args, bool withOut, VerbOptions* options) {
+const char* const kDumpUsage =
+    "usage: marvek2-cli dump --port PATH [--out FILE, default dump.mmr2]\n"
+    "       [--timeout S, default 120] [--fast]";
+const char* const kRestoreUsage =
+    "usage: marvek2-cli restore --port PATH FILE [--timeout S, default 120] [--fast]";
+
+// Parses --port, --out (dump only), --timeout and --fast; returns the status the run ends with
+// (help, or a mistake), or nothing.
+std::optional<int> parseOptions(const QStringList& args, bool withOut, VerbOptions* options) {
     QCommandLineParser parser;
     const TransferOptions transfer;
-    const QCommandLineOption out(QStringLiteral("out"), QStringLiteral("Dump file to write."),
+    const QCommandLineOption out(QStringLiteral("out"),
+                                 QStringLiteral("Dump file to write, exactly this name."),
                                  QStringLiteral("FILE"));
     transfer.addTo(parser);
     if (withOut)
         parser.addOption(out);
-    if (!parser.parse(args))
-        return parser.errorText();
-    options->port = parser.value(transfer.port);
-    if (withOut)
-        options->out = parser.value(out);
-    options->positional = parser.positionalArguments();
-    options->fast = parser.isSet(transfer.fast);
+    else
+        parser.addPositionalArgument(QStringLiteral("FILE"),
+                                     QStringLiteral("Dump file (.mmr2) to write into the module."));
+    const QString usage = QLatin1String(withOut ? kDumpUsage : kRestoreUsage);
+    if (const auto status = ParseVerb(parser, args, usage))
+        return status;
     const std::optional<double> timeoutS = transfer.timeoutSeconds(parser, options->timeoutS);
     if (!timeoutS)
-        return TransferOptions::TimeoutError();
+        return fail(TransferOptions::TimeoutError());
     options->timeoutS = *timeoutS;
-    return {};
+    options->port = parser.value(transfer.port);
+    if (withOut)
+        options->out =
+            OutputPath(parser, out, QStringLiteral("dump") + QLatin1String(kDumpFileSuffix));
+    options->positional = parser.positionalArguments();
+    options->fast = parser.isSet(transfer.fast);
+    if (options->port.isEmpty() || options->positional.size() != (withOut ? 0 : 1))
+        return fail(usage);
+    return std::nullopt;
 }
 
 // The port, the engine and the settings operations of one run, and its outcome.
@@ -143,11 +159,8 @@ private:
 
 int RunDump(QCoreApplication& app, const QStringList& args) {
     VerbOptions options;
-    if (const QString error = parseOptions(args, true, &options); !error.isEmpty())
-        return fail(error);
-    if (options.port.isEmpty() || options.out.isEmpty() || !options.positional.isEmpty())
-        return fail(QStringLiteral(
-            "usage: marvek2-cli dump --port PATH --out FILE [--timeout S] [--fast]"));
+    if (const auto status = parseOptions(args, true, &options))
+        return *status;
 
     Run run(app, options.fast);
     if (!run.open(options.port))
@@ -165,11 +178,8 @@ int RunDump(QCoreApplication& app, const QStringList& args) {
 
 int RunRestore(QCoreApplication& app, const QStringList& args) {
     VerbOptions options;
-    if (const QString error = parseOptions(args, false, &options); !error.isEmpty())
-        return fail(error);
-    if (options.port.isEmpty() || options.positional.size() != 1)
-        return fail(
-            QStringLiteral("usage: marvek2-cli restore --port PATH FILE [--timeout S] [--fast]"));
+    if (const auto status = parseOptions(args, false, &options))
+        return *status;
     const QString file = options.positional.first();
     // The whole file is checked before the port is even opened: a bad file sends nothing.
     if (const DumpFileContent content = ReadDumpFile(file); !content.ok())

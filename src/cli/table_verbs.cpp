@@ -20,10 +20,10 @@ namespace {
 
 constexpr double kDefaultTimeoutS = 120;
 
-const char* const kUsage =
-    "usage: marvek2-cli table read water|fuel [--filter] --port PATH --out FILE\n"
-    "       marvek2-cli table write water|fuel FILE --port PATH [--clamp]\n"
-    "       [--timeout S, default 120] [--fast]";
+const char* const kUsage = "usage: marvek2-cli table read water|fuel [--filter] --port PATH\n"
+                           "       [--out FILE, default waterMAF.txt or fuelLambda.txt]\n"
+                           "       marvek2-cli table write water|fuel FILE --port PATH [--clamp]\n"
+                           "       [--timeout S, default 120] [--fast]";
 
 std::optional<TableKind> kindNamed(const QString& name) {
     if (name == QLatin1String("water"))
@@ -111,20 +111,24 @@ int runTransfer(QCoreApplication& app, const QString& portPath, double timeoutS,
 int RunTable(QCoreApplication& app, const QStringList& args) {
     QCommandLineParser parser;
     const TransferOptions transfer;
-    const QCommandLineOption out(QStringLiteral("out"), QStringLiteral("Table file to write."),
+    const QCommandLineOption out(QStringLiteral("out"),
+                                 QStringLiteral("read: table file to write, exactly this name."),
                                  QStringLiteral("FILE"));
     const QCommandLineOption filter(QStringLiteral("filter"),
-                                    QStringLiteral("Read every cell six times and keep the "
+                                    QStringLiteral("read: read every cell six times and keep the "
                                                    "most frequent value."));
     const QCommandLineOption clamp(QStringLiteral("clamp"),
-                                   QStringLiteral("Write a file with values out of the range "
-                                                  "0.01..25.5 limited to it (refused without)."));
+                                   QStringLiteral("write: write a file with values out of the "
+                                                  "range 0.01..25.5 limited to it (refused "
+                                                  "without)."));
     transfer.addTo(parser);
-    parser.addOption(out);
-    parser.addOption(filter);
-    parser.addOption(clamp);
-    if (!parser.parse(args))
-        return fail(parser.errorText() + QLatin1Char('\n') + QLatin1String(kUsage));
+    parser.addOptions({out, filter, clamp});
+    parser.addPositionalArgument(QStringLiteral("read|write"), QStringLiteral("The transfer."));
+    parser.addPositionalArgument(QStringLiteral("water|fuel"), QStringLiteral("The table."));
+    parser.addPositionalArgument(QStringLiteral("FILE"),
+                                 QStringLiteral("write: the table file to write into the module."));
+    if (const auto status = ParseVerb(parser, args, QLatin1String(kUsage)))
+        return *status;
     const QStringList positional = parser.positionalArguments();
     if (positional.size() < 2 || !parser.isSet(transfer.port))
         return fail(QLatin1String(kUsage));
@@ -138,9 +142,9 @@ int RunTable(QCoreApplication& app, const QStringList& args) {
 
     InjectionTables tables;
     if (verb == QLatin1String("read")) {
-        if (positional.size() != 2 || !parser.isSet(out) || parser.isSet(clamp))
+        if (positional.size() != 2 || parser.isSet(clamp))
             return fail(QLatin1String(kUsage));
-        const QString file = TableFileName(*kind, parser.value(out));
+        const QString file = OutputPath(parser, out, TableFileName(*kind, positional.at(1)));
         const bool filtered = parser.isSet(filter);
         const int status =
             runTransfer(app, parser.value(transfer.port), *timeoutS, parser.isSet(transfer.fast),

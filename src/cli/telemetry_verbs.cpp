@@ -14,6 +14,7 @@
 #include <QTimer>
 
 #include <cmath>
+#include <optional>
 
 namespace {
 
@@ -21,8 +22,9 @@ constexpr int kConnectTimeoutMs = 30000;
 constexpr int kShortestIntervalMs = 50; // one poll step
 constexpr int kLongestIntervalMs = 60000;
 
-const char* const logUsage = "usage: marvek2-cli log --port PATH --seconds N --out FILE "
-                             "[--interval MS] [--csv]";
+const char* const logUsage =
+    "usage: marvek2-cli log --port PATH --seconds N [--out FILE, default log_data.txt or log.csv]\n"
+    "       [--interval MS] [--csv]";
 
 struct LogOptions {
     QString port;
@@ -32,44 +34,51 @@ struct LogOptions {
     bool csv = false;
 };
 
-// Parses the verb's arguments; on a mistake error says what is wrong.
-bool parseLogOptions(const QStringList& args, LogOptions* options, QString* error) {
+// Parses the verb's arguments; returns the status the run ends with (help, or a mistake), or
+// nothing.
+std::optional<int> parseLogOptions(const QStringList& args, LogOptions* options) {
     QCommandLineParser parser;
-    const QCommandLineOption port(QStringLiteral("port"), QString(), QStringLiteral("PATH"));
-    const QCommandLineOption seconds(QStringLiteral("seconds"), QString(), QStringLiteral("N"));
-    const QCommandLineOption out(QStringLiteral("out"), QString(), QStringLiteral("FILE"));
-    const QCommandLineOption interval(QStringLiteral("interval"), QString(), QStringLiteral("MS"));
-    const QCommandLineOption csv(QStringLiteral("csv"));
+    const QCommandLineOption port(QStringLiteral("port"), QStringLiteral("Serial port."),
+                                  QStringLiteral("PATH"));
+    const QCommandLineOption seconds(QStringLiteral("seconds"),
+                                     QStringLiteral("Seconds of samples to record."),
+                                     QStringLiteral("N"));
+    const QCommandLineOption out(QStringLiteral("out"),
+                                 QStringLiteral("Record file to write, exactly this name."),
+                                 QStringLiteral("FILE"));
+    const QCommandLineOption interval(
+        QStringLiteral("interval"),
+        QStringLiteral("Milliseconds between samples, %1 to %2 (default %3).")
+            .arg(kShortestIntervalMs)
+            .arg(kLongestIntervalMs)
+            .arg(telemetry::kDefaultGraphIntervalMs),
+        QStringLiteral("MS"));
+    const QCommandLineOption csv(QStringLiteral("csv"),
+                                 QStringLiteral("Write a table for spreadsheets instead of a "
+                                                "record file."));
     parser.addOptions({port, seconds, out, interval, csv});
-    if (!parser.parse(args)) {
-        *error = parser.errorText();
-        return false;
-    }
-    if (!parser.isSet(port) || !parser.isSet(seconds) || !parser.isSet(out) ||
-        !parser.positionalArguments().isEmpty()) {
-        *error = QString::fromLatin1(logUsage);
-        return false;
-    }
+    if (const auto status = ParseVerb(parser, args, QLatin1String(logUsage)))
+        return status;
+    if (!parser.isSet(port) || !parser.isSet(seconds) || !parser.positionalArguments().isEmpty())
+        return fail(QLatin1String(logUsage));
     options->port = parser.value(port);
-    options->out = parser.value(out);
     options->csv = parser.isSet(csv);
+    options->out = OutputPath(parser, out,
+                              options->csv ? QStringLiteral("log.csv")
+                                           : telemetry::RecordFileName(QStringLiteral("log")));
     bool ok = false;
     options->seconds = parser.value(seconds).toDouble(&ok);
-    if (!ok || !(options->seconds > 0) || !std::isfinite(options->seconds)) {
-        *error = QStringLiteral("--seconds takes a positive number of seconds");
-        return false;
-    }
+    if (!ok || !(options->seconds > 0) || !std::isfinite(options->seconds))
+        return fail(QStringLiteral("--seconds takes a positive number of seconds"));
     if (parser.isSet(interval)) {
         options->intervalMs = parser.value(interval).toInt(&ok);
         if (!ok || options->intervalMs < kShortestIntervalMs ||
-            options->intervalMs > kLongestIntervalMs) {
-            *error = QStringLiteral("--interval takes milliseconds from %1 to %2")
-                         .arg(kShortestIntervalMs)
-                         .arg(kLongestIntervalMs);
-            return false;
-        }
+            options->intervalMs > kLongestIntervalMs)
+            return fail(QStringLiteral("--interval takes milliseconds from %1 to %2")
+                            .arg(kShortestIntervalMs)
+                            .arg(kLongestIntervalMs));
     }
-    return true;
+    return std::nullopt;
 }
 
 } // namespace
@@ -79,13 +88,13 @@ bool parseLogOptions(const QStringList& args, LogOptions* options, QString* erro
 // taken: N × 1000 / MS samples, the first at time 0.
 int RunLog(QCoreApplication& app, const QStringList& args) {
     LogOptions options;
-    QString error;
-    if (!parseLogOptions(args, &options, &error))
-        return fail(error);
+    if (const auto status = parseLogOptions(args, &options))
+        return *status;
     const qint64 sampleTarget =
         std::max<qint64>(1, qint64(std::floor(options.seconds * 1000 / options.intervalMs + 1e-9)));
 
     TBComPort port;
+    QString error;
     if (!openPort(port, options.port, &error))
         return fail(error);
     StringListJournal journal;

@@ -5,6 +5,7 @@
 #include <QApplication>
 #include <QCommandLineParser>
 #include <QDir>
+#include <QFileInfo>
 #include <QScreen>
 #include <QStandardPaths>
 
@@ -28,13 +29,15 @@ int main(int argc, char* argv[]) {
         QStringLiteral("Keep the configuration files and journals in the per-user data folder "
                        "instead of the current folder."));
     parser.addOption(userDataOption);
+    // Without an application object the parser cannot name the program in its usage line.
+    QString help = parser.helpText();
+    help.replace(QStringLiteral("<executable_name>"), QFileInfo(arguments.first()).fileName());
     if (!parser.parse(arguments)) {
-        std::fprintf(stderr, "%s\n\n%s", qPrintable(parser.errorText()),
-                     qPrintable(parser.helpText()));
+        std::fprintf(stderr, "%s\n\n%s", qPrintable(parser.errorText()), qPrintable(help));
         return 1;
     }
     if (parser.isSet(helpOption)) {
-        std::fputs(qPrintable(parser.helpText()), stdout);
+        std::fputs(qPrintable(help), stdout);
         return 0;
     }
 

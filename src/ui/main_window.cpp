@@ -510,9 +510,12 @@ void TfmMain::startUp(const StartOptions& options) {
     m_infoPath = QDir(m_workingDirectory).absoluteFilePath(QLatin1String(kInfoFileName));
     m_configPath = QDir(m_workingDirectory).absoluteFilePath(QLatin1String(kConfigFileName));
     useOptionsFile(QDir(m_workingDirectory).absoluteFilePath(QLatin1String(kOptionsFileName)));
-    m_languageFolder = FindLanguageFolder(
-        LanguageFolderCandidates(m_workingDirectory, QCoreApplication::applicationDirPath(),
-                                 QStringLiteral(MARVEK2_INSTALLED_DATA_DIR)));
+    const QStringList languageFolders =
+        !options.languageFolders.isEmpty()
+            ? options.languageFolders
+            : LanguageFolderCandidates(m_workingDirectory, QCoreApplication::applicationDirPath(),
+                                       QStringLiteral(MARVEK2_INSTALLED_DATA_DIR));
+    m_languageFolder = FindLanguageFolder(languageFolders);
 
     for (const QString& line : JournalStartLines(dateTime()))
         m_journal.Append(line);
@@ -543,6 +546,15 @@ void TfmMain::startUp(const StartOptions& options) {
     if (auto* surface = findChild<SurfaceView*>())
         surface->loadRememberedViews(m_info);
     fillLanguageList(info.fileMissing);
+    // Without a language the window has none of its texts: it says so in the built-in English.
+    if (m_left->scbx_LangDriver->count() == 0) {
+        QStringList folders;
+        for (const QString& folder : languageFolders)
+            folders << QDir::toNativeSeparators(folder);
+        showMessage(QMessageBox::Warning,
+                    m_texts.message(Message{QStringLiteral("Msg_NoLanguageFiles"),
+                                            {folders.join(QStringLiteral(", "))}}));
+    }
     selectSavedPort(options.port);
     const ConfigFileContent config = ReadConfigFile(m_configPath);
     m_flagsTable = config.table;

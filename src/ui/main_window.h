@@ -51,6 +51,9 @@ struct StartOptions {
     QString workingDirectory;   // empty: the current directory
     QString port;               // a device path to preselect
     double intervalScale = 1.0; // tests only: transaction intervals are multiplied by this
+    // Where language files are looked for, in order; empty: the working folder, beside the
+    // program, the installed share folder.
+    QStringList languageFolders;
 };
 
 // The main window: the left column with the connection controls, the language list and the page

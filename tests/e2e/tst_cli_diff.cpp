@@ -1,7 +1,10 @@
-// marvek2-cli diff on table, curve and dump files: the differences printed and the exit status.
+// marvek2-cli diff on table, curve, dump and record files: the differences printed and the exit
+// status; every verb's --help.
 #include "curve_file.h"
+#include "decimal_format.h"
 #include "dump_file.h"
 #include "pty_rig.h"
+#include "record_file.h"
 #include "table_file.h"
 #include "text_file.h"
 
@@ -23,6 +26,8 @@ private slots:
     void initTestCase();
     void diff_data();
     void diff();
+    void helpListsEveryOption_data();
+    void helpListsEveryOption();
 
 private:
     QTemporaryDir m_dir;
@@ -54,6 +59,24 @@ void CliDiffTest::initTestCase() {
     QVERIFY(WriteDumpFile(path("b.mmr2"), image).isEmpty());
 
     QVERIFY(WriteTextFile(path("bad.mmr2"), {QStringLiteral("EEPROM-00 = zz")}).isEmpty());
+
+    // The same files under names that tell nothing, as --out may write them.
+    for (const char* from : {"a.mmr2", "b.mmr2", "aEmu.txt", "bEmu.txt"})
+        QVERIFY(QFile::copy(path(from), path(QString::fromLatin1(from).section(u'.', 0, 0) +
+                                             QStringLiteral("_plain"))));
+    QStringList big(64, QStringLiteral("12,5")); // above 5 V: a table, whatever its name
+    QCOMPARE(writeTable(path("t1"), big), QString());
+    big[0] = QStringLiteral("12,6");
+    QCOMPARE(writeTable(path("t2"), big), QString());
+
+    telemetry::SampleGrid grid;
+    for (int i = 0; i < 3; ++i)
+        grid.append({i * 25.0, 330, 1234, 0, 0, 0, 0, 0, 0, 0, 0});
+    QVERIFY(telemetry::WriteRecordFile(path("r1"), grid, DecimalFormat(u',')).isEmpty());
+    grid = {};
+    for (int i = 0; i < 4; ++i)
+        grid.append({i * 25.0, i == 1 ? 331.0 : 330, 1234, 0, 0, 0, 0, 0, 0, 0, 0});
+    QVERIFY(telemetry::WriteRecordFile(path("r2"), grid, DecimalFormat(u',')).isEmpty());
 }
 
 void CliDiffTest::diff_data() {
@@ -67,18 +90,37 @@ void CliDiffTest::diff_data() {
         << "column 2, row 2: 2,5 | 3\ncolumn 8, row 8: 2,5 | 0,01\n2 differences\n";
     QTest::newRow("curves") << QStringList{"aEmu.txt", "bEmu.txt"} << 1
                             << "point 17: 1 | 1,02\n1 difference\n";
+    const QString dumpDifferences = "EEPROM-1D: 00 | 5A  OPR\n"
+                                    "EEPROM-37: 00 | 10  curve point 7\n"
+                                    "EEPROM-7A: 00 | 41  module name, character 3\n"
+                                    "EEPROM-8F: 00 | 19  water table column 1, row 1\n"
+                                    "EEPROM-F0: 00 | 20  fuel table column 8, row 8\n"
+                                    "5 differences\n";
     QTest::newRow("dumps with the setting of each address")
-        << QStringList{"a.mmr2", "b.mmr2"} << 1
-        << "EEPROM-1D: 00 | 5A  OPR\n"
-           "EEPROM-37: 00 | 10  curve point 7\n"
-           "EEPROM-7A: 00 | 41  module name, character 3\n"
-           "EEPROM-8F: 00 | 19  water table column 1, row 1\n"
-           "EEPROM-F0: 00 | 20  fuel table column 8, row 8\n"
-           "5 differences\n";
+        << QStringList{"a.mmr2", "b.mmr2"} << 1 << dumpDifferences;
     QTest::newRow("files of different kinds") << QStringList{"aEmu.txt", "a.mmr2"} << 2 << "";
     QTest::newRow("a missing file") << QStringList{"a.mmr2", "none.mmr2"} << 2 << "";
     QTest::newRow("a damaged dump") << QStringList{"a.mmr2", "bad.mmr2"} << 2 << "";
     QTest::newRow("one file only") << QStringList{"a.mmr2"} << 2 << "";
+    QTest::newRow("dumps told by their content")
+        << QStringList{"a_plain", "b_plain"} << 1 << dumpDifferences;
+    QTest::newRow("a dump and its copy, the kind named")
+        << QStringList{"a_plain", "a.mmr2", "--kind", "dump"} << 0 << "0 differences\n";
+    QTest::newRow("tables told by a value above 5")
+        << QStringList{"t1", "t2"} << 1 << "column 1, row 1: 12,5 | 12,6\n1 difference\n";
+    QTest::newRow("a table and a curve alike, no ending to tell")
+        << QStringList{"aEmu_plain", "bEmu_plain"} << 2 << "";
+    QTest::newRow("the same, the kind named")
+        << QStringList{"aEmu_plain", "bEmu_plain", "--kind", "curve"} << 1
+        << "point 17: 1 | 1,02\n1 difference\n";
+    QTest::newRow("a named ending decides")
+        << QStringList{"aEmu_plain", "bEmu.txt"} << 1 << "point 17: 1 | 1,02\n1 difference\n";
+    QTest::newRow("record files") << QStringList{"r1", "r2"} << 1
+                                  << "sample 2, SP: 330 | 331\nsamples: 3 | 4\n2 differences\n";
+    QTest::newRow("a table and a dump") << QStringList{"t1", "a_plain"} << 2 << "";
+    QTest::newRow("dumps read as records")
+        << QStringList{"a.mmr2", "b.mmr2", "--kind", "record"} << 2 << "";
+    QTest::newRow("an unknown kind") << QStringList{"a.mmr2", "b.mmr2", "--kind", "map"} << 2 << "";
 }
 
 void CliDiffTest::diff() {
@@ -86,8 +128,12 @@ void CliDiffTest::diff() {
     QFETCH(int, status);
     QFETCH(QString, output);
     QStringList args{QStringLiteral("diff")};
-    for (const QString& f : files)
-        args << path(f);
+    for (qsizetype i = 0; i < files.size(); ++i) {
+        // Options and their values go as they are, file names into the test's folder.
+        const bool option =
+            files.at(i).startsWith(u'-') || (i > 0 && files.at(i - 1) == QLatin1String("--kind"));
+        args << (option ? files.at(i) : path(files.at(i)));
+    }
     CliRun cli;
     // A Russian system: the comma is the decimal separator the differences are printed with.
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
@@ -98,6 +144,45 @@ void CliDiffTest::diff() {
     QCOMPARE(QString::fromUtf8(cli.out), output);
     if (status == 2)
         QVERIFY(!cli.err.isEmpty());
+}
+
+void CliDiffTest::helpListsEveryOption_data() {
+    QTest::addColumn<QString>("verb");
+    QTest::addColumn<QStringList>("options");
+    const QStringList transfer{"--port", "--timeout", "--fast"};
+    QTest::newRow("the commands") << QString() << QStringList{"dump", "link-check", "analyze"};
+    QTest::newRow("ports") << "ports" << QStringList{};
+    QTest::newRow("send") << "send" << QStringList{"--port", "--timeout"};
+    QTest::newRow("identify") << "identify" << transfer;
+    QTest::newRow("dump") << "dump" << transfer + QStringList{"--out"};
+    QTest::newRow("restore") << "restore" << transfer;
+    QTest::newRow("log") << "log"
+                         << QStringList{"--port", "--seconds", "--out", "--interval", "--csv"};
+    QTest::newRow("table") << "table" << transfer + QStringList{"--out", "--filter", "--clamp"};
+    QTest::newRow("curve") << "curve" << transfer + QStringList{"--out", "--filter", "--clamp"};
+    QTest::newRow("diff") << "diff" << QStringList{"--kind"};
+    QTest::newRow("link-check") << "link-check" << QStringList{"--port", "--count", "--json"};
+    QTest::newRow("analyze") << "analyze"
+                             << QStringList{"--table", "--basis", "--channel", "--from",
+                                            "--to",    "--where", "--csv"};
+}
+
+void CliDiffTest::helpListsEveryOption() {
+    QFETCH(QString, verb);
+    QFETCH(QStringList, options);
+    CliRun cli;
+    QStringList args{QStringLiteral("--help")};
+    if (!verb.isEmpty())
+        args.prepend(verb);
+    QVERIFY(cli.run(QStringLiteral(MARVEK2_CLI), args, 30000));
+    QCOMPARE(cli.exitCode(), 0);
+    const QString text = QString::fromUtf8(cli.out);
+    // The program by its name, not by the path it was started with.
+    const QString usage =
+        QStringLiteral("Usage: marvek2-cli ") + (verb.isEmpty() ? "<command>" : verb);
+    QVERIFY2(text.startsWith(usage), qPrintable(text));
+    for (const QString& option : options)
+        QVERIFY2(text.contains(option), qPrintable(option));
 }
 
 QTEST_GUILESS_MAIN(CliDiffTest)

@@ -6,6 +6,7 @@
 #include "pty_rig.h"
 #include "text_file.h"
 
+#include <QDir>
 #include <QRandomGenerator>
 #include <QSignalSpy>
 #include <QTemporaryDir>
@@ -307,7 +308,8 @@ void TestCurveOverPty::cliReadAndWrite() {
     PtyRig rig(image);
     QVERIFY(rig.started);
     QTemporaryDir dir;
-    // Read: the file holds the module's curve, one value a line.
+    // Read: the file named by --out, exactly that name, holds the module's curve, one value a
+    // line.
     const QString base = dir.filePath(QStringLiteral("module"));
     CliRun read;
     QVERIFY(
@@ -316,9 +318,9 @@ void TestCurveOverPty::cliReadAndWrite() {
                   QStringLiteral("--port"), rig.module.slavePath(), QStringLiteral("--out"), base},
                  120000));
     QVERIFY2(read.exitCode() == 0, read.err.constData());
-    const CurveFileContent content =
-        ReadCurveFile(base + QStringLiteral("Emu.txt"), DecimalFormat(QChar(u'.')));
+    const CurveFileContent content = ReadCurveFile(base, DecimalFormat(QChar(u'.')));
     QVERIFY(content.ok());
+    QCOMPARE(QDir(dir.path()).entryList(QDir::Files), QStringList{QStringLiteral("module")});
     for (int i = 0; i < kPointCount; ++i)
         QCOMPARE(content.values.at(i), DecodeVolts(quint8(image.at(kFirstAddress + i))));
 

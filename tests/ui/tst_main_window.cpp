@@ -96,6 +96,7 @@ class TestMainWindow : public QObject {
     Q_OBJECT
 private slots:
     void startsLockedInRussian();
+    void missingLanguagesAreSaid();
     void pageButtons_data();
     void pageButtons();
     void languageSwitch();
@@ -138,6 +139,22 @@ void TestMainWindow::startsLockedInRussian() {
     window.Btn_BlockClick();
     QVERIFY(!control<QWidget>(&window, "atb_Seans")->isEnabled());
     QVERIFY(control<QWidget>(&window, "spc_Tuning")->isEnabled()); // unlocking only
+}
+
+void TestMainWindow::missingLanguagesAreSaid() {
+    Workplace place;
+    const QString nowhere = place.path("Nowhere/Language");
+    StartOptions options;
+    options.workingDirectory = place.dir.path();
+    options.languageFolders = {nowhere};
+    TfmMain window(options);
+    window.show();
+    QCOMPARE(control<QComboBox>(&window, "scbx_LangDriver")->count(), 0);
+    QMessageBox* box = nullptr;
+    QTRY_VERIFY((box = openBox(&window)) != nullptr);
+    // No language is there to word it: the English built into the program does.
+    QVERIFY2(box->text().startsWith(QStringLiteral("No language files")), qPrintable(box->text()));
+    QVERIFY(box->text().contains(QDir::toNativeSeparators(nowhere)));
 }
 
 void TestMainWindow::pageButtons_data() {
@@ -447,6 +464,8 @@ void TestMainWindow::helpWithoutADisplay_data() {
     QTest::addColumn<int>("exitCode");
     QTest::addColumn<QByteArray>("output"); // on standard output (help) or error (mistake)
     QTest::newRow("--help") << QStringList{"--help"} << 0 << QByteArray("--port");
+    QTest::newRow("--help names the program")
+        << QStringList{"--help"} << 0 << QByteArray("Usage: marvek2 [options]");
     QTest::newRow("unknown option") << QStringList{"--no-such"} << 1 << QByteArray("no-such");
 }
 

@@ -5,55 +5,26 @@
 #include "curve_file.h"
 #include "curve_grid_tools.h"
 #include "emulator_page.h"
-#include "main_window.h"
 #include "pty_module.h"
 #include "recording_chart.h"
+#include "screenshot_rig.h"
 #include "table_file.h"
 #include "table_grid_tools.h"
 #include "tables_page.h"
 #include "transaction_engine.h"
 
 #include <QApplication>
-#include <QComboBox>
-#include <QDialog>
-#include <QDir>
 #include <QListWidget>
 #include <QMenu>
 #include <QPainter>
 #include <QTableWidget>
 #include <QTemporaryDir>
 #include <QTest>
-#include <QToolButton>
 #include <QWheelEvent>
 
 #include <cmath>
-#include <functional>
 
 namespace {
-
-template <typename T> T* control(QObject* root, const char* name) {
-    T* found = root->findChild<T*>(QLatin1String(name));
-    if (!found)
-        qFatal("no control %s", name);
-    return found;
-}
-
-bool waitFor(const std::function<bool()>& condition, int ms) {
-    QElapsedTimer t;
-    t.start();
-    while (!condition()) {
-        if (t.elapsed() > ms)
-            return false;
-        QTest::qWait(50);
-    }
-    return true;
-}
-
-void save(const QPixmap& picture, const QString& path) {
-    if (!picture.save(path))
-        qFatal("cannot write %s", qPrintable(path));
-    qInfo("%s", qPrintable(path));
-}
 
 // The window with a context menu opened at a point of a grid drawn into it.
 QPixmap withMenu(QWidget* window, QTableWidget* grid, QMenu* menu, const QPoint& atGrid) {
@@ -75,14 +46,7 @@ QPixmap withMenu(QWidget* window, QTableWidget* grid, QMenu* menu, const QPoint&
 
 int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
-    const QString out = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QDir::currentPath();
-    QDir().mkpath(out);
-
-    QTemporaryDir place;
-    QDir().mkpath(place.filePath(QStringLiteral("Language")));
-    for (const QString& f : QDir(QStringLiteral(MARVEK2_LANGUAGE_DIR)).entryList(QDir::Files))
-        QFile::copy(QStringLiteral(MARVEK2_LANGUAGE_DIR "/") + f,
-                    place.filePath(QStringLiteral("Language/") + f));
+    const ScreenshotRig rig(argc, argv);
 
     sim::PtyModule module;
     if (!module.start())
@@ -100,54 +64,25 @@ int main(int argc, char* argv[]) {
     module.module().setEeprom(image);
     module.module().setEngineEnabled(false);
 
-    StartOptions options;
-    options.workingDirectory = place.path();
-    options.port = module.slavePath();
-    options.intervalScale = 0.3;
-    TfmMain window(options);
-    window.resize(1280, 800);
-    window.show();
-    QTest::qWait(300);
+    const auto owned = rig.openWindow(module.slavePath(), 0.3);
+    TfmMain& window = *owned;
+    ConnectModule(window);
 
-    control<QToolButton>(&window, "atb_2012_B_ModuleOn")->click();
-    QDialog* notice = nullptr;
-    if (!waitFor(
-            [&] {
-                for (QDialog* d : window.findChildren<QDialog*>()) {
-                    if (d->isVisible())
-                        notice = d;
-                }
-                return notice != nullptr;
-            },
-            30000))
-        qFatal("the module was not identified");
-    notice->accept();
-    QTest::qWait(300);
+    EmulatorPage* page = ReadCurve(window);
 
-    control<QToolButton>(&window, "atb_2012_Emulator")->click();
-    auto* page = control<EmulatorPage>(&window, "Panel_Emu");
-    control<QToolButton>(&window, "atb_Emu_In_2")->click();
-    QTest::qWait(200);
-    if (!waitFor([&] { return !window.engine().anyEnabled(); }, 60000))
-        qFatal("the curve was not read");
-
-    auto* grid = control<QTableWidget>(&window, "sgrid_Emu");
+    auto* grid = Control<QTableWidget>(&window, "sgrid_Emu");
     CurveGridTools* tools = page->gridTools();
-    auto* languages = control<QComboBox>(&window, "scbx_LangDriver");
-    for (const char* language : {"Russian", "English"}) {
-        languages->setCurrentIndex(languages->findText(QLatin1String(language)));
-        emit languages->activated(languages->currentIndex());
-        const QString suffix = QLatin1String(language) == QLatin1String("Russian")
-                                   ? QStringLiteral("ru")
-                                   : QStringLiteral("en");
+    for (const QString& language : {QStringLiteral("Russian"), QStringLiteral("English")}) {
+        ChooseLanguage(window, language);
+        const QString suffix = LanguageTag(language);
         // A selection of points 8..15 and the menu over it.
         grid->setFocus();
         grid->scrollToTop();
         grid->setCurrentCell(8, 1);
         grid->setRangeSelected(QTableWidgetSelectionRange(8, 1, 15, 1), true);
         const QRect cell = grid->visualItemRect(grid->item(12, 1));
-        save(withMenu(&window, grid, tools->contextMenu(), cell.center()),
-             out + QStringLiteral("/tune_curve_menu_%1.png").arg(suffix));
+        rig.save(withMenu(&window, grid, tools->contextMenu(), cell.center()),
+                 QStringLiteral("tune_curve_menu_") + suffix);
 
         // The same points compared with a file where a few differ.
         QTemporaryDir dir;
@@ -162,36 +97,33 @@ int main(int argc, char* argv[]) {
         tools->run(GridTools::Command::CompareFile);
         grid->clearSelection();
         QTest::qWait(300);
-        save(window.grab(), out + QStringLiteral("/tune_curve_compare_%1.png").arg(suffix));
+        rig.save(window.grab(), QStringLiteral("tune_curve_compare_") + suffix);
         tools->run(GridTools::Command::CompareOff);
     }
 
     // The water table: read, a selection with the menu, a compare, the history, the live cell.
-    control<QToolButton>(&window, "atb_2012_Water")->click();
-    auto* tablesPage = control<TablesPage>(&window, "Panel_3D");
-    control<QToolButton>(&window, "atb_Water_Out")->click();
+    Click(&window, "atb_2012_Water");
+    auto* tablesPage = Control<TablesPage>(&window, "Panel_3D");
+    Click(&window, "atb_Water_Out");
     QTest::qWait(200);
-    if (!waitFor([&] { return !window.engine().anyEnabled(); }, 90000))
+    if (!QTest::qWaitFor([&] { return !window.engine().anyEnabled(); }, 90000))
         qFatal("the table was not read");
     QTableWidget* table = tablesPage->sgrid_Table_3D;
     TableGridTools* tableTools = tablesPage->gridTools();
-    for (const char* language : {"Russian", "English"}) {
-        languages->setCurrentIndex(languages->findText(QLatin1String(language)));
-        emit languages->activated(languages->currentIndex());
-        const QString suffix = QLatin1String(language) == QLatin1String("Russian")
-                                   ? QStringLiteral("ru")
-                                   : QStringLiteral("en");
+    for (const QString& language : {QStringLiteral("Russian"), QStringLiteral("English")}) {
+        ChooseLanguage(window, language);
+        const QString suffix = LanguageTag(language);
         table->setFocus();
         table->setCurrentCell(2, 2);
         table->setRangeSelected(QTableWidgetSelectionRange(2, 2, 5, 5), true);
-        save(withMenu(&window, table, tableTools->contextMenu(),
-                      table->visualItemRect(table->item(4, 4)).center()),
-             out + QStringLiteral("/tune_table_menu_%1.png").arg(suffix));
+        rig.save(withMenu(&window, table, tableTools->contextMenu(),
+                          table->visualItemRect(table->item(4, 4)).center()),
+                 QStringLiteral("tune_table_menu_") + suffix);
         // A range operation on the selection (x 150 %): the surface follows the table.
         tableTools->askValue = [](auto&, auto&) { return std::optional<QString>("150"); };
         tableTools->run(GridTools::Command::Scale);
         QTest::qWait(300);
-        save(window.grab(), out + QStringLiteral("/tune_table_range_%1.png").arg(suffix));
+        rig.save(window.grab(), QStringLiteral("tune_table_range_") + suffix);
         tableTools->run(GridTools::Command::Undo);
         table->clearSelection();
 
@@ -204,7 +136,7 @@ int main(int argc, char* argv[]) {
         tableTools->askReferenceFile = [&] { return path; };
         tableTools->run(GridTools::Command::CompareFile);
         QTest::qWait(300);
-        save(window.grab(), out + QStringLiteral("/tune_table_compare_%1.png").arg(suffix));
+        rig.save(window.grab(), QStringLiteral("tune_table_compare_") + suffix);
         tableTools->run(GridTools::Command::CompareOff);
 
         tableTools->run(GridTools::Command::History);
@@ -218,20 +150,20 @@ int main(int argc, char* argv[]) {
             painter.drawRect(QRect(QPoint(420, 200), dialog.size()).adjusted(0, 0, -1, -1));
         }
         tableTools->historyWindow()->hide();
-        save(picture, out + QStringLiteral("/tune_table_history_%1.png").arg(suffix));
+        rig.save(picture, QStringLiteral("tune_table_history_") + suffix);
     }
 
     // The live poll runs: the engine's cell is marked on the water table.
     module.module().setEngineEnabled(true);
-    control<QToolButton>(&window, "atb_2012_Graph")->click();
-    control<QToolButton>(&window, "atb_Chart1_Start")->click();
+    Click(&window, "atb_2012_Graph");
+    Click(&window, "atb_Chart1_Start");
     QTest::qWait(5000);
-    control<QToolButton>(&window, "atb_2012_Water")->click();
+    Click(&window, "atb_2012_Water");
     QTest::qWait(2000);
-    save(window.grab(), out + QStringLiteral("/tune_table_live_en.png"));
+    rig.save(window.grab(), QStringLiteral("tune_table_live_en"));
 
     // The recording zoomed with the wheel, the cursor line on a point and its values beside.
-    control<QToolButton>(&window, "atb_2012_Graph")->click();
+    Click(&window, "atb_2012_Graph");
     QTest::qWait(3000);
     auto* chart = window.findChild<RecordingChart*>();
     if (!chart)
@@ -248,6 +180,6 @@ int main(int argc, char* argv[]) {
     const QPoint cursorAt(int(chart->xAxis->coordToPixel(middle)), chart->height() / 2);
     QTest::mouseClick(chart, Qt::LeftButton, {}, cursorAt);
     QTest::qWait(400);
-    save(window.grab(), out + QStringLiteral("/tune_recording_zoom_en.png"));
+    rig.save(window.grab(), QStringLiteral("tune_recording_zoom_en"));
     return 0;
 }
