@@ -1,5 +1,6 @@
 // diff: two table, curve or dump files compared cell by cell.
 #include "cli_common.h"
+#include "languages.h"
 
 #include "curve_file.h"
 #include "curve_range_ops.h"
@@ -80,10 +81,10 @@ int RunDiff(QCoreApplication&, const QStringList& args) {
     case FileKind::Curve: {
         const curve::CurveFileContent left = curve::ReadCurveFile(files.at(0), format);
         if (!left.ok())
-            return fail(curve::EnglishText(left.error), kErrorStatus);
+            return fail(EnglishText(left.error), kErrorStatus);
         const curve::CurveFileContent right = curve::ReadCurveFile(files.at(1), format);
         if (!right.ok())
-            return fail(curve::EnglishText(right.error), kErrorStatus);
+            return fail(EnglishText(right.error), kErrorStatus);
         const auto differences = curve::ComparePoints(left.texts, right.texts, format);
         for (const curve::PointDifference& d : differences)
             out() << "point " << d.point << ": " << d.left << " | " << d.right << '\n';

@@ -500,8 +500,7 @@ void EmulatorPage::showRead() {
 }
 
 QString EmulatorPage::messageText(const Message& m) const {
-    const QString pattern = m_texts.text(m.key);
-    return pattern.isEmpty() ? EnglishText(m) : FillTemplate(pattern, m.args);
+    return m_texts.message(m);
 }
 
 QString EmulatorPage::fileFilter() const {

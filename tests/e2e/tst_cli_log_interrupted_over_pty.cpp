@@ -2,6 +2,7 @@
 // a verb that runs out of time reports that cause alone; SIGINT or SIGTERM stops a table write
 // after the cell in hand and names the cells the module holds.
 #include "decimal_format.h"
+#include "languages.h"
 #include "pty_rig.h"
 #include "record_file.h"
 #include "table_codec.h"
@@ -71,7 +72,7 @@ void TestCliLogInterrupted::savesWhatWasRecorded() {
     QVERIFY2(cli.err.contains(cause.toUtf8()), cli.err.constData());
     QVERIFY2(cli.err.contains("samples written to"), cli.err.constData());
     const telemetry::RecordFileContent content = telemetry::ReadRecordFile(out, DecimalFormat());
-    QVERIFY2(content.ok(), qPrintable(content.error));
+    QVERIFY2(content.ok(), qPrintable(EnglishText(content.error)));
     QVERIFY(content.grid.rowCount() >= 1);
 }
 
