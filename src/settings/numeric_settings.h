@@ -25,7 +25,10 @@ struct NumericSettingRow {
     double upper;           // ...and here
     double step;
     double halfWidth; // the window is value - halfWidth .. value + halfWidth
-    int address;      // EEPROM byte written
+    int address;      // EEPROM byte written: its field and decoding are NumericSettingFieldAt
+    // The byte a value is written as, before any limit (RawByteOf).
+    int (*toByte)(double value);
+    const char* defaultCaption; // UTF-8: the group's caption before the first refresh
 };
 
 const std::array<NumericSettingRow, NumericSettingCount>& NumericSettingRows();
