@@ -1,7 +1,6 @@
 #include "numeric_settings.h"
 
 #include "module_settings.h"
-#include "settings_map.h"
 #include "wire_codec.h"
 
 #include <algorithm>
@@ -13,48 +12,7 @@ namespace {
 // print alike may differ in the last binary digits.
 constexpr double kTolerance = 1e-9;
 
-// The encodings; the added 1 makes the module's decoding give the value back.
-int OPRToByte(double v) {
-    return int(TruncDecimal(v * 200)) + 1;
-}
-int PTNToByte(double v) {
-    return int(TruncDecimal(v * 100));
-}
-int Porog_TToByte(double v) {
-    return int(TruncDecimal(v * 2.5)) + 1;
-}
-int ZdKToByte(double v) {
-    return int(TruncDecimal(v * 2));
-}
-int VolEngToByte(double v) {
-    return int(TruncDecimal(v * 10));
-}
-int KFuelToByte(double v) {
-    return int(TruncDecimal(v));
-}
-
 } // namespace
-
-const std::array<NumericSettingRow, NumericSettingCount>& NumericSettingRows() {
-    namespace a = settings_map::address;
-    using S = NumericSetting;
-    static const std::array<NumericSettingRow, NumericSettingCount> rows = {{
-        {S::OPR, "OPR", "ssb_OPR_Up", "ssb_OPR_Down", "Chart_OPR", "Edit_OPR", "sgb_OPR", 30, 0.1,
-         1.1, 0.05, 0.25, a::OPR, &OPRToByte, "Определение переходных режимов: "},
-        {S::PTN, "PTN", "ssb_PTN_Up", "ssb_PTN_Down", "Chart_PTN", "Edit_PTN", "sgb_PTN", 48, 0.5,
-         2.5, 0.1, 0.5, a::PTN, &PTNToByte, "Порог тока насоса: "},
-        {S::Porog_T, "Porog_T", "ssb_Porog_T_Up", "ssb_Porog_T_Down", "Chart_Porog_T",
-         "Ed_Other_Porog_T", "sgb_Porog_T", 29, 0, 102, 1, 5, a::Porog_T, &Porog_TToByte,
-         "Порог температуры: "},
-        {S::ZdK, "ZdK", "ssb_ZdK_Up", "ssb_ZdK_Down", "Chart_ZdK", "Ed_Other_Zad_Korr", "sgb_ZDK",
-         28, 0, 120, 1, 5, a::ZdK, &ZdKToByte, "Задержка включения коррекции: "},
-        {S::VolEng, "VolEng", "ssb_VolEng_Up", "ssb_VolEng_Down", "Chart_VolEng", "Ed_Other_VolEng",
-         "sgb_VolEng", 32, 1.2, 6.4, 0.1, 0.5, a::VolEng, &VolEngToByte, "Объём двигателя: "},
-        {S::KFuel, "KFuel", "ssb_KFuel_Up", "ssb_KFuel_Down", "Chart_KFuel", "Ed_Other_K_Fuel",
-         "sgb_KFuel", 31, 1, 250, 1, 5, a::KFuel, &KFuelToByte, "Коэффициент расхода топлива: "},
-    }};
-    return rows;
-}
 
 const NumericSettingRow& RowOf(NumericSetting setting) {
     return NumericSettingRows()[IndexOf(setting)];

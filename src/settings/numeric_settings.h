@@ -31,6 +31,7 @@ struct NumericSettingRow {
     const char* defaultCaption; // UTF-8: the group's caption before the first refresh
 };
 
+// The page's view of the one settings table (setting_rows.cpp), in the order of NumericSetting.
 const std::array<NumericSettingRow, NumericSettingCount>& NumericSettingRows();
 const NumericSettingRow& RowOf(NumericSetting setting);
 inline int IndexOf(NumericSetting setting) {
