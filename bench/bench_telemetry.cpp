@@ -4,6 +4,7 @@
 #include "bench_stats.h"
 #include "decimal_format.h"
 #include "journal_sink.h"
+#include "languages.h"
 #include "live_recorder.h"
 #include "memory_port.h"
 #include "module_settings.h"
@@ -171,7 +172,7 @@ int main(int argc, char* argv[]) {
         const RecordFileContent content = ReadRecordFile(path, format);
         loads.push_back(double(clock.nsecsElapsed()) / 1e6);
         if (!content.ok() || content.grid.rowCount() != kSamples) {
-            std::fprintf(stderr, "load failed: %s\n", qPrintable(content.error));
+            std::fprintf(stderr, "load failed: %s\n", qPrintable(EnglishText(content.error)));
             return 1;
         }
     }

@@ -123,28 +123,17 @@ ConfigFileContent ParseConfigLines(const QStringList& lines, const QString& file
     const int available = int(qMin<qsizetype>(lines.size(), kSensorPairCodeCount));
     if (available < kSensorPairCodeCount) {
         content.problems.append(
-            QStringLiteral("\"%1\", line %2: missing (the file has %3 lines instead of %4); "
-                           "the codes from there on keep their default flags.")
-                .arg(DisplayPath(fileName))
-                .arg(available + 1)
-                .arg(lines.size())
-                .arg(kSensorPairCodeCount));
-        content.problemKeys.append({QStringLiteral("Msg_ConfigMissingLines"), DisplayPath(fileName),
-                                    QString::number(available + 1), QString::number(lines.size()),
-                                    QString::number(kSensorPairCodeCount)});
+            {QStringLiteral("Msg_ConfigMissingLines"),
+             {DisplayPath(fileName), QString::number(available + 1), QString::number(lines.size()),
+              QString::number(kSensorPairCodeCount)}});
     }
     for (int i = 0; i < available; ++i) {
         const QString& line = lines.at(i);
         const QStringView flags = QStringView(line).mid(kFlagsStart, kParameterFlagsLength);
         if (!AreFlags(flags)) {
             content.problems.append(
-                QStringLiteral("\"%1\", line %2: \"%3\" does not end in eleven flags \"0\" or "
-                               "\"1\" from the 7th character on; the default is used.")
-                    .arg(DisplayPath(fileName))
-                    .arg(i + 1)
-                    .arg(QuotedExcerpt(line)));
-            content.problemKeys.append({QStringLiteral("Msg_ConfigBadFlags"), DisplayPath(fileName),
-                                        QString::number(i + 1), QuotedExcerpt(line)});
+                {QStringLiteral("Msg_ConfigBadFlags"),
+                 {DisplayPath(fileName), QString::number(i + 1), QuotedExcerpt(line)}});
             continue;
         }
         content.table.setFlags(ParameterFlagsTable::Codes().at(i), flags.toString());
@@ -162,14 +151,11 @@ ConfigFileContent ReadConfigFile(const QString& path) {
     if (!text.ok()) {
         ConfigFileContent content;
         content.problems.append(text.error);
-        content.problemKeys.append(QStringList());
         return content;
     }
     ConfigFileContent content = ParseConfigLines(text.lines, path);
-    if (text.truncated) {
+    if (text.truncated)
         content.problems.prepend(TruncatedFileProblem(path, kConfigFileMaxBytes));
-        content.problemKeys.prepend(QStringList());
-    }
     return content;
 }
 

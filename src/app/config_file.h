@@ -1,5 +1,7 @@
 #pragma once
 
+#include "message.h"
+
 #include <QString>
 #include <QStringList>
 
@@ -86,9 +88,8 @@ private:
 struct ConfigFileContent {
     ParameterFlagsTable table;
     // One message per unusable line (naming the file and the line); its code keeps the default.
-    QStringList problems;
-    QList<QStringList> problemKeys; // as InfoFileContent::problemKeys
-    bool fileMissing = false;       // no file yet: defaults, not a problem
+    QList<Message> problems;
+    bool fileMissing = false; // no file yet: defaults, not a problem
 };
 
 // The flags are characters 7 to 17 of each line, whatever the first six are.

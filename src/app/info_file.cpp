@@ -88,16 +88,9 @@ public:
         const int available = int(qMin<qsizetype>(lines.size(), kInfoFileLineCount));
         if (available < kInfoFileLineCount) {
             m_content.problems.append(
-                QStringLiteral("\"%1\", line %2: missing (the file has %3 lines instead of %4); "
-                               "the lines from there on keep their defaults.")
-                    .arg(DisplayPath(m_fileName))
-                    .arg(available + 1)
-                    .arg(lines.size())
-                    .arg(kInfoFileLineCount));
-            m_content.problemKeys.append({QStringLiteral("Msg_IniMissingLines"),
-                                          DisplayPath(m_fileName), QString::number(available + 1),
-                                          QString::number(lines.size()),
-                                          QString::number(kInfoFileLineCount)});
+                {QStringLiteral("Msg_IniMissingLines"),
+                 {DisplayPath(m_fileName), QString::number(available + 1),
+                  QString::number(lines.size()), QString::number(kInfoFileLineCount)}});
         }
         for (int number = 1; number <= available; ++number) {
             const QString& line = lines.at(number - 1);
@@ -175,7 +168,7 @@ private:
         bool ok = false;
         const int parsed = value.trimmed().toInt(&ok);
         if (!ok)
-            return report(number, value, QStringLiteral("a whole number"));
+            return report(number, value);
         if (target)
             *target = parsed;
     }
@@ -183,25 +176,21 @@ private:
     void readDecimal(int number, const QString& value, double* target) {
         const std::optional<double> parsed = m_decimals.parse(value);
         if (!parsed)
-            return report(number, value, QStringLiteral("a number"));
+            return report(number, value);
         *target = *parsed;
     }
 
     void readColour(int number, const QString& value, ColourValue* target) {
         const std::optional<ColourValue> parsed = ColourFromText(value);
         if (!parsed)
-            return report(number, value, QStringLiteral("a colour"));
+            return report(number, value);
         *target = *parsed;
     }
 
-    void report(int number, const QString& value, const QString& expected) {
+    void report(int number, const QString& value) {
         m_content.problems.append(
-            QStringLiteral("\"%1\", line %2: \"%3\" is not %4; the default is used.")
-                .arg(DisplayPath(m_fileName))
-                .arg(number)
-                .arg(QuotedExcerpt(value), expected));
-        m_content.problemKeys.append({QStringLiteral("Msg_IniBadValue"), DisplayPath(m_fileName),
-                                      QString::number(number), QuotedExcerpt(value)});
+            {QStringLiteral("Msg_IniBadValue"),
+             {DisplayPath(m_fileName), QString::number(number), QuotedExcerpt(value)}});
     }
 
     const QString& m_fileName;
@@ -257,14 +246,11 @@ InfoFileContent ReadInfoFile(const QString& path, const DecimalFormat& decimals)
     if (!text.ok()) {
         InfoFileContent content;
         content.problems.append(text.error);
-        content.problemKeys.append(QStringList());
         return content;
     }
     InfoFileContent content = ParseInfoLines(text.lines, path, decimals);
-    if (text.truncated) {
+    if (text.truncated)
         content.problems.prepend(TruncatedFileProblem(path, kInfoFileMaxBytes));
-        content.problemKeys.prepend(QStringList());
-    }
     return content;
 }
 

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "message.h"
+
 #include "colour_text.h"
 #include "decimal_format.h"
 
@@ -111,10 +113,7 @@ struct InfoFileContent {
     InfoSettings settings;
     // One message per line that could not be used (naming the file and the line); such a value
     // keeps its default and the rest of the file is still read.
-    QStringList problems;
-    // The same problems as language keys, one per problem: the key (Msg_Ini...) then its
-    // arguments; an empty list where the problem is the system's own text.
-    QList<QStringList> problemKeys;
+    QList<Message> problems;
     // There was no file: the defaults are used, with language kDefaultLanguageName. Not a problem.
     bool fileMissing = false;
 };

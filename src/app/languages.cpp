@@ -73,9 +73,7 @@ LanguageFileContent ReadLanguageFile(const QString& path) {
     LanguageFileContent content;
     content.error = text.error;
     if (text.truncated) {
-        content.error = FileTooLargeText(path, kLanguageFileMaxBytes);
-        content.errorKey = QStringList{QLatin1String(kMsgFileTooLarge)} +
-                           FileTooLargeArguments(path, kLanguageFileMaxBytes);
+        content.error = FileTooLarge(path, kLanguageFileMaxBytes);
         return content;
     }
     content.entries = ParseLanguageLines(text.lines);
@@ -134,38 +132,40 @@ void InterfaceTexts::apply(const QList<LanguageFileEntry>& entries) {
         apply(entry);
 }
 
-QString InterfaceTexts::message(const Message& message) const {
-    const QString pattern = text(message.key);
-    if (!pattern.isEmpty())
-        return fill(pattern, message);
-    const QString english =
-        this == &BuiltInEnglish() ? QString() : BuiltInEnglish().text(message.key);
-    // A key no language has is a fault of the program; its arguments still say what happened.
-    return english.isEmpty() ? QStringList(message.args).join(QLatin1Char(' '))
-                             : fill(english, message);
-}
-
-QString InterfaceTexts::fill(const QString& pattern, const Message& message) const {
-    // One pass, so that an argument holding "%2" stays as it is.
+QString FillMessageText(const QString& pattern, const QStringList& args) {
     QString text;
+    text.reserve(pattern.size());
     for (qsizetype i = 0; i < pattern.size(); ++i) {
         const qsizetype n = i + 1 < pattern.size() ? pattern.at(i + 1).digitValue() : -1;
-        if (pattern.at(i) == QLatin1Char('%') && n >= 1 && n <= message.args.size()) {
-            const QString& arg = message.args.at(n - 1);
-            // An argument that names a message stands for its text (in English if need be).
-            QString named;
-            if (IsMessageKey(arg) && !NumberOfKey(arg)) {
-                named = this->text(arg);
-                if (named.isEmpty())
-                    named = BuiltInEnglish().text(arg);
-            }
-            text += named.isEmpty() ? arg : named;
+        if (pattern.at(i) == QLatin1Char('%') && n >= 1 && n <= args.size()) {
+            text += args.at(n - 1);
             ++i;
         } else {
             text += pattern.at(i);
         }
     }
     return text;
+}
+
+QString InterfaceTexts::message(const Message& message) const {
+    QString pattern = text(message.key);
+    if (pattern.isEmpty() && this != &BuiltInEnglish())
+        pattern = BuiltInEnglish().text(message.key);
+    // A key no language has is a fault of the program; its arguments still say what happened.
+    if (pattern.isEmpty())
+        return QStringList(message.args).join(QLatin1Char(' '));
+    // An argument that names a message stands for its text (in English if need be).
+    QStringList args = message.args;
+    for (QString& arg : args) {
+        if (!IsMessageKey(arg) || NumberOfKey(arg))
+            continue;
+        QString named = text(arg);
+        if (named.isEmpty())
+            named = BuiltInEnglish().text(arg);
+        if (!named.isEmpty())
+            arg = named;
+    }
+    return FillMessageText(pattern, args);
 }
 
 const InterfaceTexts& BuiltInEnglish() {
@@ -177,11 +177,6 @@ const InterfaceTexts& BuiltInEnglish() {
     return texts;
 }
 
-QString InterfaceTexts::message(const QStringList& keyAndArguments, const QString& fallback) const {
-    QString text = keyAndArguments.isEmpty() ? QString() : this->text(keyAndArguments.first());
-    if (text.isEmpty())
-        return fallback;
-    for (qsizetype i = 1; i < keyAndArguments.size(); ++i)
-        text = text.arg(keyAndArguments.at(i));
-    return text;
+QString EnglishText(const Message& message) {
+    return BuiltInEnglish().message(message);
 }

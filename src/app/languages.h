@@ -50,19 +50,23 @@ QList<LanguageFileEntry> ParseLanguageLines(const QStringList& lines);
 
 struct LanguageFileContent {
     QList<LanguageFileEntry> entries;
-    QString error; // empty when the file was read; otherwise names the file
-    // The error as a language key with its arguments where there is one (a file too large).
-    QStringList errorKey;
+    Message error; // empty when the file was read; otherwise names the file
 
     bool ok() const { return error.isEmpty(); }
 };
 
 LanguageFileContent ReadLanguageFile(const QString& path);
 
+// Fills %1 .. %9 of a pattern with the arguments in one pass, so that an argument holding "%2"
+// stays as it is; a number without an argument is left as it stands.
+QString FillMessageText(const QString& pattern, const QStringList& args);
+
 class InterfaceTexts;
 // The English language file, built into the programs: the command-line tool's messages, and the
 // window's wherever its language lacks a key.
 const InterfaceTexts& BuiltInEnglish();
+// A message in the built-in English: what the command-line tool prints.
+QString EnglishText(const Message& message);
 
 // The numbered message texts Text01 .. Text51 the program shows in status bars, dialogs and
 // labels, and the named messages "Msg..." added since. Empty until a language sets them; a
@@ -76,9 +80,6 @@ public:
     // key "Text01" .. "Text51" or a named message "Msg..."; empty for any other key
     QString text(QStringView key) const;
     void setText(int number, const QString& value);
-    // A message given as its key and arguments ({"Msg_IniBadValue", file, line, value}) in this
-    // language; fallback when the list is empty or the language lacks the key.
-    QString message(const QStringList& keyAndArguments, const QString& fallback) const;
     // A message in this language; in English where the language lacks its key.
     QString message(const Message& message) const;
 
@@ -94,8 +95,6 @@ public:
     void apply(const QList<LanguageFileEntry>& entries);
 
 private:
-    QString fill(const QString& pattern, const Message& message) const;
-
     std::array<QString, kCount> m_texts;
     QHash<QString, QString> m_named;
 };

@@ -16,7 +16,10 @@ OptionsFileContent ReadOptionsFile(const QString& path) {
         return content;
     QSettings file(path, QSettings::IniFormat);
     if (file.status() != QSettings::NoError) {
-        content.error = QStringLiteral("Cannot read \"%1\"").arg(path);
+        content.error = {QStringLiteral("Msg_FileReadFailed"),
+                         {path, file.status() == QSettings::FormatError
+                                    ? QStringLiteral("not an INI file")
+                                    : QStringLiteral("access denied")}};
         return content;
     }
     const QVariant fast = file.value(kFastTransfersKey, false);

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "message.h"
+
 #include <QString>
 
 // Options.ini beside Info_A.ini and Config_A.ini: the program's own options that those two files
@@ -20,7 +22,7 @@ struct ProgramOptions {
 
 struct OptionsFileContent {
     ProgramOptions options;
-    QString error; // the file exists but cannot be read; the defaults are used
+    Message error; // the file exists but cannot be read; the defaults are used
 };
 
 OptionsFileContent ReadOptionsFile(const QString& path);

@@ -86,22 +86,13 @@ QString DisplayPath(const QString& path) {
     return QDir::toNativeSeparators(path);
 }
 
-QString TruncatedFileProblem(const QString& path, qint64 maxBytes) {
-    return QStringLiteral("\"%1\" is longer than %2 bytes, more than the format holds; only its "
-                          "first %2 bytes were read.")
-        .arg(DisplayPath(path))
-        .arg(maxBytes);
+Message TruncatedFileProblem(const QString& path, qint64 maxBytes) {
+    return {QStringLiteral("Msg_FileTruncated"), {DisplayPath(path), QString::number(maxBytes)}};
 }
 
-QStringList FileTooLargeArguments(const QString& path, qint64 maxBytes) {
-    return {DisplayPath(path), QString::number((maxBytes + 1023) / 1024)};
-}
-
-QString FileTooLargeText(const QString& path, qint64 maxBytes) {
-    const QStringList a = FileTooLargeArguments(path, maxBytes);
-    return QStringLiteral("\"%1\" is larger than %2 KB, more than the format holds; it was not "
-                          "read.")
-        .arg(a.at(0), a.at(1));
+Message FileTooLarge(const QString& path, qint64 maxBytes) {
+    return {QStringLiteral("Msg_FileTooLarge"),
+            {DisplayPath(path), QString::number((maxBytes + 1023) / 1024)}};
 }
 
 QString QuotedExcerpt(QStringView value, int maxCharacters) {
@@ -124,21 +115,21 @@ QString SummarizedProblems(const QStringList& problems, const QString& andMore, 
     return shown.join(QLatin1Char('\n'));
 }
 
-QString OpenForReading(QFile& file, bool* missing) {
+Message OpenForReading(QFile& file, bool* missing) {
     const QString shown = DisplayPath(file.fileName());
     if (!file.exists()) {
         if (missing)
             *missing = true;
-        return QStringLiteral("File \"%1\" does not exist.").arg(shown);
+        return {QStringLiteral("Msg_FileMissing"), {shown}};
     }
     if (!file.open(QIODevice::ReadOnly))
-        return QStringLiteral("Cannot open file \"%1\": %2").arg(shown, file.errorString());
-    return QString();
+        return {QStringLiteral("Msg_FileOpenFailed"), {shown, file.errorString()}};
+    return {};
 }
 
-QString ReadFailure(const QFile& file) {
-    return QStringLiteral("Cannot read file \"%1\": %2")
-        .arg(DisplayPath(file.fileName()), file.errorString());
+Message ReadFailure(const QFile& file) {
+    return {QStringLiteral("Msg_FileReadFailed"),
+            {DisplayPath(file.fileName()), file.errorString()}};
 }
 
 TextFileContent ReadTextFile(const QString& path, qint64 maxBytes) {

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "message.h"
+
 #include <QByteArray>
 #include <QString>
 #include <QStringList>
@@ -9,7 +11,7 @@
 
 struct TextFileContent {
     QStringList lines;
-    QString error;        // empty when the file was read; otherwise names the file
+    Message error;        // empty when the file was read; otherwise names the file
     bool missing = false; // the file does not exist (error is set as well)
     // The file is longer than the reader's bound: lines holds its first maxBytes bytes only.
     bool truncated = false;
@@ -28,18 +30,15 @@ class QFile;
 
 // Opens the file for reading. Returns the error naming the file (missing is set when there is no
 // such file), or empty.
-QString OpenForReading(QFile& file, bool* missing = nullptr);
+Message OpenForReading(QFile& file, bool* missing = nullptr);
 // The error of a read that failed on the open file, naming the file.
-QString ReadFailure(const QFile& file);
+Message ReadFailure(const QFile& file);
 
-// The problem of a file longer than its reader's bound.
-QString TruncatedFileProblem(const QString& path, qint64 maxBytes);
+// The problem of a file longer than its reader's bound, of which the start was read.
+Message TruncatedFileProblem(const QString& path, qint64 maxBytes);
 
-// A file refused unread because it is larger than its format can be: the language key with its
-// arguments (the file, the bound in KB) and the same message in English.
-inline constexpr auto kMsgFileTooLarge = "Msg_FileTooLarge";
-QStringList FileTooLargeArguments(const QString& path, qint64 maxBytes);
-QString FileTooLargeText(const QString& path, qint64 maxBytes);
+// A file refused unread because it is larger than its format can be (the file, the bound in KB).
+Message FileTooLarge(const QString& path, qint64 maxBytes);
 
 // A value quoted in a message: at most maxCharacters characters, control characters shown as
 // '?', and "..." where it was cut.

@@ -24,6 +24,10 @@ int fail(const QString& message, int status) {
     return status;
 }
 
+int fail(const Message& message, int status) {
+    return fail(EnglishText(message), status);
+}
+
 // Opens the module port the way the program does: 19200 8N1.
 bool openPort(TBComPort& port, const QString& path, QString* error) {
     try {

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "message.h"
+
 #include <QCommandLineOption>
 #include <QCoreApplication>
 #include <QString>
@@ -18,6 +20,8 @@ QTextStream& out();
 QTextStream& err();
 // Writes "marvek2-cli: message" on standard error and returns status.
 int fail(const QString& message, int status = 1);
+// The same with a program message, worded in the built-in English.
+int fail(const Message& message, int status = 1);
 // Opens the module port the way the program does: 19200 8N1. On failure error names the port.
 bool openPort(TBComPort& port, const QString& path, QString* error);
 

@@ -1,6 +1,7 @@
 // curve read and curve write: the emulation curve to and from a curve file, with the same
 // transfers as the window's buttons "Получить из модуля" and "Записать в модуль".
 #include "cli_common.h"
+#include "languages.h"
 
 #include "com_port.h"
 #include "curve_file.h"
@@ -24,7 +25,7 @@ const char* const kUsage =
     "       [--timeout S, default 120] [--fast]";
 
 int failWith(const curve::Message& message, int status = 1) {
-    return fail(curve::EnglishText(message), status);
+    return fail(EnglishText(message), status);
 }
 
 // Runs one transfer to its end: complete and verified (0), read stopped by disagreeing answers
@@ -143,7 +144,7 @@ int RunCurve(QCoreApplication& app, const QStringList& args) {
                             .arg(content.firstLimitedLine)
                             .arg(content.limitedCount));
         for (const curve::Message& notice : content.notices)
-            err() << "marvek2-cli: " << curve::EnglishText(notice) << Qt::endl;
+            err() << "marvek2-cli: " << EnglishText(notice) << Qt::endl;
         model.load(content.texts);
         const int status =
             runTransfer(app, parser.value(transfer.port), *timeoutS, parser.isSet(transfer.fast),

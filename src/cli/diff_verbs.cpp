@@ -1,5 +1,6 @@
 // diff: two table, curve, dump or record files compared cell by cell.
 #include "cli_common.h"
+#include "languages.h"
 
 #include "curve_file.h"
 #include "curve_range_ops.h"
@@ -113,10 +114,10 @@ int DiffTables(const QString& a, const QString& b, const DecimalFormat& format) 
 int DiffCurves(const QString& a, const QString& b, const DecimalFormat& format) {
     const curve::CurveFileContent left = curve::ReadCurveFile(a, format);
     if (!left.ok())
-        return fail(curve::EnglishText(left.error), kErrorStatus);
+        return fail(left.error, kErrorStatus);
     const curve::CurveFileContent right = curve::ReadCurveFile(b, format);
     if (!right.ok())
-        return fail(curve::EnglishText(right.error), kErrorStatus);
+        return fail(right.error, kErrorStatus);
     const auto differences = curve::ComparePoints(left.texts, right.texts, format);
     for (const curve::PointDifference& d : differences)
         out() << "point " << d.point << ": " << d.left << " | " << d.right << '\n';
@@ -188,7 +189,7 @@ int RunDiff(QCoreApplication&, const QStringList& args) {
     // A file that cannot be read has no kind to tell: its error is the answer.
     for (const QString& file : files) {
         QFile readable(file);
-        if (const QString error = OpenForReading(readable); !error.isEmpty())
+        if (const Message error = OpenForReading(readable); !error.isEmpty())
             return fail(error, kErrorStatus);
     }
     const DecimalFormat format;

@@ -1,6 +1,7 @@
 // table read and table write: one injection table to and from a table file, with the same
 // transfers as the window's buttons "Получить из модуля" and "Записать в модуль".
 #include "cli_common.h"
+#include "languages.h"
 
 #include "com_port.h"
 #include "injection_tables.h"
@@ -33,7 +34,7 @@ std::optional<TableKind> kindNamed(const QString& name) {
     return std::nullopt;
 }
 
-int failWith(const TableMessage& message) {
+int failWith(const Message& message) {
     return fail(EnglishText(message));
 }
 
@@ -41,7 +42,7 @@ int failWith(const TableMessage& message) {
 // out of time (3), or cancelled by SIGINT or SIGTERM (130).
 int runTransfer(QCoreApplication& app, const QString& portPath, double timeoutS, bool fast,
                 InjectionTables& tables,
-                const std::function<std::optional<TableMessage>(TableTransfer&)>& start) {
+                const std::function<std::optional<Message>(TableTransfer&)>& start) {
     TBComPort port;
     QString error;
     if (!openPort(port, portPath, &error))
@@ -169,7 +170,7 @@ int RunTable(QCoreApplication& app, const QStringList& args) {
                             .arg(positional.at(2))
                             .arg(content.firstLimitedLine)
                             .arg(content.limitedCount));
-        for (const TableMessage& notice : content.notices)
+        for (const Message& notice : content.notices)
             err() << "marvek2-cli: " << EnglishText(notice) << Qt::endl;
         tables.loadCells(*kind, content.cells);
         const int status =

@@ -56,13 +56,12 @@ CurveFileContent ReadCurveFile(const QString& path, const DecimalFormat& format)
     const TextFileContent file = ReadTextFile(path, kCurveFileMaxBytes);
     if (!file.ok()) {
         CurveFileContent content;
-        content.error = MakeMessage(kMsgFileError, {file.error});
+        content.error = file.error;
         return content;
     }
     if (file.truncated) {
         CurveFileContent content;
-        content.error =
-            MakeMessage(kMsgFileTooLarge, FileTooLargeArguments(path, kCurveFileMaxBytes));
+        content.error = FileTooLarge(path, kCurveFileMaxBytes);
         return content;
     }
     return ParseCurveLines(file.lines, DisplayPath(path), format);

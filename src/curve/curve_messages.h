@@ -7,8 +7,8 @@
 
 namespace curve {
 
-// What the curve features report to the user (the window looks the key up in the interface
-// language; the command-line tool prints the English text).
+// What the curve features report to the user, worded from the language files (the window in its
+// language, the command-line tool in the built-in English).
 using Message = ::Message;
 
 // The keys.
@@ -29,11 +29,5 @@ inline constexpr auto kMsgStepNoAnswer = "MsgCurveStepNoAnswer"; // %1 point, %2
 inline constexpr auto kMsgReadLine = "MsgCurveReadLine"; // the chart's label of the last read
 
 Message MakeMessage(const char* key, const QStringList& args = {});
-
-// The English text of a message (the command-line tool; the window's fallback when a language
-// file lacks the key).
-QString EnglishText(const Message& message);
-// A template with %1.. filled in from the arguments.
-QString FillTemplate(const QString& pattern, const QStringList& args);
 
 } // namespace curve

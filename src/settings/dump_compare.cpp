@@ -1,6 +1,6 @@
 #include "dump_compare.h"
 
-#include "numeric_settings.h"
+#include "module_settings.h"
 #include "settings_map.h"
 
 namespace {
@@ -15,27 +15,15 @@ constexpr int kTablesFirst = 0x80;
 
 QString EepromAddressOwner(int address) {
     namespace a = settings_map::address;
-    for (const NumericSettingRow& row : NumericSettingRows()) {
-        if (row.address == address)
-            return QLatin1String(row.name);
-    }
+    if (const NumericSettingField* field = NumericSettingFieldAt(address))
+        return QLatin1String(field->name);
     switch (address) {
     case a::Flags00:
         return QStringLiteral("Flags00 (DP, KorrTab, TicherEmu, PInBurn, PumpType, System)");
     case a::Flags01:
         return QStringLiteral("Flags01 (Lambda_2, Language)");
-    case a::NumBurn:
-        return QStringLiteral("NumBurn");
-    case a::UKZ:
-        return QStringLiteral("UKZ");
-    case a::UPL:
-        return QStringLiteral("UPL");
     case a::Flags1F:
         return QStringLiteral("Flags1F (LDiapazone, VidBloka, Use_L, CalcWater)");
-    case a::LUup:
-        return QStringLiteral("LUup");
-    case a::LUdown:
-        return QStringLiteral("LUdown");
     default:
         break;
     }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "message.h"
+
 #include <QString>
 #include <QStringList>
 
@@ -23,16 +25,12 @@ using EepromImage = std::array<std::uint8_t, kDumpLineCount>;
 QString DumpFileLine(int address, int byte);
 QStringList DumpFileLines(const EepromImage& image);
 
-class InterfaceTexts;
-
 struct DumpFileContent {
     EepromImage image{};
-    QString error;     // empty when the file was read; otherwise names the file and the line
+    // Empty when the file was read; otherwise names the file and, for a bad line, the line
+    // (Msg_Dump...: the file first, the line second).
+    Message error;
     int errorLine = 0; // 1-based line of the error, 0 when the error is not about one line
-    // The same error as a language key (Msg_Dump...) with its arguments, the file first and the
-    // line second; empty when the error is the system's (a file that cannot be read).
-    QString errorKey;
-    QStringList errorArguments;
 
     bool ok() const { return error.isEmpty(); }
 };
@@ -47,7 +45,3 @@ DumpFileContent ReadDumpFile(const QString& path);
 // Writes the 256 lines through QSaveFile: the file appears complete or not at all. The path is
 // used exactly as given. Returns an error naming the file, or empty.
 [[nodiscard]] QString WriteDumpFile(const QString& path, const EepromImage& image);
-
-// The error of a content in the interface language when the language has its key, otherwise
-// the English text.
-QString DumpFileErrorText(const DumpFileContent& content, const InterfaceTexts& texts);

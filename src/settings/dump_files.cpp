@@ -157,16 +157,11 @@ void DumpFiles::transferStopped(Transaction& transaction) {
     m_context.engine().operation().end(
         Message{QStringLiteral("Msg_Op_Stopped"), {m_context.engine().operation().name().key}},
         false);
-    emit failed(stage == Stage::Saving
-                    ? m_context.texts().message(
-                          {QStringLiteral("Msg_DumpSaveStopped"), wire::HumanAddress(m_address)},
-                          QStringLiteral("The save stopped at EEPROM-%1 (port closed or module "
-                                         "error); no file was written.")
-                              .arg(wire::HumanAddress(m_address)))
-                    : m_context.texts().message(
-                          {QStringLiteral("Msg_DumpWriteStopped")},
-                          QStringLiteral("The write into the module stopped (port closed or "
-                                         "module error); the module holds part of the file.")));
+    emit failed(
+        stage == Stage::Saving
+            ? m_context.texts().message(
+                  Message{QStringLiteral("Msg_DumpSaveStopped"), {wire::HumanAddress(m_address)}})
+            : m_context.texts().message(Message{QStringLiteral("Msg_DumpWriteStopped"), {}}));
 }
 
 void DumpFiles::failTransfer(const QString& message) {
@@ -294,7 +289,7 @@ bool DumpFiles::openFromFile(const QString& path) {
         if (content.errorLine > 0 && status.contains(QLatin1String("%1")))
             status = status.arg(content.errorLine);
         emit m_context.completionText(status);
-        emit failed(DumpFileErrorText(content, m_context.texts()));
+        emit failed(m_context.texts().message(content.error));
         return false;
     }
     m_lastFileName = path;
@@ -321,24 +316,23 @@ StartResult DumpFiles::saveToModule() {
         m_context.refuse(operation, StartResult::Invalid, message);
         return StartResult::Invalid;
     };
-    // The language's text, or the English one where no language is applied (tests, tools).
-    auto text = [&](const char* key, const char* english) {
-        const QString t = m_context.texts().text(QString::fromLatin1(key));
-        return t.isEmpty() ? QString::fromLatin1(english) : t;
+    // In English where no language is applied (tests, tools).
+    auto text = [&](const char* key) {
+        return m_context.texts().message(Message{QString::fromLatin1(key), {}});
     };
     if (m_lastFileName.isEmpty())
-        return refuse(text("Msg_DumpNoneYet", "No dump file has been saved or opened yet."));
+        return refuse(text("Msg_DumpNoneYet"));
     const TemplatePage& page = m_context.page().templatePage();
     if (!page.loaded)
-        return refuse(text("Msg_TemplateEmpty", "The template is empty: open a dump file first."));
+        return refuse(text("Msg_TemplateEmpty"));
     const DumpFileContent content = ReadDumpFile(m_lastFileName);
     if (!content.ok())
-        return refuse(DumpFileErrorText(content, m_context.texts()));
+        return refuse(m_context.texts().message(content.error));
 
     ChoiceSelection main = m_context.page().main();
     ModuleSettings settings = m_context.model().settings();
     if (!CopyTemplateToMain(page, m_context.format(), main, settings))
-        return refuse(text("Msg_TemplateNotNumbers", "The template's values are not numbers."));
+        return refuse(text("Msg_TemplateNotNumbers"));
     m_context.page().setMain(main);
     m_context.model().setSettings(settings);
     for (const NumericSetting setting : kTemplateNumericSettings) {

@@ -16,27 +16,6 @@ void ModuleSettingsModel::setSettings(const ModuleSettings& settings) {
     emit settingsChanged();
 }
 
-const std::array<NumericSettingField, NumericSettingFieldCount>& NumericSettingFields() {
-    namespace m = settings_map;
-    namespace a = settings_map::address;
-    using T = settings_map::ReadTarget;
-    using S = ModuleSettings;
-    static const std::array<NumericSettingField, NumericSettingFieldCount> table = {{
-        {"KFuel", a::KFuel, T::KFuel, &S::KFuel, &m::KFuelFromByte},
-        {"PTN", a::PTN, T::PTN, &S::PTN, &m::PTNFromByte},
-        {"NumBurn", a::NumBurn, T::NumBurn, &S::NumBurn, &m::NumBurnFromByte},
-        {"Porog_T", a::Porog_T, T::Porog_T, &S::Porog_T, &m::Porog_TFromByte},
-        {"VolEng", a::VolEng, T::VolEng, &S::VolEng, &m::VolEngFromByte},
-        {"ZdK", a::ZdK, T::ZdK, &S::ZdK, &m::ZdKFromByte},
-        {"UKZ", a::UKZ, T::UKZ, &S::UKZ, &m::UKZFromByte},
-        {"OPR", a::OPR, T::OPR, &S::OPR, &m::OPRFromByte},
-        {"UPL", a::UPL, T::UPL, &S::UPL, &m::UPLFromByte},
-        {"LUup", a::LUup, T::LUup, &S::LUup, &m::LUupFromByte},
-        {"LUdown", a::LUdown, T::LUdown, &S::LUdown, &m::LUdownFromByte},
-    }};
-    return table;
-}
-
 const NumericSettingField* NumericSettingFieldOf(settings_map::ReadTarget target) {
     for (const NumericSettingField& field : NumericSettingFields()) {
         if (field.target == target)

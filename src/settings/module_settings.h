@@ -52,9 +52,10 @@ struct ModuleSettings {
     bool operator==(const ModuleSettings&) const = default;
 };
 
-// The numeric settings of the module, one row each: the one table the connection read, the
-// settings page, the template and marvek2-cli take their names, addresses, fields and decodings
-// from, so that no second switch over the same names exists.
+// The numeric settings of the module, one row each (setting_rows.cpp holds the one table with
+// their page controls, limits and encodings too): the connection read, the settings page, the
+// template, the dump compare and marvek2-cli take their names, addresses, fields and decodings
+// from it, so that no second switch over the same names exists.
 struct NumericSettingField {
     const char* name;                // "KFuel": the ModuleSettings field, the CLI's key
     int address;                     // EEPROM byte

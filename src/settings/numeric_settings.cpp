@@ -1,7 +1,6 @@
 #include "numeric_settings.h"
 
 #include "module_settings.h"
-#include "settings_map.h"
 #include "wire_codec.h"
 
 #include <algorithm>
@@ -14,26 +13,6 @@ namespace {
 constexpr double kTolerance = 1e-9;
 
 } // namespace
-
-const std::array<NumericSettingRow, NumericSettingCount>& NumericSettingRows() {
-    namespace a = settings_map::address;
-    using S = NumericSetting;
-    static const std::array<NumericSettingRow, NumericSettingCount> rows = {{
-        {S::OPR, "OPR", "ssb_OPR_Up", "ssb_OPR_Down", "Chart_OPR", "Edit_OPR", "sgb_OPR", 30, 0.1,
-         1.1, 0.05, 0.25, a::OPR},
-        {S::PTN, "PTN", "ssb_PTN_Up", "ssb_PTN_Down", "Chart_PTN", "Edit_PTN", "sgb_PTN", 48, 0.5,
-         2.5, 0.1, 0.5, a::PTN},
-        {S::Porog_T, "Porog_T", "ssb_Porog_T_Up", "ssb_Porog_T_Down", "Chart_Porog_T",
-         "Ed_Other_Porog_T", "sgb_Porog_T", 29, 0, 102, 1, 5, a::Porog_T},
-        {S::ZdK, "ZdK", "ssb_ZdK_Up", "ssb_ZdK_Down", "Chart_ZdK", "Ed_Other_Zad_Korr", "sgb_ZDK",
-         28, 0, 120, 1, 5, a::ZdK},
-        {S::VolEng, "VolEng", "ssb_VolEng_Up", "ssb_VolEng_Down", "Chart_VolEng", "Ed_Other_VolEng",
-         "sgb_VolEng", 32, 1.2, 6.4, 0.1, 0.5, a::VolEng},
-        {S::KFuel, "KFuel", "ssb_KFuel_Up", "ssb_KFuel_Down", "Chart_KFuel", "Ed_Other_K_Fuel",
-         "sgb_KFuel", 31, 1, 250, 1, 5, a::KFuel},
-    }};
-    return rows;
-}
 
 const NumericSettingRow& RowOf(NumericSetting setting) {
     return NumericSettingRows()[IndexOf(setting)];
@@ -55,21 +34,7 @@ double TruncDecimal(double x) {
 }
 
 int RawByteOf(NumericSetting setting, double v) {
-    switch (setting) {
-    case NumericSetting::OPR:
-        return int(TruncDecimal(v * 200)) + 1;
-    case NumericSetting::PTN:
-        return int(TruncDecimal(v * 100));
-    case NumericSetting::Porog_T:
-        return int(TruncDecimal(v * 2.5)) + 1;
-    case NumericSetting::ZdK:
-        return int(TruncDecimal(v * 2));
-    case NumericSetting::VolEng:
-        return int(TruncDecimal(v * 10));
-    case NumericSetting::KFuel:
-        return int(TruncDecimal(v));
-    }
-    return 0;
+    return RowOf(setting).toByte(v);
 }
 
 int ByteOf(NumericSetting setting, double value) {

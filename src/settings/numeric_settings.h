@@ -25,9 +25,13 @@ struct NumericSettingRow {
     double upper;           // ...and here
     double step;
     double halfWidth; // the window is value - halfWidth .. value + halfWidth
-    int address;      // EEPROM byte written
+    int address;      // EEPROM byte written: its field and decoding are NumericSettingFieldAt
+    // The byte a value is written as, before any limit (RawByteOf).
+    int (*toByte)(double value);
+    const char* defaultCaption; // UTF-8: the group's caption before the first refresh
 };
 
+// The page's view of the one settings table (setting_rows.cpp), in the order of NumericSetting.
 const std::array<NumericSettingRow, NumericSettingCount>& NumericSettingRows();
 const NumericSettingRow& RowOf(NumericSetting setting);
 inline int IndexOf(NumericSetting setting) {

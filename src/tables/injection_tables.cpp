@@ -112,7 +112,7 @@ void InjectionTables::refresh(TableKind kind) {
     emit viewChanged();
 }
 
-std::optional<TableMessage> InjectionTables::commit(CellPosition cell, const QString& typed) {
+std::optional<Message> InjectionTables::commit(CellPosition cell, const QString& typed) {
     bool due = false;
     auto refused = commitCell(cell, typed, &due);
     if (due)
@@ -120,8 +120,8 @@ std::optional<TableMessage> InjectionTables::commit(CellPosition cell, const QSt
     return refused;
 }
 
-std::optional<TableMessage> InjectionTables::commitCell(CellPosition cell, const QString& typed,
-                                                        bool* refreshDue) {
+std::optional<Message> InjectionTables::commitCell(CellPosition cell, const QString& typed,
+                                                   bool* refreshDue) {
     *refreshDue = false;
     if (m_editingLocked) {
         emit viewCellChanged(cell); // the view shows the stored value again
@@ -134,7 +134,7 @@ std::optional<TableMessage> InjectionTables::commitCell(CellPosition cell, const
     TableGrid& t = m_data[index(m_active)];
     const auto refuse = [&](const QString& bad) {
         emit viewCellChanged(cell);
-        return TableMessage{QLatin1String(table_messages::NotANumber), {bad}};
+        return Message{QLatin1String(table_messages::NotANumber), {bad}};
     };
 
     switch (m_unit) {
@@ -257,8 +257,8 @@ void InjectionTables::loadCells(TableKind kind, const QStringList& cells) {
         emit viewChanged();
 }
 
-std::optional<TableMessage>
-InjectionTables::cellValues(TableKind kind, std::array<double, kTableCells>* values) const {
+std::optional<Message> InjectionTables::cellValues(TableKind kind,
+                                                   std::array<double, kTableCells>* values) const {
     const TableGrid& t = m_data[index(kind)];
     for (int r = 1; r <= kTableRows; ++r) {
         for (int c = 1; c <= kTableColumns; ++c) {
@@ -266,8 +266,8 @@ InjectionTables::cellValues(TableKind kind, std::array<double, kTableCells>* val
             std::optional<double> v =
                 cellText.isEmpty() ? std::optional<double>(kCellMinimum) : m_format.parse(cellText);
             if (!v)
-                return TableMessage{QLatin1String(table_messages::CellNotANumber),
-                                    {QString::number(c), QString::number(r), cellText}};
+                return Message{QLatin1String(table_messages::CellNotANumber),
+                               {QString::number(c), QString::number(r), cellText}};
             (*values)[size_t((r - 1) * kTableColumns + (c - 1))] = *v;
         }
     }

@@ -69,7 +69,7 @@ public:
     // sgrid_Table_3DKeyDown for the focused view cell, before the focus moves. Returns the
     // message when the text is not a number: then the data table keeps its value and the view
     // keeps the typed text (separator corrected) until the next refresh.
-    std::optional<TableMessage> commit(CellPosition cell, const QString& typed);
+    std::optional<Message> commit(CellPosition cell, const QString& typed);
 
     // Values in milliseconds computed elsewhere (range operations, pastes): each limited to the
     // stored range 0.01..25.5 and rounded to hundredths when it differs from the stored value,
@@ -103,8 +103,8 @@ public:
     void loadCells(TableKind kind, const QStringList& cells);
     // The 64 values to write, row by row; an empty cell counts as 0.01 (what the next refresh
     // would make of it). A cell that is not a number gives the message and no values.
-    std::optional<TableMessage> cellValues(TableKind kind,
-                                           std::array<double, kTableCells>* values) const;
+    std::optional<Message> cellValues(TableKind kind,
+                                      std::array<double, kTableCells>* values) const;
 
 signals:
     // The whole view was filled again (after a refresh, a unit change, a load).
@@ -115,7 +115,7 @@ signals:
     void basisChanged(CorrectionBasis basis);
     void rowLabelsChanged();
     // A problem the window shows (a flow that is not a number).
-    void message(const TableMessage& message);
+    void message(const Message& message);
 
 private:
     static int index(TableKind kind) { return kind == TableKind::Water ? 0 : 1; }
@@ -123,7 +123,7 @@ private:
     std::optional<double> flowValue(TableKind kind);
     void showFlow(TableKind kind, double flow);
     // commit without the refresh; true when the refresh is due.
-    std::optional<TableMessage> commitCell(CellPosition cell, const QString& typed, bool* refresh);
+    std::optional<Message> commitCell(CellPosition cell, const QString& typed, bool* refresh);
 
     DecimalFormat m_format;
     std::array<TableGrid, 2> m_data;

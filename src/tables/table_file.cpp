@@ -20,12 +20,11 @@ TableFileContent ReadTableFile(const QString& path, const DecimalFormat& format)
     const TextFileContent file = ReadTextFile(path, kTableFileMaxBytes);
     const QString shown = DisplayPath(path);
     if (!file.ok()) {
-        content.error = TableMessage{QLatin1String(table_messages::FileRead), {shown, file.error}};
+        content.error = file.error;
         return content;
     }
     if (file.truncated) {
-        content.error = TableMessage{QLatin1String(kMsgFileTooLarge),
-                                     FileTooLargeArguments(path, kTableFileMaxBytes)};
+        content.error = FileTooLarge(path, kTableFileMaxBytes);
         return content;
     }
     return ParseTableLines(file.lines, shown, format);
@@ -38,8 +37,8 @@ TableFileContent ParseTableLines(const QStringList& lines, const QString& fileNa
     while (used > kTableCells && lines.at(used - 1).trimmed().isEmpty())
         --used; // an editor's extra line ends are no content
     if (used < kTableCells) {
-        content.error = TableMessage{QLatin1String(table_messages::FileLineCount),
-                                     {fileName, QString::number(used)}};
+        content.error = Message{QLatin1String(table_messages::FileLineCount),
+                                {fileName, QString::number(used)}};
         return content;
     }
     QStringList cells;
@@ -47,9 +46,8 @@ TableFileContent ParseTableLines(const QStringList& lines, const QString& fileNa
         const QString line = format.normalised(lines.at(i));
         const auto value = format.parse(line);
         if (!value || !std::isfinite(*value)) {
-            content.error =
-                TableMessage{QLatin1String(table_messages::FileLine),
-                             {fileName, QString::number(i + 1), QuotedExcerpt(lines.at(i))}};
+            content.error = Message{QLatin1String(table_messages::FileLine),
+                                    {fileName, QString::number(i + 1), QuotedExcerpt(lines.at(i))}};
             return content;
         }
         if (*value < kCellMinimum || *value > kCellMaximum) {
@@ -62,20 +60,20 @@ TableFileContent ParseTableLines(const QStringList& lines, const QString& fileNa
     }
     content.cells = cells;
     if (content.limitedCount > 0)
-        content.notices << TableMessage{QLatin1String(table_messages::FileLimited),
-                                        {fileName, QString::number(content.firstLimitedLine),
-                                         QString::number(content.limitedCount)}};
+        content.notices << Message{QLatin1String(table_messages::FileLimited),
+                                   {fileName, QString::number(content.firstLimitedLine),
+                                    QString::number(content.limitedCount)}};
     if (used > kTableCells) {
         content.ignoredFrom = kTableCells + 1;
-        content.notices << TableMessage{QLatin1String(table_messages::FileExtraLines),
-                                        {fileName, QString::number(content.ignoredFrom)}};
+        content.notices << Message{QLatin1String(table_messages::FileExtraLines),
+                                   {fileName, QString::number(content.ignoredFrom)}};
     }
     return content;
 }
 
-std::optional<TableMessage> WriteTableFile(const QString& path, const QStringList& cells) {
+std::optional<Message> WriteTableFile(const QString& path, const QStringList& cells) {
     const QString error = WriteTextFile(path, cells.mid(0, kTableCells));
     if (!error.isEmpty())
-        return TableMessage{QLatin1String(table_messages::FileWrite), {DisplayPath(path), error}};
+        return Message{QLatin1String(table_messages::FileWrite), {DisplayPath(path), error}};
     return std::nullopt;
 }

@@ -19,12 +19,12 @@ QString TableFileName(TableKind kind, const QString& chosenName);
 
 struct TableFileContent {
     QStringList cells; // 64 texts with the separator of this system, limited to 0.01..25.5
-    std::optional<TableMessage> error;
+    std::optional<Message> error;
     int limitedCount = 0;     // cells that were out of range and were limited
     int firstLimitedLine = 0; // 1-based, 0 when none
     int ignoredFrom = 0;      // the first line past the 64th that holds text, 0 when none
     // What the reader should be told: the limited values and the ignored lines.
-    QList<TableMessage> notices;
+    QList<Message> notices;
     bool ok() const { return !error.has_value(); }
 };
 
@@ -41,4 +41,4 @@ TableFileContent ReadTableFile(const QString& path, const DecimalFormat& format)
 TableFileContent ParseTableLines(const QStringList& lines, const QString& fileName,
                                  const DecimalFormat& format);
 // Writes the 64 texts as they are. Returns the error, or nothing.
-std::optional<TableMessage> WriteTableFile(const QString& path, const QStringList& cells);
+std::optional<Message> WriteTableFile(const QString& path, const QStringList& cells);

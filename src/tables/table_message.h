@@ -1,15 +1,9 @@
 #pragma once
 
-#include <QString>
-#include <QStringList>
+#include "message.h"
 
-// A message of the table features: a language-file key and its arguments (%1, %2, ...). The
-// window looks the key up among its language texts; the command-line tool prints EnglishText.
-struct TableMessage {
-    QString key;
-    QStringList args;
-    bool operator==(const TableMessage&) const = default;
-};
+// What the table features report: a Message with one of these keys, worded from the language
+// files (the window in its language, the command-line tool in the built-in English).
 
 namespace table_messages {
 // Keys, with the text each one stands for.
@@ -25,8 +19,3 @@ inline constexpr auto CellNotANumber = "Msg_Table_CellNotANumber"; // column %1,
 inline constexpr auto PortClosed = "Msg_Table_PortClosed";
 inline constexpr auto Busy = "Msg_Table_Busy"; // %1: the running timer
 } // namespace table_messages
-
-// The message in English with its arguments filled in.
-QString EnglishText(const TableMessage& message);
-// Fills %1, %2, ... of a template with the message's arguments.
-QString FillMessage(const QString& textTemplate, const QStringList& args);

@@ -37,9 +37,8 @@ RangeValues ComputeRange(const TableGrid& table, const DecimalFormat& format, Ce
             const auto v = table.cell(c, r).isEmpty() ? std::optional<double>(kCellMinimum)
                                                       : format.parse(table.cell(c, r));
             if (!v || !std::isfinite(*v)) {
-                result.error =
-                    TableMessage{QLatin1String(msg::RangeNotANumber),
-                                 {QString::number(c), QString::number(r), table.cell(c, r)}};
+                result.error = Message{QLatin1String(msg::RangeNotANumber),
+                                       {QString::number(c), QString::number(r), table.cell(c, r)}};
                 return result;
             }
             shown[c][r] = *v;
@@ -119,12 +118,12 @@ std::optional<double> unitScale(const InjectionTables& tables, int row) {
 
 } // namespace
 
-std::optional<TableMessage> ApplyRange(InjectionTables& tables, CellRange range,
-                                       RangeOperation operation, double argument) {
+std::optional<Message> ApplyRange(InjectionTables& tables, CellRange range,
+                                  RangeOperation operation, double argument) {
     if (tables.unit() == TableUnit::Flow)
-        return TableMessage{QLatin1String(msg::RangeFlowUnit), {}};
+        return Message{QLatin1String(msg::RangeFlowUnit), {}};
     if (!std::isfinite(argument))
-        return TableMessage{QLatin1String(msg::NotANumber), {QString::number(argument)}};
+        return Message{QLatin1String(msg::NotANumber), {QString::number(argument)}};
     // Computed on the stored milliseconds: an argument of Set and Add is in the view's unit.
     std::array<double, kTableRows + 1> scale{};
     for (int r = 1; r <= kTableRows; ++r)
@@ -158,7 +157,7 @@ PastedBlock ParsePastedText(const QString& text, const DecimalFormat& format) {
     while (!lines.isEmpty() && lines.last().trimmed().isEmpty())
         lines.removeLast();
     if (lines.isEmpty()) {
-        block.error = TableMessage{QLatin1String(msg::PasteEmpty), {}};
+        block.error = Message{QLatin1String(msg::PasteEmpty), {}};
         return block;
     }
     qsizetype width = -1;
@@ -166,7 +165,7 @@ PastedBlock ParsePastedText(const QString& text, const DecimalFormat& format) {
         const QStringList fields = lines.at(l).split(QLatin1Char('\t'));
         if (width >= 0 && fields.size() != width) {
             block = {};
-            block.error = TableMessage{QLatin1String(msg::PasteRagged), {QString::number(l + 1)}};
+            block.error = Message{QLatin1String(msg::PasteRagged), {QString::number(l + 1)}};
             return block;
         }
         width = fields.size();
@@ -176,8 +175,8 @@ PastedBlock ParsePastedText(const QString& text, const DecimalFormat& format) {
             if (!v || !std::isfinite(*v)) {
                 block = {};
                 block.error =
-                    TableMessage{QLatin1String(msg::PasteNotANumber),
-                                 {QString::number(l + 1), QString::number(f + 1), fields.at(f)}};
+                    Message{QLatin1String(msg::PasteNotANumber),
+                            {QString::number(l + 1), QString::number(f + 1), fields.at(f)}};
                 return block;
             }
             row.append(*v);
@@ -187,10 +186,10 @@ PastedBlock ParsePastedText(const QString& text, const DecimalFormat& format) {
     return block;
 }
 
-std::optional<TableMessage> PasteRange(InjectionTables& tables, CellRange selection,
-                                       const QString& text) {
+std::optional<Message> PasteRange(InjectionTables& tables, CellRange selection,
+                                  const QString& text) {
     if (tables.unit() == TableUnit::Flow)
-        return TableMessage{QLatin1String(msg::RangeFlowUnit), {}};
+        return Message{QLatin1String(msg::RangeFlowUnit), {}};
     const PastedBlock block = ParsePastedText(text, tables.format());
     if (block.error)
         return block.error;
@@ -207,8 +206,8 @@ std::optional<TableMessage> PasteRange(InjectionTables& tables, CellRange select
                 stored(CellPosition{c, r}, block.rows[0][0]);
     } else {
         if (selection.left + columns - 1 > kTableColumns || selection.top + rows - 1 > kTableRows)
-            return TableMessage{QLatin1String(msg::PasteTooLarge),
-                                {QString::number(rows), QString::number(columns)}};
+            return Message{QLatin1String(msg::PasteTooLarge),
+                           {QString::number(rows), QString::number(columns)}};
         for (int r = 0; r < rows; ++r)
             for (int c = 0; c < columns; ++c)
                 stored(CellPosition{selection.left + c, selection.top + r}, block.rows[r][c]);

@@ -60,7 +60,7 @@ inline constexpr auto PasteNotANumber = "Msg_Table_PasteNotANumber"; // %1 line,
 // neighbours) that is not a number gives the message and no values.
 struct RangeValues {
     QList<std::pair<CellPosition, double>> values;
-    std::optional<TableMessage> error;
+    std::optional<Message> error;
 };
 RangeValues ComputeRange(const TableGrid& table, const DecimalFormat& format, CellRange range,
                          RangeOperation operation, double argument,
@@ -68,8 +68,8 @@ RangeValues ComputeRange(const TableGrid& table, const DecimalFormat& format, Ce
 
 // Computes, then stores the values into the active table; one view refresh at the end. In the
 // flow unit nothing is changed (a typed value is discarded there too) and the message says so.
-std::optional<TableMessage> ApplyRange(InjectionTables& tables, CellRange range,
-                                       RangeOperation operation, double argument);
+std::optional<Message> ApplyRange(InjectionTables& tables, CellRange range,
+                                  RangeOperation operation, double argument);
 
 // The range as shown, tab-separated, one line per row, each line ended by "\n" (what a
 // spreadsheet takes and gives), with the view's decimal separator.
@@ -79,15 +79,15 @@ QString CopyRange(const TableGrid& view, CellRange range);
 // that is empty, ragged or holds a field that is not a number is refused with the message.
 struct PastedBlock {
     QVector<QVector<double>> rows;
-    std::optional<TableMessage> error;
+    std::optional<Message> error;
 };
 PastedBlock ParsePastedText(const QString& text, const DecimalFormat& format);
 
 // A paste into the view: a single value fills the whole selection; a block is placed with its
 // top left at the selection's top left and must fit inside the table. Checked whole before
 // anything changes; then stored like the results of a range operation.
-std::optional<TableMessage> PasteRange(InjectionTables& tables, CellRange selection,
-                                       const QString& text);
+std::optional<Message> PasteRange(InjectionTables& tables, CellRange selection,
+                                  const QString& text);
 
 // The cells where two tables of 64 texts (row by row) differ: compared as numbers where both are
 // numbers, as texts otherwise.

@@ -88,16 +88,16 @@ QString TableTransfer::sentDigits(CellPosition cell) const {
     return CellDigits(m_bytes[size_t((cell.row - 1) * kTableColumns + (cell.column - 1))]);
 }
 
-std::optional<TableMessage> TableTransfer::checkStart() const {
+std::optional<Message> TableTransfer::checkStart() const {
     // One PendingCommand: a second transaction would take over the first one's command.
     for (const char* name : TransactionEngine::BranchOrder()) {
         const Transaction* t = m_engine.transaction(QLatin1String(name));
         if (t && t->isEnabled())
-            return TableMessage{QLatin1String(table_messages::Busy), {t->timerName()}};
+            return Message{QLatin1String(table_messages::Busy), {t->timerName()}};
     }
     // With the port closed the timer would stop at its first tick and leave the page locked.
     if (!m_engine.port().Connected())
-        return TableMessage{QLatin1String(table_messages::PortClosed), {}};
+        return Message{QLatin1String(table_messages::PortClosed), {}};
     return std::nullopt;
 }
 
@@ -117,7 +117,7 @@ void TableTransfer::begin(TableKind kind, TableOperation operation, int progress
     emit started(kind, operation);
 }
 
-std::optional<TableMessage> TableTransfer::startRead(TableKind kind, bool filtered) {
+std::optional<Message> TableTransfer::startRead(TableKind kind, bool filtered) {
     if (auto refusal = checkStart())
         return refusal;
     m_before = m_tables.data(kind).cells();
@@ -133,7 +133,7 @@ std::optional<TableMessage> TableTransfer::startRead(TableKind kind, bool filter
     return std::nullopt;
 }
 
-std::optional<TableMessage> TableTransfer::startWrite(TableKind kind) {
+std::optional<Message> TableTransfer::startWrite(TableKind kind) {
     std::array<double, kTableCells> values{};
     if (auto bad = m_tables.cellValues(kind, &values))
         return bad;

@@ -40,10 +40,10 @@ public:
 
     // atb_Water_OutClick / atb_Fuel_OutClick with "Выкл" (plain) or "Вкл" (filtered) chosen.
     // Refused with a message while another transaction runs or the port is closed.
-    std::optional<TableMessage> startRead(TableKind kind, bool filtered);
+    std::optional<Message> startRead(TableKind kind, bool filtered);
     // sbtn_OK_Water_InClick / sbtn_OK_Fuel_InClick. The 64 bytes are encoded from the data table
     // first (each value clamped to 0.01..25.5); a cell that is not a number refuses the write.
-    std::optional<TableMessage> startWrite(TableKind kind);
+    std::optional<Message> startWrite(TableKind kind);
 
     bool isRunning() const;
     TableKind kind() const { return m_kind; }
@@ -79,7 +79,7 @@ signals:
     void unlockRequested();
 
 private:
-    std::optional<TableMessage> checkStart() const;
+    std::optional<Message> checkStart() const;
     void begin(TableKind kind, TableOperation operation, int progressStart, int progressMaximum,
                const QString& command);
     void finish();

@@ -330,15 +330,12 @@ void LiveRecorder::navigate(NavigationButton button) {
     m_page.PageEnd = window->maximum;
 }
 
-QString LiveRecorder::loadRecordFile(const QString& path, QStringList* errorKey) {
+Message LiveRecorder::loadRecordFile(const QString& path) {
     if (m_state != RecorderState::Idle)
-        return QStringLiteral("%1: a recording is running").arg(path);
+        return {QStringLiteral("Msg_RecordingRunning"), {path}};
     RecordFileContent content = ReadRecordFile(path, m_format);
-    if (!content.ok()) {
-        if (errorKey)
-            *errorKey = content.errorKey;
+    if (!content.ok())
         return content.error;
-    }
     m_archive.create(RecordFileCaption(path), Recording::Origin::File, std::move(content.grid));
     m_axes.applyEditsToRanges();
     RecorderControls c = m_controls;
@@ -347,7 +344,7 @@ QString LiveRecorder::loadRecordFile(const QString& path, QStringList* errorKey)
     c.colourButtonsEnabled = true;
     setControls(c);
     m_axes.copyRangesToEdits();
-    return QString();
+    return {};
 }
 
 QString LiveRecorder::saveCurrentRecording(const QString& path) const {

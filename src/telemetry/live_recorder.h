@@ -2,6 +2,7 @@
 
 #include "chart_navigation.h"
 #include "decimal_format.h"
+#include "message.h"
 #include "recording.h"
 #include "telemetry_channel.h"
 #include "telemetry_poll.h"
@@ -142,8 +143,7 @@ public:
 
     // Loads a record file into a new recording tab (current, no timer started). The whole file
     // is checked first: on an error nothing is created and the message names the file and line.
-    // errorKey, when given, receives the error as a language key with its arguments (or nothing).
-    QString loadRecordFile(const QString& path, QStringList* errorKey = nullptr);
+    Message loadRecordFile(const QString& path);
     // Writes the current recording to path (already carrying "_data.txt", see RecordFileName).
     // Nothing happens without a recording. Returns an error naming the file, or empty.
     QString saveCurrentRecording(const QString& path) const;

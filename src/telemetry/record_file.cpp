@@ -50,29 +50,26 @@ std::optional<double> ParseField(QStringView text, const DecimalFormat& format) 
     return format.parse(text.toString());
 }
 
-QString NotANumber(QStringView text) {
-    return QStringLiteral("'%1' is not a valid floating point value").arg(QuotedExcerpt(text));
-}
-
 // Fields as the markers delimit them: field 1 is the text before the first "#Step#", every
 // further field the text between the end of the previous marker and the first occurrence of
-// its own. A missing or misplaced marker leaves an empty field, which is not a number.
-QString ParseLine(QStringView line, const DecimalFormat& format, SampleRow& row) {
+// its own. A missing or misplaced marker leaves an empty field, which is not a number. Returns
+// the problem's key with its details (the file and the line come first when it is reported).
+Message ParseLine(QStringView line, const DecimalFormat& format, SampleRow& row) {
     qsizetype fieldStart = 0;
     for (int c = 0; c < kGridColumns; ++c) {
         const QString& marker = Markers()[std::size_t(c)];
         const qsizetype at = line.indexOf(marker);
         if (at < 0)
-            return NotANumber(u"") + QStringLiteral(" (no marker %1)").arg(marker);
+            return {QStringLiteral("Msg_RecordNoMarker"), {marker}};
         const QStringView field =
             at >= fieldStart ? line.mid(fieldStart, at - fieldStart) : QStringView();
         const auto value = ParseField(field, format);
         if (!value)
-            return NotANumber(field);
+            return {QStringLiteral("Msg_RecordNotNumber"), {QuotedExcerpt(field)}};
         row[std::size_t(c)] = *value;
         fieldStart = at + marker.size();
     }
-    return QString();
+    return {};
 }
 
 QString CellText(double value, const DecimalFormat& format) {
@@ -109,9 +106,8 @@ public:
     bool add(QStringView line) {
         ++m_number;
         if (line.size() > kRecordLineMaxLength) {
-            fail(m_number, QStringLiteral("longer than %1 characters").arg(kRecordLineMaxLength),
-                 {QStringLiteral("Msg_RecordLineTooLong"), m_fileName, QString::number(m_number),
-                  QString::number(kRecordLineMaxLength)});
+            fail(m_number, {QStringLiteral("Msg_RecordLineTooLong"),
+                            {QString::number(kRecordLineMaxLength)}});
             return false;
         }
         if (line.trimmed().isEmpty()) {
@@ -121,23 +117,22 @@ public:
         }
         if (m_firstBlank != 0) {
             SampleRow ignored{};
-            fail(m_firstBlank, ParseLine(u"", m_format, ignored), {});
+            fail(m_firstBlank, ParseLine(u"", m_format, ignored));
             return false;
         }
-        const QString problem = ParseLine(line, m_format, m_row);
+        const Message problem = ParseLine(line, m_format, m_row);
         if (!problem.isEmpty()) {
-            fail(m_number, problem, {});
+            fail(m_number, problem);
             return false;
         }
         m_content.grid.append(m_row);
         return true;
     }
 
-    void fail(qsizetype number, const QString& problem, const QStringList& key) {
+    void fail(qsizetype number, const Message& problem) {
         m_content.grid.clear();
-        m_content.error =
-            QStringLiteral("%1, line %2: %3").arg(m_fileName).arg(number).arg(problem);
-        m_content.errorKey = key;
+        m_content.error = {problem.key,
+                           QStringList{m_fileName, QString::number(number)} + problem.args};
     }
 
     RecordFileContent take() { return std::move(m_content); }
@@ -171,9 +166,7 @@ RecordFileContent ReadRecordFile(const QString& path, const DecimalFormat& forma
     if (!refused.error.isEmpty())
         return refused;
     if (file.size() > kRecordFileMaxBytes) {
-        refused.error = FileTooLargeText(path, kRecordFileMaxBytes);
-        refused.errorKey = QStringList{QLatin1String(kMsgFileTooLarge)} +
-                           FileTooLargeArguments(path, kRecordFileMaxBytes);
+        refused.error = FileTooLarge(path, kRecordFileMaxBytes);
         return refused;
     }
     RecordParser parser(format, shown);

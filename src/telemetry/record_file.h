@@ -1,5 +1,7 @@
 #pragma once
 
+#include "message.h"
+
 #include "sample_grid.h"
 
 #include <QString>
@@ -29,10 +31,7 @@ inline constexpr qsizetype kRecordLineMaxLength = 1024;
 
 struct RecordFileContent {
     SampleGrid grid;
-    QString error; // empty when the whole file was read; otherwise names the file and the line
-    // The same error as a language key with its arguments, where the language has one; empty
-    // for the conversion error, which is the system's own text.
-    QStringList errorKey;
+    Message error; // empty when the whole file was read; otherwise names the file and the line
 
     bool ok() const { return error.isEmpty(); }
 };

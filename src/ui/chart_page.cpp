@@ -370,10 +370,8 @@ void ChartPage::openRecordFile() {
     const QString path = askOpenFileName ? askOpenFileName() : QString();
     if (path.isEmpty())
         return;
-    QStringList errorKey;
-    const QString error = m_recorder.loadRecordFile(path, &errorKey);
-    if (!error.isEmpty())
-        emit keyedError(errorKey, error);
+    if (const Message error = m_recorder.loadRecordFile(path); !error.isEmpty())
+        emit keyedError(error);
 }
 
 void ChartPage::saveRecordFile() {

@@ -60,7 +60,7 @@ signals:
     // A message named by its language-file key ("Msg_...").
     void messageKey(const QString& key);
     // An error as its key and arguments, with the text to show where the language lacks the key.
-    void keyedError(const QStringList& keyAndArguments, const QString& fallback);
+    void keyedError(const Message& message);
 
 private:
     QString m_fileFilterName = QStringLiteral("Файлы параметров");

@@ -44,8 +44,7 @@ PointRange CurveGridTools::selection() const {
 void CurveGridTools::report(const Message& m) {
     if (m.isEmpty())
         return;
-    const QString pattern = m_texts.text(m.key);
-    emit message(pattern.isEmpty() ? EnglishText(m) : FillTemplate(pattern, m.args));
+    emit message(m_texts.message(m));
 }
 
 void CurveGridTools::operate(Command command, double argument) {
@@ -83,7 +82,7 @@ void CurveGridTools::compareWithFile(const QString& path) {
     if (path.endsWith(QLatin1String(kDumpFileSuffix), Qt::CaseInsensitive)) {
         const DumpFileContent dump = ReadDumpFile(path);
         if (!dump.ok()) {
-            emit message(dump.error);
+            report(dump.error);
             return;
         }
         QStringList texts;
@@ -103,8 +102,7 @@ void CurveGridTools::compareWithFile(const QString& path) {
 
 void CurveGridTools::compareWithRead() {
     if (!m_lastRead) {
-        emit message(
-            text("MsgTune_NothingRead", "Из модуля ещё ничего не прочитано: сравнивать не с чем."));
+        emit message(text("MsgTune_NothingRead"));
         return;
     }
     m_reference = m_lastRead;
@@ -121,9 +119,8 @@ std::optional<double> CurveGridTools::parse(const QString& text) const {
 }
 
 QString CurveGridTools::fileFilter() const {
-    return text("MsgCurveFileFilter", "Данные Эмулятора") + QStringLiteral(" (*") +
-           QLatin1String(kCurveFileSuffix) + QStringLiteral(");;EEPROM (*") +
-           QLatin1String(kDumpFileSuffix) + QLatin1Char(')');
+    return text("MsgCurveFileFilter") + QStringLiteral(" (*") + QLatin1String(kCurveFileSuffix) +
+           QStringLiteral(");;EEPROM (*") + QLatin1String(kDumpFileSuffix) + QLatin1Char(')');
 }
 
 void CurveGridTools::mark() {
@@ -137,14 +134,14 @@ void CurveGridTools::mark() {
         return;
     // Colours and hints are no edits: the grid must not commit them.
     const QSignalBlocker quiet(m_table);
-    const QString tip = text("MsgTune_CompareTip", "Сейчас: %1; образец: %2");
+    const QString tip = text("MsgTune_CompareTip");
     for (int i = 0; i < kPointCount; ++i) {
         QTableWidgetItem* item = m_table->item(i, 1);
         if (!item)
             continue;
         if (marked.contains(i)) {
             item->setBackground(kDifferentColour);
-            item->setToolTip(FillTemplate(tip, {m_model.text(i), m_reference->value(i)}));
+            item->setToolTip(FillMessageText(tip, {m_model.text(i), m_reference->value(i)}));
         } else {
             item->setData(Qt::BackgroundRole, QVariant());
             item->setToolTip(QString());

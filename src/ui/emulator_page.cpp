@@ -471,10 +471,7 @@ void EmulatorPage::showRead() {
 }
 
 QString EmulatorPage::messageText(const Message& m) const {
-    // The interface language, the built-in English where it lacks the key (and the curve's own
-    // English texts where even that has none).
-    const bool known = !m_texts.text(m.key).isEmpty() || !BuiltInEnglish().text(m.key).isEmpty();
-    return known ? m_texts.message(m) : EnglishText(m);
+    return m_texts.message(m);
 }
 
 QString EmulatorPage::fileFilter() const {

@@ -162,15 +162,14 @@ void GridTools::setTexts(const InterfaceTexts& texts) {
     retext();
 }
 
-QString GridTools::text(const char* key, const char* russian) const {
-    const QString t = m_texts.text(QString::fromLatin1(key));
-    return t.isEmpty() ? QString::fromUtf8(russian) : t;
+QString GridTools::text(const char* key) const {
+    return m_texts.message(Message{QString::fromLatin1(key), {}});
 }
 
 void GridTools::retext() {
     for (const CommandInfo& info : Commands()) {
         if (QAction* a = action(info.command)) {
-            a->setText(text(info.key, info.russian));
+            a->setText(text(info.key));
             // The typed keys are shown beside their items though they are no shortcuts.
             if (!info.shortcut.isEmpty())
                 a->setShortcutVisibleInContextMenu(true);
@@ -180,13 +179,13 @@ void GridTools::retext() {
     }
 }
 
-void GridTools::ask(Command command, const char* key, const char* russian, const QString& offered) {
-    const std::optional<QString> typed = askValue(text(key, russian), offered);
+void GridTools::ask(Command command, const char* key, const QString& offered) {
+    const std::optional<QString> typed = askValue(text(key), offered);
     if (!typed)
         return;
     const std::optional<double> value = parse(*typed);
     if (!value) {
-        QString pattern = text("MsgTune_NotANumber", "«%1» - не число; ничего не изменено.");
+        QString pattern = text("MsgTune_NotANumber");
         emit message(pattern.replace(QLatin1String("%1"), *typed));
         return;
     }
@@ -198,18 +197,17 @@ void GridTools::run(Command command) {
         return; // locked during a transfer
     switch (command) {
     case Command::Set:
-        ask(command, "MsgTune_AskSet", "Новое значение:");
+        ask(command, "MsgTune_AskSet");
         break;
     case Command::Add:
-        ask(command, "MsgTune_AskAdd", "Прибавить:");
+        ask(command, "MsgTune_AskAdd");
         break;
     case Command::Subtract:
-        ask(command, "MsgTune_AskSubtract", "Вычесть:");
+        ask(command, "MsgTune_AskSubtract");
         break;
     case Command::Scale:
         // Offered at 100 %, which changes nothing: the user edits from there.
-        ask(command, "MsgTune_AskScale",
-            "Процент от показанного значения (110 - на десятую больше):", QStringLiteral("100"));
+        ask(command, "MsgTune_AskScale", QStringLiteral("100"));
         break;
     case Command::InterpolateRows:
     case Command::InterpolateColumns:
@@ -291,8 +289,8 @@ void GridTools::keep(const QString& kind, const QString& what, const QString& su
 
 void GridTools::fillHistory() {
     m_historyList->clear();
-    const QString read = text("MsgTune_HistoryRead", "чтение из модуля");
-    const QString written = text("MsgTune_HistoryWrite", "запись в модуль");
+    const QString read = text("MsgTune_HistoryRead");
+    const QString written = text("MsgTune_HistoryWrite");
     for (const HistoryEntry& e : m_history.entries(historyKind())) {
         auto* item = new QListWidgetItem(e.time.toString(QStringLiteral("dd.MM.yyyy HH:mm:ss")) +
                                              QStringLiteral("   ") +
@@ -340,11 +338,11 @@ void GridTools::showHistory() {
         connect(m_historyClose, &QPushButton::clicked, m_historyWindow, &QDialog::hide);
         connect(m_historyList, &QListWidget::itemDoubleClicked, m_historyOpen, &QPushButton::click);
     }
-    m_historyOpen->setText(text("MsgTune_HistoryOpen", "Открыть"));
+    m_historyOpen->setText(text("MsgTune_HistoryOpen"));
     m_historyOpen->setEnabled(!m_editingLocked);
-    m_historyCompare->setText(text("MsgTune_HistoryCompare", "Сравнить"));
-    m_historyClose->setText(text("MsgTune_HistoryClose", "Закрыть"));
-    m_historyWindow->setWindowTitle(text("MsgTune_HistoryTitle", "История"));
+    m_historyCompare->setText(text("MsgTune_HistoryCompare"));
+    m_historyClose->setText(text("MsgTune_HistoryClose"));
+    m_historyWindow->setWindowTitle(text("MsgTune_HistoryTitle"));
     fillHistory();
     m_historyWindow->show();
     m_historyWindow->raise();

@@ -51,7 +51,7 @@ public:
     QAction* action(Command command) const;
     QMenu* contextMenu();
     void setTexts(const InterfaceTexts& texts);
-    QString text(const char* key, const char* russian) const;
+    QString text(const char* key) const;
 
     // Asks for a number (the prompt's text and the text offered in the field are given); nothing
     // when cancelled. Replaceable so tests need no dialog.
@@ -106,8 +106,7 @@ protected:
     HistoryFolder m_history;
 
 private:
-    void ask(Command command, const char* key, const char* russian,
-             const QString& offered = QString());
+    void ask(Command command, const char* key, const QString& offered = QString());
     void retext();
 
     bool m_table;

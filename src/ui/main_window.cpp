@@ -373,9 +373,7 @@ void TfmMain::wireChartAndSettingsPages() {
     connect(Panel_Parr_Max, &ChartPage::message, this,
             [this](const QString& m) { showMessage(QMessageBox::Critical, m); });
     connect(Panel_Parr_Max, &ChartPage::keyedError, this,
-            [this](const QStringList& keyAndArguments, const QString& fallback) {
-                showMessage(QMessageBox::Critical, m_texts.message(keyAndArguments, fallback));
-            });
+            [this](const Message& m) { showMessage(QMessageBox::Critical, m_texts.message(m)); });
     connect(Panel_Parr_Max, &ChartPage::messageKey, this,
             [this](const QString& key) { showMessage(QMessageBox::Warning, text(key)); });
 }
@@ -428,7 +426,7 @@ void TfmMain::useOptionsFile(const QString& path) {
     m_engine->setLateAnswerWindowMs(content.options.lateAnswerWindowMs);
     m_optionsPath = path;
     if (!content.error.isEmpty())
-        showMessage(QMessageBox::Warning, content.error);
+        showMessage(QMessageBox::Warning, m_texts.message(content.error));
 }
 
 void TfmMain::showProgressValue(int value) {
@@ -536,9 +534,7 @@ void TfmMain::startUp(const StartOptions& options) {
     const InfoFileContent info = ReadInfoFile(m_infoPath, m_decimals);
     m_info = info.settings;
     // Worded in the language once it is applied below.
-    QList<std::pair<QStringList, QString>> keyedProblems;
-    for (qsizetype i = 0; i < info.problems.size(); ++i)
-        keyedProblems.append({info.problemKeys.value(i), info.problems.at(i)});
+    QList<Message> keyedProblems = info.problems;
     Panel_Parr_Max->applyInfo(m_info);
     Panel_Emu->applyInfo(m_info);
     Panel_3D->applyInfo(m_info);
@@ -558,10 +554,9 @@ void TfmMain::startUp(const StartOptions& options) {
     selectSavedPort(options.port);
     const ConfigFileContent config = ReadConfigFile(m_configPath);
     m_flagsTable = config.table;
-    for (qsizetype i = 0; i < config.problems.size(); ++i)
-        keyedProblems.append({config.problemKeys.value(i), config.problems.at(i)});
-    for (const auto& [key, english] : keyedProblems)
-        problems << m_texts.message(key, english);
+    keyedProblems += config.problems;
+    for (const Message& problem : keyedProblems)
+        problems << m_texts.message(problem);
     mirrorPortBox();
     if (!problems.isEmpty())
         showMessage(QMessageBox::Warning, SummarizedProblems(problems, text(u"Msg_AndMore")));
@@ -632,7 +627,7 @@ void TfmMain::scbx_LangDriverChange() {
         return;
     const LanguageFileContent language = ReadLanguageFile(LanguageFilePath(m_languageFolder, name));
     if (!language.ok()) {
-        showMessage(QMessageBox::Critical, m_texts.message(language.errorKey, language.error));
+        showMessage(QMessageBox::Critical, m_texts.message(language.error));
         return;
     }
     for (const LanguageFileEntry& entry : language.entries) {
@@ -883,10 +878,10 @@ void TfmMain::setPriority(int index) {
     const QString name = spnl_2012_Setting->priorityButtons.value(index)
                              ? spnl_2012_Setting->priorityButtons[index]->text()
                              : ProcessPriorityName(ProcessPriority(index));
-    showMessage(QMessageBox::Warning,
-                m_texts.message({QStringLiteral("Msg_PriorityRefused"), name,
-                                 QString::number(NiceValueOf(ProcessPriority(index)))},
-                                error));
+    showMessage(
+        QMessageBox::Warning,
+        m_texts.message(Message{QStringLiteral("Msg_PriorityRefused"),
+                                {name, QString::number(NiceValueOf(ProcessPriority(index)))}}));
 }
 
 void TfmMain::sButton5Click() {

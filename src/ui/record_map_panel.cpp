@@ -240,7 +240,7 @@ void RecordMapPanel::fillValueChoices() {
         cbx_Record_Condition->addItem(text(key), int(channel));
     cbx_Record_Condition->setCurrentIndex(condition);
     for (const auto& [channel, key] : kValueChannels)
-        cbx_Record_Value->addItem(FillMessage(text("Msg_RecordMap_Mean"), {text(key)}),
+        cbx_Record_Value->addItem(FillMessageText(text("Msg_RecordMap_Mean"), {text(key)}),
                                   int(channel));
     cbx_Record_Value->setCurrentIndex(chosen);
 }
@@ -298,7 +298,8 @@ void RecordMapPanel::present() {
             m_surface->setCellShades(std::nullopt);
         QString why;
         if (m_conditionError)
-            why = FillMessage(text("Msg_RecordMap_BadCondition"), {Ed_Record_Condition->text()});
+            why =
+                FillMessageText(text("Msg_RecordMap_BadCondition"), {Ed_Record_Condition->text()});
         else if (cb_Record_Data->isChecked() && !m_recording)
             why = text("Msg_RecordMap_NoRecording");
         Lbl_Record_Data->setText(why);
@@ -326,9 +327,9 @@ void RecordMapPanel::present() {
     m_layer->setShades(shades);
     m_surface->setCellShades(shades);
     Lbl_Record_Data->setText(
-        FillMessage(text("Msg_RecordMap_Summary"),
-                    {QString::number(m_map->samples()), QString::number(m_recording->sampleCount()),
-                     number(m_map->seconds())}));
+        FillMessageText(text("Msg_RecordMap_Summary"),
+                        {QString::number(m_map->samples()),
+                         QString::number(m_recording->sampleCount()), number(m_map->seconds())}));
 }
 
 QString RecordMapPanel::cellHint(int column, int row) const {
@@ -337,14 +338,14 @@ QString RecordMapPanel::cellHint(int column, int row) const {
     const telemetry::CellDwell& cell = m_map->at(column, row);
     if (!cell.visited())
         return text("Msg_RecordMap_Never");
-    QString hint =
-        FillMessage(text("Msg_RecordMap_HintDwell"),
-                    {number(cell.seconds), number(cell.percent), QString::number(cell.samples)});
+    QString hint = FillMessageText(
+        text("Msg_RecordMap_HintDwell"),
+        {number(cell.seconds), number(cell.percent), QString::number(cell.samples)});
     if (!showsDwell()) {
-        hint +=
-            QLatin1Char('\n') + FillMessage(text("Msg_RecordMap_HintMean"),
-                                            {text(channelKey(m_map->channel())), number(cell.mean),
-                                             number(cell.minimum), number(cell.maximum)});
+        hint += QLatin1Char('\n') +
+                FillMessageText(text("Msg_RecordMap_HintMean"),
+                                {text(channelKey(m_map->channel())), number(cell.mean),
+                                 number(cell.minimum), number(cell.maximum)});
     }
     return hint;
 }

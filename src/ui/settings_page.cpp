@@ -86,25 +86,6 @@ QString captionOf(ChoiceOperation operation) {
     }
 }
 
-// The default caption of a numeric setting's group before the first refresh.
-QString defaultCaption(NumericSetting setting) {
-    switch (setting) {
-    case NumericSetting::OPR:
-        return QStringLiteral("Определение переходных режимов: ");
-    case NumericSetting::PTN:
-        return QStringLiteral("Порог тока насоса: ");
-    case NumericSetting::Porog_T:
-        return QStringLiteral("Порог температуры: ");
-    case NumericSetting::ZdK:
-        return QStringLiteral("Задержка включения коррекции: ");
-    case NumericSetting::VolEng:
-        return QStringLiteral("Объём двигателя: ");
-    case NumericSetting::KFuel:
-        return QStringLiteral("Коэффициент расхода топлива: ");
-    }
-    return {};
-}
-
 } // namespace
 
 SettingsPage::SettingsPage(SettingsFeatures& features, QWidget* parent)
@@ -221,7 +202,7 @@ QGroupBox* SettingsPage::choiceGroup(Side& side, const char* name, const QString
 QGroupBox* SettingsPage::scaleGroup(Side& side, NumericSetting setting, QWidget* parent) {
     const NumericSettingRow& row = RowOf(setting);
     ScaleControls& c = side.scales[IndexOf(setting)];
-    c.group = new QGroupBox(defaultCaption(setting), parent);
+    c.group = new QGroupBox(QString::fromUtf8(RowOf(setting).defaultCaption), parent);
     c.group->setObjectName(QLatin1String(row.group) + side.suffix);
     auto* layout = new QHBoxLayout(c.group);
     layout->setContentsMargins(4, 2, 4, 2);

@@ -76,11 +76,10 @@ CellRange TableGridTools::selection() const {
     return CellRange::spanning({left, top}, {right, bottom});
 }
 
-void TableGridTools::report(const std::optional<TableMessage>& m) {
+void TableGridTools::report(const std::optional<Message>& m) {
     if (!m)
         return;
-    const QString pattern = m_texts.text(m->key);
-    emit message(pattern.isEmpty() ? EnglishText(*m) : FillMessage(pattern, m->args));
+    emit message(m_texts.message(*m));
 }
 
 void TableGridTools::operate(Command command, double argument) {
@@ -124,7 +123,7 @@ void TableGridTools::compareWithFile(const QString& path) {
     if (path.endsWith(QLatin1String(kDumpFileSuffix), Qt::CaseInsensitive)) {
         const DumpFileContent dump = ReadDumpFile(path);
         if (!dump.ok()) {
-            emit message(dump.error);
+            report(dump.error);
             return;
         }
         QStringList cells;
@@ -154,9 +153,7 @@ void TableGridTools::showDumpDifferences(const EepromImage& dump) {
     QHash<int, QString> now; // the cells as the grid shows them
     for (TableKind kind : {TableKind::Water, TableKind::Fuel}) {
         const QString cellText =
-            kind == TableKind::Water
-                ? text("MsgTune_DumpWaterCell", "Вода, столбец %1, строка %2")
-                : text("MsgTune_DumpFuelCell", "Топливо, столбец %1, строка %2");
+            kind == TableKind::Water ? text("MsgTune_DumpWaterCell") : text("MsgTune_DumpFuelCell");
         for (int r = 1; r <= kTableRows; ++r)
             for (int c = 1; c <= kTableColumns; ++c) {
                 const int address = CellEepromAddress(kind, c, r);
@@ -187,10 +184,10 @@ void TableGridTools::showDumpDifferences(const EepromImage& dump) {
         connect(m_dumpClose, &QPushButton::clicked, m_dumpWindow, &QDialog::hide);
         layout->addWidget(buttons);
     }
-    m_dumpWindow->setWindowTitle(text("MsgTune_DumpDiffTitle", "Отличия от дампа"));
-    m_dumpClose->setText(text("MsgTune_HistoryClose", "Закрыть"));
+    m_dumpWindow->setWindowTitle(text("MsgTune_DumpDiffTitle"));
+    m_dumpClose->setText(text("MsgTune_HistoryClose"));
     m_dumpList->clear();
-    const QString line = text("MsgTune_DumpDiffLine", "Адрес %1, %2: сейчас %3, в дампе %4");
+    const QString line = text("MsgTune_DumpDiffLine");
     for (const ByteDifference& d : differences)
         m_dumpList->addItem(line.arg(
             QStringLiteral("0x") +
@@ -198,7 +195,7 @@ void TableGridTools::showDumpDifferences(const EepromImage& dump) {
             owners.value(d.address, d.owner), now.value(d.address),
             m_tables.format().format(DecodeCell(d.right))));
     if (differences.isEmpty())
-        m_dumpList->addItem(text("MsgTune_DumpDiffNone", "Таблицы совпадают с дампом."));
+        m_dumpList->addItem(text("MsgTune_DumpDiffNone"));
     m_dumpWindow->show();
     m_dumpWindow->raise();
 }
@@ -206,8 +203,7 @@ void TableGridTools::showDumpDifferences(const EepromImage& dump) {
 void TableGridTools::compareWithRead() {
     const int i = index(m_tables.active());
     if (!m_lastRead[i]) {
-        emit message(
-            text("MsgTune_NothingRead", "Из модуля ещё ничего не прочитано: сравнивать не с чем."));
+        emit message(text("MsgTune_NothingRead"));
         return;
     }
     m_reference[i] = m_lastRead[i];
@@ -226,8 +222,7 @@ std::optional<double> TableGridTools::parse(const QString& text) const {
 
 QString TableGridTools::fileFilter() const {
     const bool water = m_tables.active() == TableKind::Water;
-    const QString name = water ? text("Msg_Table_WaterFiles", "Данные Вода")
-                               : text("Msg_Table_FuelFiles", "Данные Топливо");
+    const QString name = water ? text("Msg_Table_WaterFiles") : text("Msg_Table_FuelFiles");
     return name + QStringLiteral(" (*") + TableFileSuffix(m_tables.active()) +
            QStringLiteral(");;EEPROM (*") + QLatin1String(kDumpFileSuffix) + QLatin1Char(')');
 }
@@ -253,7 +248,7 @@ void TableGridTools::mark(bool viewRepainted) {
         }
     }
     const QSignalBlocker quiet(m_table);
-    const QString tip = text("MsgTune_CompareTip", "Сейчас: %1; образец: %2");
+    const QString tip = text("MsgTune_CompareTip");
     for (int r = 1; r <= kTableRows; ++r) {
         for (int c = 1; c <= kTableColumns; ++c) {
             QTableWidgetItem* item = m_table->item(r, c);
@@ -265,7 +260,7 @@ void TableGridTools::mark(bool viewRepainted) {
                     m_plainBrush.insert(k, item->background());
                 item->setBackground(kDifferentColour);
                 const CellDifference& d = differences[k];
-                item->setToolTip(FillMessage(tip, {d.left, d.right}));
+                item->setToolTip(FillMessageText(tip, {d.left, d.right}));
             } else {
                 if (m_plainBrush.contains(k))
                     item->setBackground(m_plainBrush.take(k));
@@ -286,7 +281,7 @@ void TableGridTools::openFile(const QString& path) {
     m_tables.setUnit(TableUnit::Absolute);
     m_tables.loadCells(m_tables.active(), file.cells);
     m_tables.refreshActive();
-    for (const TableMessage& notice : file.notices)
+    for (const Message& notice : file.notices)
         report(notice);
 }
 

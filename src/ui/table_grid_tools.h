@@ -82,7 +82,7 @@ public:
 
 private:
     static int index(TableKind kind) { return kind == TableKind::Water ? 0 : 1; }
-    void report(const std::optional<TableMessage>& m);
+    void report(const std::optional<Message>& m);
     void mark(bool viewRepainted);
 
     QTableWidget* m_table;

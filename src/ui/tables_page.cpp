@@ -44,32 +44,6 @@ bool isCommitKey(int key) {
            key == Qt::Key_Down || key == Qt::Key_Left || key == Qt::Key_Right;
 }
 
-// Texts of the messages, replaced by the language file like any caption.
-const std::array<std::pair<const char*, const char*>, 15> kMessageTexts = {{
-    {table_messages::NotANumber, "'%1' не является числом"},
-    {table_messages::FlowNotANumber,
-     "Производительность форсунки '%1' не является числом: расход не показан."},
-    {table_messages::FileRead, "Файл таблицы %1 не прочитан (%2). Таблица не изменена."},
-    {table_messages::FileLineCount,
-     "В файле таблицы %1 строк: %2, а должно быть ровно 64. Таблица не изменена."},
-    {table_messages::FileLine,
-     "Файл таблицы %1, строка %2: «%3» не является числом. Таблица не изменена."},
-    {table_messages::FileLimited, "Файл таблицы %1: значений вне диапазона от 0,01 до 25,5: %3, "
-                                  "первое в строке %2; они ограничены."},
-    {table_messages::FileExtraLines, "Файл таблицы %1: строки начиная с %2-й лишние (в таблице "
-                                     "64 ячейки) и не прочитаны."},
-    {table_messages::FileWrite, "Файл таблицы %1 не записан (%2)."},
-    {table_messages::CellNotANumber,
-     "Столбец %1, строка %2 таблицы: «%3» не является числом. В модуль ничего не отправлено."},
-    {table_messages::PortClosed, "Порт модуля закрыт: в модуль ничего не отправлено."},
-    {table_messages::Busy, "Модуль занят другой операцией (%1): в модуль ничего не отправлено. "
-                           "Повторите после её завершения."},
-    {"Msg_Table_WaterFiles", "Данные Вода"},
-    {"Msg_Table_FuelFiles", "Данные Топливо"},
-    {"Msg_Table_AxisVolts", "V"},
-    {"Msg_Table_AxisMs", "t, мс"},
-}};
-
 QToolButton* textButton(const char* name, const QString& text, QWidget* parent) {
     auto* b = new QToolButton(parent);
     b->setObjectName(QLatin1String(name));
@@ -164,7 +138,7 @@ TablesPage::TablesPage(TransactionEngine& engine, SettingsFeatures& settings, QW
     connect(&m_tables, &InjectionTables::viewCellChanged, this, &TablesPage::showViewCell);
     connect(&m_tables, &InjectionTables::unitChanged, this, &TablesPage::showUnit);
     connect(&m_tables, &InjectionTables::message, this,
-            [this](const TableMessage& m) { emit message(messageText(m)); });
+            [this](const Message& m) { emit message(messageText(m)); });
     connect(&m_transfer, &TableTransfer::lockRequested, this, &TablesPage::lockRequested);
     connect(&m_transfer, &TableTransfer::unlockRequested, this, &TablesPage::unlockRequested);
     connect(&m_transfer, &TableTransfer::completed, this, [this] {
@@ -524,27 +498,19 @@ void TablesPage::applySettingsView(const SettingsView& view) {
 }
 
 QString TablesPage::namedText(const QString& key) const {
-    const QString text = m_texts.text(key);
-    if (!text.isEmpty())
-        return text;
-    // Without a language file the page speaks Russian, like its captions.
-    for (const auto& [name, russian] : kMessageTexts) {
-        if (key == QLatin1String(name))
-            return QString::fromUtf8(russian);
-    }
-    return key;
+    return m_texts.message(Message{key, {}});
 }
 
-QString TablesPage::messageText(const TableMessage& m) const {
+QString TablesPage::messageText(const Message& m) const {
     if (m.key == QLatin1String(table_messages::Busy) && !m.args.isEmpty()) {
         // The running operation in the user's words; its timer's name means nothing to them.
         const QString words =
             m_texts.text(QStringLiteral("Msg_Running%1").arg(QLatin1Char('_') + m.args.first()));
         if (words.isEmpty())
             return namedText(m.key).remove(QStringLiteral(" (%1)"));
-        return FillMessage(namedText(m.key), {words});
+        return FillMessageText(namedText(m.key), {words});
     }
-    return FillMessage(namedText(m.key), m.args);
+    return m_texts.message(m);
 }
 
 QString TablesPage::axisCaption(CorrectionBasis basis) const {
@@ -748,7 +714,7 @@ void TablesPage::openTable(TableKind kind) {
         const TableFileContent content = ReadTableFile(chosen, m_tables.format());
         if (content.ok()) {
             m_tables.loadCells(kind, content.cells);
-            for (const TableMessage& notice : content.notices)
+            for (const Message& notice : content.notices)
                 emit message(messageText(notice));
         } else {
             emit message(messageText(*content.error));

@@ -162,7 +162,7 @@ private:
     void focusCell(CellPosition cell);
     // A named text of the language file ("Msg_Table_..."), Russian until one is applied.
     QString namedText(const QString& key) const;
-    QString messageText(const TableMessage& m) const;
+    QString messageText(const Message& m) const;
     QString axisCaption(CorrectionBasis basis) const;
     SurfaceValues surfaceValues(TableKind kind) const;
 

@@ -5,6 +5,7 @@
 #include "curve_file.h"
 #include "decimal_format.h"
 #include "dump_file.h"
+#include "languages.h"
 #include "pty_rig.h"
 #include "record_file.h"
 #include "table_codec.h"
@@ -75,7 +76,7 @@ void TestCliLogInterrupted::savesWhatWasRecorded() {
     QVERIFY2(cli.err.contains(cause.toUtf8()), cli.err.constData());
     QVERIFY2(cli.err.contains("samples written to"), cli.err.constData());
     const telemetry::RecordFileContent content = telemetry::ReadRecordFile(out, DecimalFormat());
-    QVERIFY2(content.ok(), qPrintable(content.error));
+    QVERIFY2(content.ok(), qPrintable(EnglishText(content.error)));
     QVERIFY(content.grid.rowCount() >= 1);
 }
 

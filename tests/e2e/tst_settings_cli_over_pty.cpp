@@ -1,4 +1,5 @@
 #include "dump_file.h"
+#include "languages.h"
 #include "pty_rig.h"
 #include "text_file.h"
 
@@ -81,7 +82,7 @@ void TestSettingsCliOverPty::dumpWritesTheWholeEeprom() {
     QVERIFY(cli.err.contains("EEPROM-80")); // progress on standard error
     QVERIFY(!QFile::exists(path + QStringLiteral(".mmr2")));
     const DumpFileContent file = ReadDumpFile(path);
-    QVERIFY2(file.ok(), qPrintable(file.error));
+    QVERIFY2(file.ok(), qPrintable(EnglishText(file.error)));
     QCOMPARE(file.image, asImage(sourceImage()));
     QCOMPARE(ReadTextFile(path).lines.at(0x1D), QStringLiteral("EEPROM-1D = 3C"));
     // Nothing but reads reached the module, each byte at least twice.

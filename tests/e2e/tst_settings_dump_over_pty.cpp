@@ -1,5 +1,6 @@
 #include "connect_read.h"
 #include "dump_file.h"
+#include "languages.h"
 #include "module_settings.h"
 #include "pty_rig.h"
 #include "settings_features.h"
@@ -170,7 +171,7 @@ void TestSettingsDumpOverPty::saveReadsTheWholeEeprom() {
     QTRY_VERIFY_WITH_TIMEOUT(saved.size() + failed.size() > 0, 90000);
     QVERIFY2(failed.isEmpty(), qPrintable(failed.value(0).value(0).toString()));
     const DumpFileContent file = ReadDumpFile(path);
-    QVERIFY2(file.ok(), qPrintable(file.error));
+    QVERIFY2(file.ok(), qPrintable(EnglishText(file.error)));
     QVERIFY2(bytesOf(file.image) == sourceImage(),
              qPrintable(ImageDifferences(bytesOf(file.image), sourceImage()).join(u", ")));
 

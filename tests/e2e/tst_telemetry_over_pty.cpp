@@ -2,6 +2,7 @@
 #include "connect_read.h"
 #include "decimal_format.h"
 #include "journal_sink.h"
+#include "languages.h"
 #include "live_recorder.h"
 #include "module_settings.h"
 #include "pty_rig.h"
@@ -209,7 +210,7 @@ void TestTelemetryOverPty::cliLogWritesARecordFile() {
 
     // 2 s at 250 ms: 8 samples at 0 … 1.75 s, read back by the program's own reader.
     const RecordFileContent content = ReadRecordFile(path, DecimalFormat(u','));
-    QVERIFY2(content.ok(), qPrintable(content.error));
+    QVERIFY2(content.ok(), qPrintable(EnglishText(content.error)));
     QCOMPARE(content.grid.rowCount(), 8);
     for (int i = 0; i < 8; ++i)
         QCOMPARE(content.grid.cell(i, kStepColumn), 25.0 * i);

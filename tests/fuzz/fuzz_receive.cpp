@@ -11,6 +11,7 @@
 
 #include "connect_read.h"
 #include "fuzz_support.h"
+#include "languages.h"
 #include "settings_rig.h"
 #include "telemetry_poll.h"
 
@@ -175,7 +176,7 @@ void DumpRun(Run& run) {
         return;
     }
     const DumpFileContent file = ReadDumpFile(path);
-    fuzz::Require(file.ok(), "a saved dump can be read", file.error);
+    fuzz::Require(file.ok(), "a saved dump can be read", EnglishText(file.error));
     for (int a = 0; a < 256; ++a)
         fuzz::Require(run.answered[a].count(file.image[a]) == 1,
                       "every dumped byte came from an answer", wire::HumanAddress(a));

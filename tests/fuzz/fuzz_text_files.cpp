@@ -39,6 +39,12 @@ void RequireBoundedArguments(const QStringList& arguments) {
         Require(a.size() <= fuzz::kMaxMessageLength, "message arguments are bounded", a);
 }
 
+// Worded in the built-in English, the message names the file; its arguments are bounded.
+void RequireNamedMessage(const Message& message, const char* property) {
+    RequireNamedMessage(EnglishText(message), property);
+    RequireBoundedArguments(message.args);
+}
+
 // Writes, reads back and writes again: the second read has no problem and the same content, the
 // second write the same bytes. read returns the content, or nothing when the lines have a problem.
 template <typename Content, typename Write, typename Read>
@@ -58,17 +64,14 @@ const DecimalFormat& Comma() {
 
 [[maybe_unused]] void Info(const QStringList& lines) {
     const InfoFileContent c = ParseInfoLines(lines, kName, Comma());
-    Require(c.problems.size() == c.problemKeys.size(), "a key for every problem");
     Require(c.problems.size() <= kInfoFileLineCount + 1, "a problem at most per line");
-    for (const QString& p : c.problems)
+    for (const Message& p : c.problems)
         RequireNamedMessage(p, "an Info_A.ini problem names the file");
-    for (const QStringList& k : c.problemKeys)
-        RequireBoundedArguments(k);
     // Read back from the writer's lines, the settings have no problem.
     const InfoFileContent first =
         ParseInfoLines(InfoFileLines(c.settings, Comma()), kName, Comma());
     Require(first.problems.isEmpty(), "written Info_A.ini reads without problems",
-            first.problems.join('\n'));
+            first.problems.isEmpty() ? QString() : EnglishText(first.problems.first()));
     RequireFixedPoint(
         first.settings, [](const InfoSettings& s) { return InfoFileLines(s, Comma()); },
         [](const QStringList& l) -> std::optional<InfoSettings> {
@@ -79,9 +82,8 @@ const DecimalFormat& Comma() {
 
 [[maybe_unused]] void Config(const QStringList& lines) {
     const ConfigFileContent c = ParseConfigLines(lines, kName);
-    Require(c.problems.size() == c.problemKeys.size(), "a key for every problem");
     Require(c.problems.size() <= kSensorPairCodeCount + 1, "a problem at most per line");
-    for (const QString& p : c.problems)
+    for (const Message& p : c.problems)
         RequireNamedMessage(p, "a Config_A.ini problem names the file");
     RequireFixedPoint(
         c.table, [](const ParameterFlagsTable& t) { return t.lines(); },
@@ -116,8 +118,7 @@ QStringList LanguageLines(const QList<LanguageFileEntry>& entries) {
     if (!c.ok()) {
         RequireNamedMessage(c.error, "a dump error names the file");
         Require(c.errorLine >= 1 && c.errorLine <= kDumpLineCount + 1, "a dump error names a line",
-                c.error);
-        RequireBoundedArguments(c.errorArguments);
+                EnglishText(c.error));
         return;
     }
     RequireFixedPoint(c.image, DumpFileLines,
@@ -134,8 +135,8 @@ QStringList LanguageLines(const QList<LanguageFileEntry>& entries) {
     const telemetry::RecordFileContent c = telemetry::ParseRecordLines(lines, Comma(), kName);
     if (!c.ok()) {
         RequireNamedMessage(c.error, "a record error names the file");
-        Require(c.error.contains(QStringLiteral(", line ")), "a record error names a line",
-                c.error);
+        Require(EnglishText(c.error).contains(QStringLiteral(", line ")),
+                "a record error names a line", EnglishText(c.error));
         Require(c.grid.rowCount() == 0, "a refused record file gives no rows");
         return;
     }
@@ -150,7 +151,7 @@ QStringList LanguageLines(const QList<LanguageFileEntry>& entries) {
     const telemetry::RecordFileContent first =
         telemetry::ParseRecordLines(write(c.grid), Comma(), kName);
     Require(first.ok() && first.grid.rowCount() == c.grid.rowCount(),
-            "a written record reads back whole", first.error);
+            "a written record reads back whole", EnglishText(first.error));
     RequireFixedPoint(
         first.grid, write, [](const QStringList& l) -> std::optional<telemetry::SampleGrid> {
             telemetry::RecordFileContent again = telemetry::ParseRecordLines(l, Comma(), kName);

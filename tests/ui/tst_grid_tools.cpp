@@ -5,6 +5,7 @@
 #include "curve_grid_tools.h"
 #include "emulator_page.h"
 #include "pty_rig.h"
+#include "russian_texts.h"
 
 #include <QAction>
 #include <QApplication>
@@ -30,7 +31,7 @@ struct CurveBench {
     CurveBench() {
         features.model().setFormat(DecimalFormat(QChar(u',')));
         page = std::make_unique<EmulatorPage>(features);
-        page->applyLanguage({}, InterfaceTexts());
+        page->applyLanguage({}, RussianTexts());
         page->resize(1000, 700);
         page->show();
         grid()->setFocus();

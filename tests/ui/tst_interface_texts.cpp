@@ -270,7 +270,7 @@ void TestInterfaceTexts::languageFileCarriesEveryKey() {
     QFETCH(QString, language);
     const LanguageFileContent file =
         ReadLanguageFile(QStringLiteral(MARVEK2_LANGUAGE_DIR "/") + language + ".lng");
-    QVERIFY2(file.ok(), qPrintable(file.error));
+    QVERIFY2(file.ok(), qPrintable(EnglishText(file.error)));
     QSet<QString> present;
     for (const LanguageFileEntry& e : file.entries) {
         present.insert(e.control + QLatin1Char('#') + e.property);

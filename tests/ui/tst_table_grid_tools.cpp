@@ -4,6 +4,7 @@
 #include "languages.h"
 #include "module_settings.h"
 #include "pty_rig.h"
+#include "russian_texts.h"
 #include "settings_features.h"
 #include "surface_view.h"
 #include "table_codec.h"
@@ -33,6 +34,7 @@ struct Bench {
     Bench() {
         page = std::make_unique<TablesPage>(rig.engine, features);
         page->tables().setFormat(DecimalFormat(QLatin1Char(',')));
+        page->setTexts(RussianTexts(), false);
         InfoSettings info;
         info.correctionBasis = CorrectionBasis::InjectionTime;
         page->applyInfo(info);
@@ -191,9 +193,9 @@ void TestTableGridTools::compareMarksAndTheColourReturns() {
 }
 
 void TestTableGridTools::dumpCompareListsTheDifferences_data() {
-    QTest::addColumn<QString>("language"); // empty: Russian without a language file
+    QTest::addColumn<QString>("language");
     QTest::addColumn<QStringList>("lines");
-    QTest::newRow("Russian") << QString()
+    QTest::newRow("Russian") << QStringLiteral("Russian.lng")
                              << QStringList{"Адрес 0xDD, Вода, столбец 3, строка 6: сейчас 0,01, "
                                             "в дампе 1,5",
                                             "Адрес 0xE5, Топливо, столбец 3, строка 7: сейчас "

@@ -2,6 +2,7 @@
 // pseudo-terminal.
 #include "module_settings.h"
 #include "pty_rig.h"
+#include "russian_texts.h"
 #include "settings_features.h"
 #include "surface_view.h"
 #include "table_grid_tools.h"
@@ -26,7 +27,7 @@ namespace {
 struct Bench {
     Bench() : rig(MakeImage([](int a) { return a >= 0x80 ? a % 200 + 1 : 0; })) {
         rig.engine.setIntervalScale(0.3);
-        InterfaceTexts texts;
+        InterfaceTexts texts = RussianTexts();
         texts.setText(33, QStringLiteral("Таблица воды"));
         texts.setText(34, QStringLiteral("Таблица топлива"));
         page = std::make_unique<TablesPage>(rig.engine, features);

@@ -92,7 +92,7 @@ void TestAppText::readMissingFileNamesIt() {
     const TextFileContent content = ReadTextFile(path);
     QVERIFY(!content.ok());
     QVERIFY(content.missing);
-    QVERIFY(content.error.contains("absent.ini"));
+    QVERIFY(EnglishText(content.error).contains("absent.ini"));
 }
 
 void TestAppText::writeFile() {
@@ -319,17 +319,20 @@ void TestAppText::boundedFiles() {
     file.write(bytes);
     file.close();
 
-    QStringList problems;
+    QList<Message> messages;
     if (kind == QLatin1String("info")) {
         const InfoFileContent content = ReadInfoFile(path, DecimalFormat(QLatin1Char(',')));
-        problems = content.problems;
+        messages = content.problems;
     } else if (kind == QLatin1String("config")) {
-        problems = ReadConfigFile(path).problems;
+        messages = ReadConfigFile(path).problems;
     } else {
         const LanguageFileContent content = ReadLanguageFile(path);
         QVERIFY(!content.ok());
-        problems << content.error;
+        messages << content.error;
     }
+    QStringList problems;
+    for (const Message& m : std::as_const(messages))
+        problems << EnglishText(m);
     QVERIFY(!problems.isEmpty());
     QVERIFY2(problems.first().contains(
                  QLatin1String(kind == QLatin1String("language") ? "KB" : "bytes")),

@@ -157,7 +157,8 @@ void TestLanguages::emptyFile() {
 void TestLanguages::missingFileNamesIt() {
     const LanguageFileContent content = ReadLanguageFile(m_dir.filePath("Klingon.lng"));
     QVERIFY(!content.ok());
-    QVERIFY2(content.error.contains("Klingon.lng"), qPrintable(content.error));
+    QVERIFY2(EnglishText(content.error).contains("Klingon.lng"),
+             qPrintable(EnglishText(content.error)));
 }
 
 void TestLanguages::textKeys_data() {
@@ -231,8 +232,11 @@ void TestLanguages::keyedMessage_data() {
     QTest::newRow("worded by the language")
         << QStringList{"Msg_IniBadValue", "Info_A.ini", "7", "abc"}
         << QString("\"Info_A.ini\", строка 7: \"abc\" - недопустимо");
-    QTest::newRow("key the language lacks") << QStringList{"Msg_Other", "x"} << QString("fallback");
-    QTest::newRow("no key (a system error)") << QStringList() << QString("fallback");
+    QTest::newRow("key the language lacks: the built-in English")
+        << QStringList{"Msg_FileMissing", "a.mmr2"} << QString("File \"a.mmr2\" does not exist.");
+    QTest::newRow("an argument holding %2 stays as it is")
+        << QStringList{"Msg_IniBadValue", "%2", "7", "%1"}
+        << QString("\"%2\", строка 7: \"%1\" - недопустимо");
 }
 
 // Messages of the logic folders come as a key and arguments; the language words them.
@@ -242,7 +246,7 @@ void TestLanguages::keyedMessage() {
     InterfaceTexts texts;
     texts.apply(ParseLanguageLines({QString::fromUtf8(
         "fmMain.Msg_IniBadValue#Caption=\"%1\", строка %2: \"%3\" - недопустимо")}));
-    QCOMPARE(texts.message(keyAndArguments, QStringLiteral("fallback")), expected);
+    QCOMPARE(texts.message(Message{keyAndArguments.first(), keyAndArguments.mid(1)}), expected);
 }
 
 QTEST_APPLESS_MAIN(TestLanguages)

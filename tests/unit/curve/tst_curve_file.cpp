@@ -1,5 +1,6 @@
 #include "curve_codec.h"
 #include "curve_file.h"
+#include "languages.h"
 #include "text_file.h"
 
 #include <QTemporaryDir>
@@ -126,7 +127,7 @@ void TestCurveFile::missingFile() {
     QTemporaryDir dir;
     const CurveFileContent content =
         ReadCurveFile(dir.filePath(QStringLiteral("noneEmu.txt")), DecimalFormat());
-    QCOMPARE(content.error.key, QLatin1String(kMsgFileError));
+    QCOMPARE(content.error.key, QStringLiteral("Msg_FileMissing"));
     QVERIFY(content.error.args.at(0).contains(QStringLiteral("noneEmu.txt")));
 }
 

@@ -1,4 +1,5 @@
 #include "dump_file.h"
+#include "languages.h"
 #include "text_file.h"
 
 #include <QFile>
@@ -65,7 +66,7 @@ void TestDumpFile::roundTripThroughAFile() {
     const EepromImage image = sampleImage();
     QCOMPARE(WriteDumpFile(path, image), QString());
     const DumpFileContent read = ReadDumpFile(path);
-    QVERIFY2(read.ok(), qPrintable(read.error));
+    QVERIFY2(read.ok(), qPrintable(EnglishText(read.error)));
     QCOMPARE(read.image, image);
     const QStringList lines = DumpFileLines(image);
     QCOMPARE(lines.size(), 256);
@@ -89,7 +90,7 @@ void TestDumpFile::trailingBlankLinesAreAccepted() {
     QStringList lines = DumpFileLines(sampleImage());
     lines << QString() << QStringLiteral("  ");
     const DumpFileContent read = ParseDumpFileLines(lines, QStringLiteral("x.mmr2"));
-    QVERIFY2(read.ok(), qPrintable(read.error));
+    QVERIFY2(read.ok(), qPrintable(EnglishText(read.error)));
     QCOMPARE(read.image, sampleImage());
 }
 
@@ -115,7 +116,7 @@ void TestDumpFile::labelIsIgnored() {
     QStringList lines = DumpFileLines(sampleImage());
     mutate(lines);
     const DumpFileContent read = ParseDumpFileLines(lines, QStringLiteral("hand-edited.mmr2"));
-    QVERIFY2(read.ok(), qPrintable(read.error));
+    QVERIFY2(read.ok(), qPrintable(EnglishText(read.error)));
     QCOMPARE(int(read.image[address]), byte);
 }
 
@@ -155,15 +156,17 @@ void TestDumpFile::malformed() {
     const DumpFileContent read = ParseDumpFileLines(lines, QStringLiteral("/tmp/broken.mmr2"));
     QVERIFY(!read.ok());
     QCOMPARE(read.errorLine, line);
-    QVERIFY2(read.error.contains(QStringLiteral("line %1").arg(line)), qPrintable(read.error));
-    QVERIFY2(read.error.contains(QStringLiteral("broken.mmr2")), qPrintable(read.error));
-    QVERIFY2(read.error.contains(mentions), qPrintable(read.error));
+    QVERIFY2(EnglishText(read.error).contains(QStringLiteral("line %1").arg(line)),
+             qPrintable(EnglishText(read.error)));
+    QVERIFY2(EnglishText(read.error).contains(QStringLiteral("broken.mmr2")),
+             qPrintable(EnglishText(read.error)));
+    QVERIFY2(EnglishText(read.error).contains(mentions), qPrintable(EnglishText(read.error)));
 }
 
 void TestDumpFile::missingFileIsNamed() {
     const DumpFileContent read = ReadDumpFile(QStringLiteral("/nonexistent/dir/a.mmr2"));
     QVERIFY(!read.ok());
-    QVERIFY(read.error.contains(QStringLiteral("a.mmr2")));
+    QVERIFY(EnglishText(read.error).contains(QStringLiteral("a.mmr2")));
 }
 
 void TestDumpFile::unwritablePathLeavesNothing() {

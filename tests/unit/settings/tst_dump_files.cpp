@@ -1,4 +1,5 @@
 #include "dump_template.h"
+#include "languages.h"
 #include "settings_rig.h"
 #include "text_file.h"
 
@@ -203,7 +204,7 @@ void TestDumpFiles::saveReadsEveryByteTwiceAndWritesTheFile() {
     QCOMPARE(rig.port.writes.mid(0, 4), QStringList({"00*", "00*", "10*", "10*"}));
     QCOMPARE(rig.port.writes.last(), QStringLiteral("FF*"));
     const DumpFileContent read = ReadDumpFile(path);
-    QVERIFY2(read.ok(), qPrintable(read.error));
+    QVERIFY2(read.ok(), qPrintable(EnglishText(read.error)));
     QCOMPARE(read.image, imageOf(rig.eeprom));
     QCOMPARE(dumps.lastFileName(), path);
     QCOMPARE(rig.engine.progress(), 0);

@@ -1,5 +1,6 @@
 // The table model, the cell codec and the table files on the worked examples.
 #include "injection_tables.h"
+#include "languages.h"
 #include "sample_vote.h"
 #include "table_codec.h"
 #include "table_file.h"

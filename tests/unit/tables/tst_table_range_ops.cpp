@@ -225,7 +225,7 @@ void TableRangeOpsTest::refusedPastesChangeNothing() {
     prepare(t, TableKind::Water, TableUnit::Absolute, cellsWith({}));
     const TableGrid before = t.data(TableKind::Water);
     const auto error = PasteRange(t, selection, text);
-    QCOMPARE(error, (TableMessage{key, args}));
+    QCOMPARE(error, (Message{key, args}));
     QCOMPARE(t.data(TableKind::Water), before);
 }
 

@@ -1,4 +1,5 @@
 #include "journal_sink.h"
+#include "languages.h"
 #include "live_recorder.h"
 #include "memory_port.h"
 #include "module_settings.h"
@@ -514,14 +515,14 @@ void TestLiveRecorder::saveAndLoad() {
     QVERIFY(!QFile::exists(dir.filePath(QStringLiteral("none_data.txt"))));
     rig.recorder.start();
     rig.graphTicks(3);
-    QVERIFY(rig.recorder.loadRecordFile(dir.filePath(QStringLiteral("x")))
+    QVERIFY(EnglishText(rig.recorder.loadRecordFile(dir.filePath(QStringLiteral("x"))))
                 .contains(QStringLiteral("running")));
     rig.recorder.stop();
     const QString path = dir.filePath(RecordFileName(QStringLiteral("road")));
     QCOMPARE(rig.recorder.saveCurrentRecording(path), QString());
 
     QSignalSpy added(&rig.recorder.archive(), &RecordingArchive::recordingAdded);
-    QCOMPARE(rig.recorder.loadRecordFile(path), QString());
+    QVERIFY(rig.recorder.loadRecordFile(path).isEmpty());
     QCOMPARE(added.size(), 1);
     Recording* loaded = rig.recorder.archive().current();
     QCOMPARE(rig.recorder.archive().count(), 2);
@@ -539,7 +540,7 @@ void TestLiveRecorder::saveAndLoad() {
     QVERIFY(!rig.recorder.graphTimerEnabled());
 
     // Loading the same file again gives a second tab with the same caption.
-    QCOMPARE(rig.recorder.loadRecordFile(path), QString());
+    QVERIFY(rig.recorder.loadRecordFile(path).isEmpty());
     QCOMPARE(rig.recorder.archive().count(), 3);
     QCOMPARE(rig.recorder.archive().current()->caption(), QStringLiteral("road_data"));
     QCOMPARE(rig.recorder.archive().nextNumber(), 4);
@@ -556,7 +557,7 @@ void TestLiveRecorder::badFileCreatesNoTab() {
     }
     Rig rig;
     QSignalSpy added(&rig.recorder.archive(), &RecordingArchive::recordingAdded);
-    const QString error = rig.recorder.loadRecordFile(path);
+    const QString error = EnglishText(rig.recorder.loadRecordFile(path));
     QVERIFY(error.contains(QStringLiteral("line 2")));
     QCOMPARE(added.size(), 0);
     QCOMPARE(rig.recorder.archive().count(), 0);

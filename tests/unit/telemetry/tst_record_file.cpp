@@ -1,4 +1,5 @@
 #include "decimal_format.h"
+#include "languages.h"
 #include "record_csv.h"
 #include "record_file.h"
 #include "text_file.h"
@@ -71,7 +72,7 @@ void TestRecordFile::roundTripOfThreeSamples() {
                              "0#SD#\r\n"));
 
     const RecordFileContent loaded = ReadRecordFile(path, comma);
-    QVERIFY2(loaded.ok(), qPrintable(loaded.error));
+    QVERIFY2(loaded.ok(), qPrintable(EnglishText(loaded.error)));
     QCOMPARE(loaded.grid.rowCount(), 3);
     QVERIFY(loaded.grid == saved);
     // The chart's points: X = 0, 1, 2 and Y = cell / 100; 2780 in "#TP#" is 27.8 rpm.
@@ -109,7 +110,7 @@ void TestRecordFile::trailingBlankLinesAreAllowed() {
                       QStringLiteral("\r\n\r\n   \r\n\t\r\n"))
                          .toLatin1());
     const RecordFileContent c = ReadRecordFile(path, point);
-    QVERIFY2(c.ok(), qPrintable(c.error));
+    QVERIFY2(c.ok(), qPrintable(EnglishText(c.error)));
     QCOMPARE(c.grid.rowCount(), 2);
 }
 
@@ -132,7 +133,7 @@ void TestRecordFile::decimalsWithEitherSeparator() {
     line.replace(0, 1, field); // the "Step" field
     for (const DecimalFormat& format : {comma, point}) {
         const RecordFileContent c = ParseRecordLines({line}, format, QStringLiteral("f"));
-        QVERIFY2(c.ok(), qPrintable(c.error));
+        QVERIFY2(c.ok(), qPrintable(EnglishText(c.error)));
         QCOMPARE(c.grid.cell(0, kStepColumn), value);
     }
 }
@@ -172,7 +173,7 @@ void TestRecordFile::malformedLineRefusesTheFile() {
     const QStringList lines = {kZeroLine, badLine, kZeroLine};
     const RecordFileContent c = ParseRecordLines(lines, comma, QStringLiteral("run_data.txt"));
     QVERIFY(!c.ok());
-    QCOMPARE(c.error, message);
+    QCOMPARE(EnglishText(c.error), message);
     QCOMPARE(c.grid.rowCount(), 0); // nothing of the file is handed out
 
     QTemporaryDir dir;
@@ -180,8 +181,9 @@ void TestRecordFile::malformedLineRefusesTheFile() {
     writeBytes(path, EncodeWindows1251(lines.join(QStringLiteral("\r\n"))));
     const RecordFileContent fromFile = ReadRecordFile(path, comma);
     QVERIFY(!fromFile.ok());
-    QVERIFY2(fromFile.error.contains(QStringLiteral("run_data.txt")), qPrintable(fromFile.error));
-    QVERIFY(fromFile.error.contains(QStringLiteral("line 2")));
+    QVERIFY2(EnglishText(fromFile.error).contains(QStringLiteral("run_data.txt")),
+             qPrintable(EnglishText(fromFile.error)));
+    QVERIFY(EnglishText(fromFile.error).contains(QStringLiteral("line 2")));
     QCOMPARE(fromFile.grid.rowCount(), 0);
 }
 
@@ -190,7 +192,7 @@ void TestRecordFile::missingFile() {
     const RecordFileContent c =
         ReadRecordFile(dir.filePath(QStringLiteral("none_data.txt")), comma);
     QVERIFY(!c.ok());
-    QVERIFY(c.error.contains(QStringLiteral("none_data.txt")));
+    QVERIFY(EnglishText(c.error).contains(QStringLiteral("none_data.txt")));
     // Writing into a folder that does not exist fails with a message naming the file.
     const QString error =
         WriteRecordFile(dir.filePath(QStringLiteral("no/such/x_data.txt")), threeSamples(), comma);
