@@ -106,9 +106,8 @@ QStringList LanguageLines(const QList<LanguageFileEntry>& entries) {
     InterfaceTexts texts;
     texts.apply(entries);
     for (int n = 1; n <= InterfaceTexts::kCount; ++n)
-        (void)texts.message({QStringLiteral("Text%1").arg(n, 2, 10, QLatin1Char('0')),
-                             QStringLiteral("a"), QStringLiteral("b")},
-                            QString());
+        (void)texts.message(Message{QStringLiteral("Text%1").arg(n, 2, 10, QLatin1Char('0')),
+                                    {QStringLiteral("a"), QStringLiteral("b")}});
     RequireFixedPoint(entries, LanguageLines,
                       [](const QStringList& l) { return std::optional(ParseLanguageLines(l)); });
 }
