@@ -1,11 +1,13 @@
 // The program's own transfers, driven through the main window's controls against the simulated
 // module at the real intervals: the connection read, the dump to a file, the water table's read
-// and the emulation curve's read, once with the default timing and once with "Быстрый обмен";
-// beside each, the same transfer run by the transfer classes alone, as marvek2-cli runs it.
+// and the emulation curve's read, then the link check in its window, once with the default timing
+// and once with "Быстрый обмен"; beside each, the same transfer run by the transfer classes alone,
+// as marvek2-cli runs it.
 //
 // Run under xvfb-run (the table page's surface view needs OpenGL):
 //   xvfb-run -a bench/bench_program_transfers [--fast]
-// (--fast: the fast timing alone).
+// (--fast: the fast timing alone). With BENCH_SHOW_COMMANDS set, each transfer's first twelve
+// commands are printed too, to see that the button did what its row says.
 #include "connect_read.h"
 #include "curve_model.h"
 #include "curve_transfer.h"
