@@ -93,12 +93,7 @@ void DumpFiles::cancel() {
         return;
     if (m_stage == Stage::Saving) {
         // No file is written: nothing changes.
-        m_stepping = true;
-        m_save.stop();
-        m_stepping = false;
-        m_stage = Stage::Idle;
-        m_context.engine().resetProgress(0, SaveProgressMaximum);
-        emit m_context.unlockRequested();
+        stopQuietly(SaveProgressMaximum);
         m_context.engine().operation().end(
             Message{QStringLiteral("Msg_Cancel_Read"), {QStringLiteral("Msg_Op_DumpSave")}}, false);
         return;
@@ -114,15 +109,7 @@ void DumpFiles::cancel() {
 void DumpFiles::stopCancelledWrite(bool unconfirmed) {
     const Stage stage = m_stage;
     const QString written = writtenRanges();
-    m_cancelling = false;
-    m_stepping = true;
-    m_save.stop();
-    m_write1.stop();
-    m_write2.stop();
-    m_stepping = false;
-    m_stage = Stage::Idle;
-    m_context.engine().resetProgress(0, WriteProgressMaximum);
-    emit m_context.unlockRequested();
+    stopQuietly(WriteProgressMaximum);
     const QString name = QStringLiteral("Msg_Op_Restore");
     Message outcome;
     if (stage == Stage::Verifying)
@@ -164,7 +151,7 @@ void DumpFiles::transferStopped(Transaction& transaction) {
             : m_context.texts().message(Message{QStringLiteral("Msg_DumpWriteStopped"), {}}));
 }
 
-void DumpFiles::failTransfer(const QString& message) {
+void DumpFiles::stopQuietly(int progressMaximum) {
     m_stepping = true;
     m_save.stop();
     m_write1.stop();
@@ -172,8 +159,12 @@ void DumpFiles::failTransfer(const QString& message) {
     m_stepping = false;
     m_stage = Stage::Idle;
     m_cancelling = false;
-    m_context.engine().resetProgress(0, 100);
+    m_context.engine().resetProgress(0, progressMaximum);
     emit m_context.unlockRequested();
+}
+
+void DumpFiles::failTransfer(const QString& message) {
+    stopQuietly(100);
     m_context.engine().operation().end(Message{QStringLiteral("Msg_Op_Failed"), {message}}, false);
     emit failed(message);
 }

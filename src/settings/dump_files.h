@@ -103,6 +103,8 @@ private:
     void receiveWrite2(const QString& chunk);
     void transferStopped(Transaction& transaction);
     void finishSave();
+    // Stops whichever transaction runs, as the transfer's own step, and unlocks.
+    void stopQuietly(int progressMaximum);
     void failTransfer(const QString& message);
     void startPhaseTwo();
     void cancel();

@@ -25,7 +25,7 @@ OperationLine::OperationLine(OperationStatus& status, DisplayThrottle& throttle,
     btn_Operation_Cancel = new QToolButton(this);
     btn_Operation_Cancel->setObjectName(QStringLiteral("btn_Operation_Cancel"));
     btn_Operation_Cancel->setText(QStringLiteral("Отменить"));
-    btn_Operation_Cancel->setFixedHeight(18);
+    btn_Operation_Cancel->setMinimumHeight(18);
     btn_Operation_Cancel->hide();
     row->addWidget(btn_Operation_Cancel);
     // Esc cancels only while there is something to cancel; otherwise it stays the editors' key.
